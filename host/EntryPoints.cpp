@@ -1,0 +1,33 @@
+#include "host/EntryPoints.h"
+
+#include "platform/ModuleInfo.h"
+
+namespace kestrimo {
+
+void PluginInit(PluginState& state, const PluginHostInfo* hostInfo) {
+  state.ModuleInstance = OwnModuleHandle();
+  state.ChannelExists = hostInfo != nullptr ? hostInfo->channelExists : nullptr;
+  state.DefaultSettings = TableDefaults();
+}
+
+std::int32_t PluginSetFormat(PluginState& state, const VideoFormat* format) {
+  if (format == nullptr) return 1;
+  state.FrameWidth = format->width;
+  state.FrameHeight = format->height;
+  state.FrameMode = format->frameMode;
+  state.CpuLevel = format->cpuLevel;
+  state.Geometry.SetFrameFormat(format->width, format->height, format->frameMode);
+  // The next frame of any channel but 0 counts as a change and rebuilds the
+  // mask for the new size.
+  state.LastChannelId = 0;
+  state.FormatKnown = 1;
+  return 1;
+}
+
+void PluginReserved(PluginState&) {}
+
+void PluginShowSettings(PluginState&, const SettingsRequest*) {}
+
+void PluginDone(PluginState&) {}
+
+}  // namespace kestrimo

@@ -1,0 +1,58 @@
+// The plug-in's process-wide state: what the host told it, the channel
+// records, the settings window link, the one lock, and the processing objects.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/ChannelSettings.h"
+#include "host/HostRecords.h"
+#include "host/SettingsWindowLink.h"
+#include "mask/FrameGeometry.h"
+#include "platform/RecursiveLock.h"
+
+namespace kestrimo {
+
+class PluginState {
+ public:
+  PluginState() = default;
+  PluginState(const PluginState&) = delete;
+  PluginState& operator=(const PluginState&) = delete;
+
+  // CpuLevel 1 and 2 mean that the processor has no SSE instructions.
+  bool NoSse() const { return CpuLevel == 1 || CpuLevel == 2; }
+
+  // Makes CurrentIndex point at the record of LastChannelId, appending a copy
+  // of DefaultSettings for a channel not seen before. Called under SettingsLock.
+  void SelectChannel();
+
+  // The record at CurrentIndex, or null when there is none (frames before the
+  // first format call with no channel records). Valid until the list grows.
+  ChannelSettings* CurrentRecord();
+
+  ChannelExistsProc ChannelExists = nullptr;
+  void* ModuleInstance = nullptr;
+
+  std::int32_t FrameWidth = 0;
+  std::int32_t FrameHeight = 0;
+  std::int32_t FrameMode = 0;
+  std::int32_t CpuLevel = 0;
+  std::int32_t FormatKnown = 0;
+
+  ChannelId LastChannelId = 0;
+  std::string ChannelName;  // code page 1251
+
+  SettingsWindowLink SettingsWindow;
+
+  ChannelSettingsList ChannelList;
+  ChannelSettingsList UndoList;  // snapshot taken when the window opens
+  ChannelSettings DefaultSettings;
+  ChannelSettings StagingSettings;  // used only while loading and saving
+  std::int32_t CurrentIndex = 0;
+
+  RecursiveLock SettingsLock;
+
+  FrameGeometry Geometry;
+};
+
+}  // namespace kestrimo
