@@ -1,0 +1,66 @@
+// A list of 32-bit bottom-up bitmaps (frames of a picture) that the
+// platform's drawing and decoding functions can write into; one frame is
+// selected. The public fields are a working copy of the selected frame's
+// record: SelectFrame loads them, CreateDib and ReleaseDib store them back.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "mask/Rect.h"
+#include "platform/DibSection.h"
+
+namespace kestrimo {
+
+class DibImage {
+ public:
+  DibImage() = default;
+  virtual ~DibImage();
+  DibImage(const DibImage&) = delete;
+  DibImage& operator=(const DibImage&) = delete;
+
+  // Appends an empty frame and selects it; false when memory is short.
+  bool AddFrame();
+  // Selects frame i; an index outside the list changes nothing.
+  void SelectFrame(std::int32_t i);
+  // Gives the selected frame (frame 0 of an empty list is added first) a
+  // bitmap for w x h pixels under the capacity rule, and rect {0, 0, w, h}.
+  // A negative or absurd size, or a failed creation, leaves the frame
+  // without pixels and with an empty rect.
+  void CreateDib(std::int32_t w, std::int32_t h, std::int32_t g, std::int32_t s);
+  // Deletes the selected frame's bitmap.
+  void ReleaseDib();
+  // Deletes every frame; the working fields are left empty.
+  void ClearFrames();
+  // Sets byte A of every pixel inside the rect of every frame.
+  void SetAlphaAll(std::uint8_t alpha);
+  // The selected frame's pixel (x, y) as R + G << 8 + B << 16 + A << 24;
+  // 0 outside the allocation.
+  std::uint32_t GetPixelColor(std::int32_t x, std::int32_t y) const;
+  std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
+
+  DibSection* bitmap = nullptr;
+  DibHeader* header = nullptr;
+  std::uint32_t* pixels = nullptr;
+  std::int32_t allocWidth = 0;
+  std::int32_t allocHeight = 0;
+  Rect rect;
+  std::int32_t selected = 0;
+
+ private:
+  struct Frame {
+    DibSection* bitmap = nullptr;
+    DibHeader* header = nullptr;
+    std::uint32_t* pixels = nullptr;
+    std::int32_t allocWidth = 0;
+    std::int32_t allocHeight = 0;
+    Rect rect;
+  };
+
+  void StoreSelected();
+  void MakeBitmap(std::int32_t capacityWidth, std::int32_t capacityHeight);
+
+  std::vector<Frame> frames_;
+};
+
+}  // namespace kestrimo
