@@ -1,0 +1,52 @@
+// The tool's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/HostRecords.h"
+#include "tools/kestrimo-host/StreamFormat.h"
+
+namespace kestrimo {
+
+// From frame `frame` (0-based) on, the frames belong to channel `id`.
+struct ChannelSwitch {
+  std::int64_t frame = 0;
+  ChannelId id = 0;
+  std::optional<std::string> name;  // absent: the --name text
+};
+
+struct HostOptions {
+  std::string input = "-";   // "-": standard input
+  std::string output = "-";  // "-": standard output
+  std::string pluginPath;    // empty: the library beside the executable
+  std::optional<StreamFormat> format;  // absent: detected from the input
+  std::optional<FrameSize> size;
+  ChannelId channelId = 1;
+  std::string channelName;
+  std::vector<ChannelSwitch> switches;
+  std::int32_t cpuLevel = 3;  // SSE present
+  bool help = false;
+};
+
+struct ParsedOptions {
+  HostOptions options;
+  std::string error;  // empty when the command line is good
+  bool Ok() const { return error.empty(); }
+};
+
+// Parses the arguments after the program name. Arguments that start with
+// "-inst:" or "/inst:" are left to the plug-in, which reads the command line itself.
+ParsedOptions ParseOptions(const std::vector<std::string>& args);
+
+// "WxH" with both sides in 1..kMaxFrameSide.
+std::optional<FrameSize> ParseFrameSize(const std::string& text);
+
+// "FRAME:ID" or "FRAME:ID:NAME".
+std::optional<ChannelSwitch> ParseChannelSwitch(const std::string& text);
+
+std::string UsageText();
+
+}  // namespace kestrimo
