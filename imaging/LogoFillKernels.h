@@ -1,0 +1,25 @@
+// The inner loops of the logo fill: one run of masked pixels between two
+// anchors, interpolated linearly on all four bytes of a pixel at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kestrimo {
+
+struct LogoFillKernels {
+  // Overwrites the distance - 1 pixels between `anchor` (P0) and the pixel
+  // `distance` pixels to its right (P1) with the interpolation of the two.
+  // Both anchors are only read. distance >= 2.
+  void (*fillRowRun)(std::uint8_t* anchor, std::int32_t distance);
+  // The same along a column whose pixels lie `stride` bytes apart (negative
+  // for a bottom-up image walked downwards); each interpolated byte v is
+  // averaged with the byte already there: (v + old + 1) >> 1.
+  void (*blendColumnRun)(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t distance);
+};
+
+const LogoFillKernels& ScalarLogoFillKernels();
+const LogoFillKernels& Sse2LogoFillKernels();
+const LogoFillKernels& LogoFillKernelsInUse();
+
+}  // namespace kestrimo

@@ -1,0 +1,106 @@
+// SSE2 twins of the logo fill runs. A pixel's four bytes are four lanes; the
+// slope is formed in single precision exactly as the reference does and
+// rounded by the processor's default mode (nearest, ties to even).
+#include <emmintrin.h>
+
+#include <cstring>
+
+#include "imaging/LogoFillKernels.h"
+
+namespace kestrimo {
+namespace {
+
+constexpr std::ptrdiff_t kPixelBytes = 4;
+
+__m128i LoadPixel(const std::uint8_t* p) {
+  std::int32_t value;
+  std::memcpy(&value, p, 4);
+  return _mm_cvtsi32_si128(value);
+}
+
+void StorePixel(std::uint8_t* p, __m128i v) {
+  const std::int32_t value = _mm_cvtsi128_si32(v);
+  std::memcpy(p, &value, 4);
+}
+
+// The four bytes of a pixel as 32-bit lanes.
+__m128i WidenPixel(__m128i pixel) {
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_unpacklo_epi16(_mm_unpacklo_epi8(pixel, zero), zero);
+}
+
+// round((P1 - P0) / distance * 128), saturated to 16 bits, in 32-bit lanes.
+__m128i RunSlope(__m128i p0, __m128i p1, std::int32_t distance) {
+  const __m128 difference = _mm_cvtepi32_ps(_mm_sub_epi32(p1, p0));
+  const __m128 quotient = _mm_div_ps(difference, _mm_set1_ps(static_cast<float>(distance)));
+  const __m128i slope = _mm_cvtps_epi32(_mm_mul_ps(quotient, _mm_set1_ps(128.0f)));
+  const __m128i slope16 = _mm_packs_epi32(slope, slope);
+  return _mm_srai_epi32(_mm_unpacklo_epi16(slope16, slope16), 16);
+}
+
+// Bytes of the pixels whose 32-bit accumulators are a and b (two pixels of
+// four lanes each): 16-bit saturation, >> 7, clamp to 0..255.
+__m128i Shrink(__m128i a, __m128i b) {
+  return _mm_srai_epi16(_mm_packs_epi32(a, b), 7);
+}
+
+// Adding a constant step with 16-bit saturation from a start inside the
+// range gives the saturated exact sum at every pixel, so the accumulators of
+// four pixels are formed in 32 bits (they cannot overflow there) and
+// saturated when packed.
+void FillRowRun(std::uint8_t* anchor, std::int32_t distance) {
+  const __m128i p0 = WidenPixel(LoadPixel(anchor));
+  const __m128i p1 = WidenPixel(LoadPixel(anchor + distance * kPixelBytes));
+  const __m128i slope = RunSlope(p0, p1, distance);
+  const __m128i step4 = _mm_slli_epi32(slope, 2);
+  __m128i acc1 = _mm_add_epi32(_mm_slli_epi32(p0, 7), slope);
+  __m128i acc2 = _mm_add_epi32(acc1, slope);
+  __m128i acc3 = _mm_add_epi32(acc2, slope);
+  __m128i acc4 = _mm_add_epi32(acc3, slope);
+
+  std::uint8_t* out = anchor + kPixelBytes;
+  std::int32_t left = distance - 1;
+  for (; left >= 4; left -= 4, out += 4 * kPixelBytes) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_packus_epi16(Shrink(acc1, acc2), Shrink(acc3, acc4)));
+    acc1 = _mm_add_epi32(acc1, step4);
+    acc2 = _mm_add_epi32(acc2, step4);
+    acc3 = _mm_add_epi32(acc3, step4);
+    acc4 = _mm_add_epi32(acc4, step4);
+  }
+  if (left == 0) return;
+  const __m128i bytes = _mm_packus_epi16(Shrink(acc1, acc2), Shrink(acc3, acc4));
+  if (left == 1) {
+    StorePixel(out, bytes);
+    return;
+  }
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
+  if (left == 3) StorePixel(out + 2 * kPixelBytes, _mm_srli_si128(bytes, 8));
+}
+
+// A column's pixels lie a row apart, so it goes one pixel per step with the
+// 16-bit accumulator exactly as stated.
+void BlendColumnRun(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t distance) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i p0 = WidenPixel(LoadPixel(anchor));
+  const __m128i p1 = WidenPixel(LoadPixel(anchor + distance * stride));
+  const __m128i slope32 = RunSlope(p0, p1, distance);
+  const __m128i slope = _mm_packs_epi32(slope32, slope32);
+  __m128i acc = _mm_slli_epi16(_mm_packs_epi32(p0, p0), 7);
+  std::uint8_t* pixel = anchor;
+  for (std::int32_t k = 1; k < distance; ++k) {
+    pixel += stride;
+    acc = _mm_adds_epi16(acc, slope);
+    const __m128i value = _mm_packus_epi16(_mm_srai_epi16(acc, 7), zero);
+    StorePixel(pixel, _mm_avg_epu8(value, LoadPixel(pixel)));
+  }
+}
+
+}  // namespace
+
+const LogoFillKernels& Sse2LogoFillKernels() {
+  static const LogoFillKernels kernels{FillRowRun, BlendColumnRun};
+  return kernels;
+}
+
+}  // namespace kestrimo
