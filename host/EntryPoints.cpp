@@ -1,13 +1,14 @@
 #include "host/EntryPoints.h"
 
 #include "platform/ModuleInfo.h"
+#include "settings/SettingsPersistence.h"
 
 namespace kestrimo {
 
 void PluginInit(PluginState& state, const PluginHostInfo* hostInfo) {
   state.ModuleInstance = OwnModuleHandle();
   state.ChannelExists = hostInfo != nullptr ? hostInfo->channelExists : nullptr;
-  state.DefaultSettings = TableDefaults();
+  LoadSettings(state);
 }
 
 std::int32_t PluginSetFormat(PluginState& state, const VideoFormat* format) {
@@ -17,6 +18,11 @@ std::int32_t PluginSetFormat(PluginState& state, const VideoFormat* format) {
   state.FrameMode = format->frameMode;
   state.CpuLevel = format->cpuLevel;
   state.Geometry.SetFrameFormat(format->width, format->height, format->frameMode);
+  // Scaling tables sized exactly to each request from now on.
+  for (ScaledBlend* scaler : {&state.Mask.MaskScaler, &state.PreviewScaler}) {
+    scaler->SetGrowPercent(0);
+    scaler->SetShrinkPercent(0);
+  }
   // The next frame of any channel but 0 counts as a change and rebuilds the
   // mask for the new size.
   state.LastChannelId = 0;
@@ -28,6 +34,6 @@ void PluginReserved(PluginState&) {}
 
 void PluginShowSettings(PluginState&, const SettingsRequest*) {}
 
-void PluginDone(PluginState&) {}
+void PluginDone(PluginState& state) { SaveSettings(state); }
 
 }  // namespace kestrimo

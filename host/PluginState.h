@@ -8,8 +8,12 @@
 #include "host/ChannelSettings.h"
 #include "host/HostRecords.h"
 #include "host/SettingsWindowLink.h"
+#include "imaging/BlurFilter.h"
+#include "imaging/ScaledBlend.h"
 #include "mask/FrameGeometry.h"
+#include "mask/MaskRebuild.h"
 #include "platform/RecursiveLock.h"
+#include "settings/ProfileFile.h"
 
 namespace kestrimo {
 
@@ -50,9 +54,14 @@ class PluginState {
   ChannelSettings StagingSettings;  // used only while loading and saving
   std::int32_t CurrentIndex = 0;
 
+  ProfileFile Profile;  // the settings file, read at start and written at the end
+
   RecursiveLock SettingsLock;
 
   FrameGeometry Geometry;
+  MaskRebuild Mask;              // the mask products and the tools of the rebuild
+  BlurFilter FrameBlurFilter;    // softens the rebuilt area on every frame
+  ScaledBlend PreviewScaler;     // fits the mask picture into the window's preview
 };
 
 }  // namespace kestrimo

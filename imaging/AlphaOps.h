@@ -10,15 +10,11 @@
 
 #include <cstdint>
 
+#include "imaging/ColourKey.h"
+
 #include "mask/Rect.h"
 
 namespace kestrimo {
-
-// ((colour byte-swapped) >> 8): 0x00BBGGRR -> 0x00RRGGBB, the low 24 bits of
-// a pixel of that colour.
-inline std::uint32_t KeyFromColour(std::uint32_t colour) {
-  return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-}
 
 // Mask alpha (byte 3) into byte 2 of a top-down YUV work buffer, visual row
 // for visual row. The area is the common part of both rectangles.

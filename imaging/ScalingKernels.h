@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "imaging/ColourKey.h"
+
 namespace kestrimo {
 
 // One resampling step, read in table order. The read pointer moves by `step`
@@ -24,11 +26,6 @@ struct KeyProtection {
   bool enabled = false;
   std::uint32_t key = 0;  // 0x00RRGGBB, as the low 24 bits of a pixel
 };
-
-// The key of a 0x00BBGGRR colour value: its bytes swapped and shifted down.
-inline std::uint32_t KeyFromColour(std::uint32_t colour) {
-  return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
-}
 
 inline constexpr std::uint32_t kKeyColourBits = 0x00FFFFFFu;
 // A weight above this (of 4096) takes the second pixel of a protected pair.

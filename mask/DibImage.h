@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "mask/Rect.h"
@@ -37,6 +38,12 @@ class DibImage {
   // The selected frame's pixel (x, y) as R + G << 8 + B << 16 + A << 24;
   // 0 outside the allocation.
   std::uint32_t GetPixelColor(std::int32_t x, std::int32_t y) const;
+  // Replaces every frame by the frames of a picture file (named in the ANSI
+  // code page): one exact-size frame per picture frame when the name ends in
+  // "gif" in any case and the imaging library decodes, else one frame; every
+  // pixel opaque, frame 0 selected. False, with no frames left, when the
+  // picture cannot be decoded whole.
+  bool LoadFromFile(const std::string& fileName);
   std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
 
   DibSection* bitmap = nullptr;

@@ -7,6 +7,8 @@
 
 #include "host/EntryPoints.h"
 #include "host/FrameDriver.h"
+#include "imaging/CpuFeatures.h"
+#include "mask/FrameGeometry.h"
 
 namespace kestrimo {
 namespace {
@@ -108,11 +110,107 @@ TEST_F(FrameDriver, AFormatChangeMakesTheNextFrameAChannelChange) {
   EXPECT_EQ(state.ChannelList.size(), 1u);
 }
 
-TEST_F(FrameDriver, EnabledChannelFramesAlsoPassUntouchedForNow) {
-  state.DefaultSettings.ProcEnable = 1;
-  Format();
-  EXPECT_EQ(Send(8), 1);
+TEST(ScreenBlurWidths, ScaleTheReferenceWidthToTheFrame) {
+  EXPECT_EQ(ScreenBlurWidths(720, 576, 0).horizontal, 0.0f);
+  const BlurWidths one = ScreenBlurWidths(720, 576, 1);
+  EXPECT_EQ(one.horizontal, 0.9375f);
+  EXPECT_EQ(one.vertical, 1.0f);
+  const BlurWidths ten = ScreenBlurWidths(720, 576, 10);
+  EXPECT_EQ(ten.horizontal, 9.375f);
+  EXPECT_EQ(ten.vertical, 10.0f);
+  EXPECT_EQ(ScreenBlurWidths(768, 576, 7).horizontal, 7.0f);
+  EXPECT_GT(ScreenBlurWidths(720, 576, 0xFFFFFFFFu).horizontal, 4.0e9f) << "taken as unsigned";
+}
+
+// A 720 x 576 YUY2 frame: flat grey with a bright block where the default
+// mask lies, so the rebuilt area can be told from the logo.
+class LogoRemoval : public ::testing::Test {
+ protected:
+  static constexpr std::int32_t kWidth = 720, kHeight = 576;
+  void SetUp() override {
+    PluginInit(state, nullptr);
+    state.DefaultSettings = TableDefaults();
+    state.DefaultSettings.ProcEnable = 1;
+    VideoFormat format{kWidth, kHeight, 0, kFrameModeYuy2, 3};
+    PluginSetFormat(state, &format);
+    for (std::int32_t y = 0; y < kHeight; ++y)
+      for (std::int32_t x = 0; x < kWidth; ++x) {
+        const bool logo = x >= 80 && x < 130 && y >= 80 && y < 110;
+        pixels[Offset(x, y)] = logo ? 235 : 100;          // Y
+        pixels[Offset(x, y) + 1] = logo ? 90 : 128;       // U or V
+      }
+    original = pixels;
+    frame.pixels = pixels.data();
+    frame.channel = &channel;
+    channel.id = 42;
+  }
+  static std::size_t Offset(std::int32_t x, std::int32_t y) {
+    return static_cast<std::size_t>(y) * kWidth * 2 + static_cast<std::size_t>(x) * 2;
+  }
+  PluginState state;
+  std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(kWidth * kHeight * 2);
+  std::vector<std::uint8_t> original;
+  ChannelInfo channel{};
+  FrameInfo frame{};
+};
+
+TEST_F(LogoRemoval, RebuildsTheMaskedAreaAndNothingElse) {
+  ASSERT_EQ(ProcessFrame(state, &frame), 1);
+  const Point origin = state.Mask.MaskOrigin;  // (56, 60), 94 x 70
+  for (std::int32_t y = 0; y < kHeight; ++y)
+    for (std::int32_t x = 0; x < kWidth; ++x) {
+      const bool inside = x >= origin.x && x < origin.x + 94 && y >= origin.y && y < origin.y + 70;
+      if (!inside) {
+        ASSERT_EQ(pixels[Offset(x, y)], original[Offset(x, y)]) << x << "," << y;
+      }
+    }
+  // The logo lies inside the mask, away from its border: it becomes background.
+  EXPECT_EQ(pixels[Offset(100, 95)], 100);
+  EXPECT_EQ(pixels[Offset(101, 95) + 1], 128);
+}
+
+TEST_F(LogoRemoval, ShowMaskWithTheWindowClosedStillRemoves) {
+  state.DefaultSettings.ShowMask = 1;
+  ProcessFrame(state, &frame);
+  EXPECT_EQ(pixels[Offset(100, 95)], 100);
+}
+
+TEST_F(LogoRemoval, PreviewAtZeroOpacityLeavesTheFrameAsItWas) {
+  int window = 0;
+  state.SettingsWindow.Attach(&window);
+  state.DefaultSettings.Opacity = 0;
+  ProcessFrame(state, &frame);
   EXPECT_EQ(pixels, original);
+}
+
+TEST_F(LogoRemoval, PreviewPaintsTheMaskOverTheVideo) {
+  int window = 0;
+  state.SettingsWindow.Attach(&window);
+  state.DefaultSettings.Opacity = 100;
+  ProcessFrame(state, &frame);
+  EXPECT_NE(pixels[Offset(100, 95)], original[Offset(100, 95)]);
+  EXPECT_EQ(pixels[Offset(10, 10)], original[Offset(10, 10)]);
+}
+
+TEST_F(LogoRemoval, DisabledChannelPassesUntouchedButIsTracked) {
+  state.DefaultSettings.ProcEnable = 0;
+  EXPECT_EQ(ProcessFrame(state, &frame), 1);
+  EXPECT_EQ(pixels, original);
+  EXPECT_EQ(state.LastChannelId, 42);
+}
+
+TEST_F(LogoRemoval, SameOutputForBothKernelChoicesAndRepeatedFrames) {
+  state.DefaultSettings.ScreenBlur = 3;
+  ProcessFrame(state, &frame);
+  const std::vector<std::uint8_t> first = pixels;
+  pixels = original;
+  ProcessFrame(state, &frame);
+  EXPECT_EQ(pixels, first) << "a steady channel gives the same result every frame";
+  pixels = original;
+  SetKernelChoice(KernelChoice::ScalarOnly);
+  ProcessFrame(state, &frame);
+  SetKernelChoice(KernelChoice::Best);
+  EXPECT_EQ(pixels, first) << "scalar references and SIMD twins agree on a whole frame";
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+// Turns a channel's settings and mask picture into what every frame uses: the
+// mask at frame size, the fill span lists, the area's place in the frame and
+// the part of it inside the frame. Runs on channel and settings changes only,
+// under the settings lock.
+#pragma once
+
+#include <cstdint>
+
+#include "host/ChannelSettings.h"
+#include "imaging/BlurFilter.h"
+#include "imaging/ScaledBlend.h"
+#include "mask/DibImage.h"
+#include "mask/FrameGeometry.h"
+#include "mask/ImageBuffer.h"
+#include "mask/MaskDilator.h"
+#include "mask/Rect.h"
+
+namespace kestrimo {
+
+// Sides of the mask in reference-raster units beyond which a setting is taken
+// as absurd and the area as empty (the raster itself is 768 x 576).
+constexpr std::int64_t kMaxBaseMaskSide = 8192;
+
+class MaskRebuild {
+ public:
+  // Loads the record's picture into MaskPicture. A picture that cannot be
+  // loaded empties the record's MaskFileName, so the mask becomes the
+  // rectangle and the next save forgets the file.
+  void LoadMaskPicture(ChannelSettings& record);
+
+  // Builds BaseMask, FrameMask, the span lists, MaskOrigin and VisibleRect
+  // from the record, the loaded picture and the frame format, and sizes the
+  // WorkBuffer. Absurd settings (negative sizes or growth, sizes beyond
+  // kMaxBaseMaskSide) give an empty area: every buffer empty, frames pass.
+  void RebuildMask(const ChannelSettings& record, const FrameGeometry& geometry,
+                   std::int32_t frameWidth, std::int32_t frameHeight);
+
+  // Span lists from FrameMask; the last two steps of RebuildMask.
+  void BuildRowSpans(std::uint32_t colorKey);
+  void BuildColumnSpans(std::uint32_t colorKey);
+
+  // Products, valid until the next rebuild.
+  ImageBuffer BaseMask;
+  ImageBuffer FrameMask;
+  ImageBuffer RowSpans;
+  ImageBuffer ColumnSpans;
+  ImageBuffer WorkBuffer;
+  Point MaskOrigin;
+  Rect VisibleRect;
+  DibImage MaskPicture;
+  std::int32_t MaskLoaded = 0;
+
+  // Tools kept between rebuilds.
+  MaskDilator Dilator;
+  BlurFilter EdgeBlurFilter;
+  ScaledBlend MaskScaler;
+
+ private:
+  bool DrawPictureMask(const ChannelSettings& record, std::int32_t r);
+  bool DrawRectangleMask(const ChannelSettings& record, std::int32_t r);
+  void SoftenEdges(const ChannelSettings& record);
+  bool SizeFrameBuffers(Size frameSize);
+  void ClipToFrame(std::int32_t frameWidth, std::int32_t frameHeight, std::uint32_t complement);
+  void Empty();
+};
+
+}  // namespace kestrimo
