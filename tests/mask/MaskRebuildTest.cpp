@@ -7,6 +7,7 @@
 
 #include "imaging/ColourKey.h"
 #include "mask/MaskRebuild.h"
+#include "tests/support/PictureFiles.h"
 
 namespace kestrimo {
 namespace {
@@ -214,6 +215,60 @@ TEST_F(MaskRebuildTest, FailedPictureLoadForgetsTheFileName) {
   EXPECT_EQ(record.MaskFileName, "");
   Rebuild();
   EXPECT_EQ(mask.FrameMask.rect, (Rect{0, 0, 94, 70}));
+}
+
+// A 6 x 4 picture: complement everywhere, the key colour in a 2 x 2 block at
+// (2, 1) and in the single pixel (5, 3).
+class PictureMask : public MaskRebuildTest {
+ protected:
+  void SetUp() override {
+    testing::Picture picture(6, 4);
+    for (testing::Rgba& p : picture.pixels) p = {255, 127, 0, 255};
+    for (auto [x, y] : {std::pair{2, 1}, {3, 1}, {2, 2}, {3, 2}, {5, 3}}) picture.At(x, y) = {0, 128, 255, 255};
+    record.MaskFileName = folder.Write("logo.bmp", testing::EncodeBmp(picture, 24));
+    mask.LoadMaskPicture(record);
+    ASSERT_EQ(mask.MaskLoaded, 1);
+  }
+  bool BaseKey(std::int32_t x, std::int32_t y) { return *mask.BaseMask.PixelAt(x, y) == kKeyPixel; }
+  testing::PictureFolder folder;
+};
+
+TEST_F(PictureMask, KeyPixelsOfThePictureAreMasked) {
+  Rebuild(768, 576);
+  ASSERT_EQ(mask.BaseMask.rect, (Rect{0, 0, 6, 4}));
+  EXPECT_TRUE(BaseKey(2, 1) && BaseKey(3, 2) && BaseKey(5, 3));
+  EXPECT_FALSE(BaseKey(0, 0) || BaseKey(4, 1) || BaseKey(1, 2));
+  EXPECT_EQ(*mask.BaseMask.PixelAt(0, 0) >> 24, 0u) << "kept pixels are transparent";
+}
+
+TEST_F(PictureMask, InvertMasksTheOtherPixels) {
+  record.InvertMask = 1;
+  Rebuild(768, 576);
+  EXPECT_FALSE(BaseKey(2, 1) || BaseKey(3, 2) || BaseKey(5, 3));
+  EXPECT_TRUE(BaseKey(0, 0) && BaseKey(4, 1) && BaseKey(1, 2));
+}
+
+TEST_F(PictureMask, ExpansionWidensTheMarginsAndGrowsTheShape) {
+  record.ExpandX = 2;
+  record.ExpandY = 1;
+  Rebuild(768, 576);
+  ASSERT_EQ(mask.BaseMask.rect, (Rect{0, 0, 10, 6}));
+  // The block now sits at (4..5, 2..3); it grows by the ellipse of radii (2, 1).
+  EXPECT_TRUE(BaseKey(2, 2) && BaseKey(7, 3));
+  EXPECT_FALSE(BaseKey(0, 0));
+}
+
+TEST_F(PictureMask, BrokenPicturesFallBackToTheRectangle) {
+  const std::string good = testing::EncodeBmp(testing::PatternPicture(8, 8, 3), 24);
+  for (const std::string& bytes :
+       {good.substr(0, good.size() / 2), std::string(), std::string("BM\x10\x00garbage")}) {
+    record.MaskFileName = folder.Write("broken.bmp", bytes);
+    mask.LoadMaskPicture(record);
+    EXPECT_EQ(mask.MaskLoaded, 0);
+    EXPECT_EQ(record.MaskFileName, "");
+    Rebuild();
+    EXPECT_EQ(mask.FrameMask.rect, (Rect{0, 0, 94, 70}));
+  }
 }
 
 }  // namespace
