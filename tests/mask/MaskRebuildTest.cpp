@@ -260,9 +260,12 @@ TEST_F(PictureMask, ExpansionWidensTheMarginsAndGrowsTheShape) {
 
 TEST_F(PictureMask, BrokenPicturesFallBackToTheRectangle) {
   const std::string good = testing::EncodeBmp(testing::PatternPicture(8, 8, 3), 24);
+  // Each file gets its own name: Wine's decoder keeps a file it could not
+  // decode open until the process ends.
+  int n = 0;
   for (const std::string& bytes :
        {good.substr(0, good.size() / 2), std::string(), std::string("BM\x10\x00garbage")}) {
-    record.MaskFileName = folder.Write("broken.bmp", bytes);
+    record.MaskFileName = folder.Write("broken" + std::to_string(++n) + ".bmp", bytes);
     mask.LoadMaskPicture(record);
     EXPECT_EQ(mask.MaskLoaded, 0);
     EXPECT_EQ(record.MaskFileName, "");

@@ -1,0 +1,37 @@
+#include "ui/rules/CheckBoxes.h"
+
+namespace kestrimo::ui {
+namespace {
+
+// The box's field; const with a const record. Null for other ids.
+template <class Record>
+auto FlagOf(Record& record, ControlId box) -> decltype(&record.ProcEnable) {
+  switch (box) {
+    case ControlId::ChkEnable: return &record.ProcEnable;
+    case ControlId::ChkShowMask: return &record.ShowMask;
+    case ControlId::ChkInvert: return &record.InvertMask;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+EditEffect CheckBoxClicked(ChannelSettings& record, ControlId box, std::int32_t checkState) {
+  std::int32_t* flag = FlagOf(record, box);
+  if (flag == nullptr) return EditEffect{};
+  *flag = checkState;
+  EditEffect effect;
+  if (box == ControlId::ChkInvert) {
+    effect.rebuildMask = true;
+  } else {
+    effect.refresh = RefreshCode::Enable;
+  }
+  return effect;
+}
+
+std::int32_t CheckStateOf(const ChannelSettings& record, ControlId box) {
+  const std::int32_t* flag = FlagOf(record, box);
+  return flag != nullptr && *flag != 0 ? 1 : 0;
+}
+
+}  // namespace kestrimo::ui

@@ -1,0 +1,31 @@
+// Which controls of the settings window are enabled. Everything that edits
+// the channel needs processing switched on; the clear-mask button and the
+// invert box also need a loaded mask picture, and the opacity field the
+// show-mask box. The processing box, the channel name, the bottom buttons,
+// group boxes and glyphs are never enabled or disabled.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+#include "ui/rules/ControlIds.h"
+
+namespace kestrimo::ui {
+
+struct EnableInputs {
+  bool procEnable = false;  // the record's ProcEnable is non-zero
+  bool maskLoaded = false;  // the channel's mask picture is loaded
+  bool showMask = false;    // the record's ShowMask is non-zero
+};
+
+struct ControlEnable {
+  ControlId id;
+  bool enabled;
+};
+
+constexpr std::size_t kManagedControlCount = 31;
+
+// Every control whose enabled state follows the inputs, with that state.
+std::array<ControlEnable, kManagedControlCount> EnabledStates(const EnableInputs& inputs);
+
+}  // namespace kestrimo::ui
