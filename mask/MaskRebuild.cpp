@@ -71,13 +71,21 @@ void MaskRebuild::RebuildMask(const ChannelSettings& record, const FrameGeometry
   BuildColumnSpans(record.ColorKey);
 }
 
+bool MaskRebuild::WithinWorkBudget(std::int64_t width, std::int64_t height,
+                                   std::int64_t growthRows, std::int32_t r) const {
+  const std::int64_t blurTaps = r > 0 ? 4ll * r + 2 : 0;  // both passes, both sides
+  return width * height * (growthRows + blurTaps) <= kMaxRebuildWork;
+}
+
 // The picture's key pixels (or, inverted, its other pixels), grown by the
 // expansion plus the edge radius, in a margin of 2r + expansion on each side.
 bool MaskRebuild::DrawPictureMask(const ChannelSettings& record, std::int32_t r) {
   if (record.ExpandX < 0 || record.ExpandY < 0) return false;
   const std::int64_t width = 4ll * r + 2ll * record.ExpandX + MaskPicture.rect.Width();
   const std::int64_t height = 4ll * r + 2ll * record.ExpandY + MaskPicture.rect.Height();
-  if (!Plausible(width) || !Plausible(height)) return false;
+  const std::int64_t growthRows = 2ll * (record.ExpandY + r) + 1;
+  if (!Plausible(width) || !Plausible(height) || !WithinWorkBudget(width, height, growthRows, r))
+    return false;
   BaseMask.Resize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), kSlack, kSlack);
   BaseMask.FillAll(Complement(record.ColorKey));
   StampKeyColour(MaskPicture.pixels, {MaskPicture.allocWidth, MaskPicture.allocHeight},
@@ -94,7 +102,8 @@ bool MaskRebuild::DrawRectangleMask(const ChannelSettings& record, std::int32_t 
   if (record.RectMaskSizeX < 0 || record.RectMaskSizeY < 0) return false;
   const std::int64_t width = 4ll * r + record.RectMaskSizeX;
   const std::int64_t height = 4ll * r + record.RectMaskSizeY;
-  if (!Plausible(width) || !Plausible(height)) return false;
+  if (!Plausible(width) || !Plausible(height) || !WithinWorkBudget(width, height, 0, r))
+    return false;
   BaseMask.Resize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), kSlack, kSlack);
   BaseMask.FillAll(Complement(record.ColorKey));
   BaseMask.FillArea({r, r, record.RectMaskSizeX + 3 * r, record.RectMaskSizeY + 3 * r},

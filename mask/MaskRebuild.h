@@ -21,6 +21,13 @@ namespace kestrimo {
 // as absurd and the area as empty (the raster itself is 768 x 576).
 constexpr std::int64_t kMaxBaseMaskSide = 8192;
 
+// The rebuild runs on the video thread under the settings lock, so settings
+// whose mask would take more than a fraction of a second to draw (pixels of
+// the base mask times the ellipse rows of the growth and the taps of the edge
+// blur) are taken as absurd too. The settings window's largest values need
+// about a tenth of this.
+constexpr std::int64_t kMaxRebuildWork = std::int64_t{1} << 27;
+
 class MaskRebuild {
  public:
   // Loads the record's picture into MaskPicture. A picture that cannot be
@@ -56,6 +63,8 @@ class MaskRebuild {
   ScaledBlend MaskScaler;
 
  private:
+  bool WithinWorkBudget(std::int64_t width, std::int64_t height, std::int64_t growthRows,
+                        std::int32_t r) const;
   bool DrawPictureMask(const ChannelSettings& record, std::int32_t r);
   bool DrawRectangleMask(const ChannelSettings& record, std::int32_t r);
   void SoftenEdges(const ChannelSettings& record);

@@ -14,3 +14,9 @@ cmake --preset win32
 cmake --build --preset win32
 # Wine gets a virtual display for the tests that open windows.
 xvfb-run -a ctest --preset win32
+
+# The native build once more under AddressSanitizer and UndefinedBehaviorSanitizer
+# (any finding stops the test that made it).
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
