@@ -1,23 +1,57 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine (as root), builds the plug-in for both
-# targets and runs a generated clip through kestrimo-host and the plug-in:
-# once with the native library, once with the Windows DLL under Wine.
+# targets and removes the logo of a generated clip with kestrimo-host: once
+# with the native library, once with the Windows DLL under Wine. Leaves in
+# out/ the input clip, both output clips, the settings file used and a
+# before/after picture of one frame from each run.
+# KESTRIMO_BUILD_ROOT (default build) holds the two build folders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${KESTRIMO_BUILD_ROOT:-build}
 
 bash scripts/setup.sh
-cmake --preset native >/dev/null && cmake --build --preset native
-cmake --preset win32 >/dev/null && cmake --build --preset win32
+cmake --preset native -B "$build/native" >/dev/null && cmake --build "$build/native"
+cmake --preset win32 -B "$build/win32" >/dev/null && cmake --build "$build/win32"
 
-mkdir -p out
-python3 scripts/make-clip.py --frames 50 out/clip.y4m
+out=$root/out
+mkdir -p "$out"
+rm -f "$out"/clip*.y4m "$out"/before-after-*.png "$out"/logo.ini
+python3 scripts/make-clip.py --frames 50 "$out/clip.y4m"
 
-build/native/kestrimo-host --channel 1 --name "Channel 1" < out/clip.y4m > out/clip-native.y4m
-(cd build/win32 && ../../scripts/wine-run.sh kestrimo-host.exe --channel 1 --name "Channel 1") \
-  < out/clip.y4m > out/clip-win32.y4m
+# The clip's logo covers x 80..140, y 70..120 of its 720 x 576 frames. The
+# processing area takes it with 2 pixels to spare on each side (its outermost
+# rows and columns are kept as they are and feed the fill), x 78..142,
+# y 68..122: 64 x 54 pixels centred on (110, 95). In the 768 x 576 reference
+# raster of the settings (x times 768/720, y unchanged) that is a rectangle of
+# 68 x 54 centred on (117, 95). COMMON comes first: a section on the file's
+# first line is never read as a channel.
+printf '%s\r\n' '[COMMON]' '[1]' 'MaskPosX=117' 'MaskPosY=95' 'RectMaskSizeX=68' \
+  'RectMaskSizeY=54' 'ProcEnable=1' > "$out/logo.ini"
 
-for result in out/clip-native.y4m out/clip-win32.y4m; do
-  if cmp -s out/clip.y4m "$result"; then same="unchanged, as expected"; else same="CHANGED"; fi
-  echo "main: $(readlink -f "$result"): $same"
+# Windows programs under Wine see the Linux root as drive Z:.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+frame=25
+
+"$build/native/kestrimo-host" --channel 1 --name "Channel 1" --settings "$out/logo.ini" \
+  --snapshot "$frame:$out/before-after-native.png" < "$out/clip.y4m" > "$out/clip-native.y4m"
+scripts/wine-run.sh "$build/win32/kestrimo-host.exe" --channel 1 --name "Channel 1" \
+  --settings "$(windows_path "$out/logo.ini")" \
+  --snapshot "$frame:$(windows_path "$out/before-after-win32.png")" \
+  < "$out/clip.y4m" > "$out/clip-win32.y4m"
+
+# Inside the logo the frames changed, outside the area they did not.
+for target in native win32; do
+  result=$(python3 tests/tools/check-removal.py "$out/logo.ini" "$out/clip.y4m" \
+    "$out/clip-$target.y4m" y4m 720 576 "$out/before-after-$target.png")
+  echo "main: $target: $result"
 done
-echo "main: input clip: $(readlink -f out/clip.y4m)"
+if cmp -s "$out/clip-native.y4m" "$out/clip-win32.y4m"; then
+  echo "main: the native and the Windows output are identical"
+else
+  echo "main: the native and the Windows output DIFFER"
+fi
+echo "main: input clip:      $out/clip.y4m"
+echo "main: settings file:   $out/logo.ini"
+echo "main: output clips:    $out/clip-native.y4m, $out/clip-win32.y4m"
+echo "main: before | after:  $out/before-after-native.png, $out/before-after-win32.png (frame $frame)"

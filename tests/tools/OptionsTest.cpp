@@ -107,6 +107,40 @@ TEST(HostOptions, RefusesUnknownInputWithAMessage) {
   EXPECT_TRUE(Parse({"--name", std::string(255, 'n')}).Ok());
 }
 
+TEST(HostOptions, SettingsAndSnapshotsAreKeptAsGiven) {
+  const ParsedOptions parsed =
+      Parse({"--settings", "C:\\logos\\my.ini", "--save-settings", "--snapshot", "12:a.png",
+             "--snapshot=0:C:\\out\\b.png", "--snapshot", "12:a.png"});
+  ASSERT_TRUE(parsed.Ok()) << parsed.error;
+  const HostOptions& o = parsed.options;
+  EXPECT_EQ(o.settingsPath, "C:\\logos\\my.ini");
+  EXPECT_TRUE(o.saveSettings);
+  ASSERT_EQ(o.snapshots.size(), 3u);
+  EXPECT_EQ(o.snapshots[0].frame, 12);
+  EXPECT_EQ(o.snapshots[0].path, "a.png");
+  EXPECT_EQ(o.snapshots[1].frame, 0);
+  EXPECT_EQ(o.snapshots[1].path, "C:\\out\\b.png") << "only the first colon separates";
+  EXPECT_EQ(o.snapshots[2].path, "a.png");
+  const HostOptions defaults = Parse({}).options;
+  EXPECT_TRUE(defaults.settingsPath.empty());
+  EXPECT_FALSE(defaults.saveSettings);
+  EXPECT_TRUE(defaults.snapshots.empty());
+}
+
+TEST(HostOptions, RefusesBadSnapshotsAndSavingWithoutASettingsFile) {
+  for (const char* bad : {"", "5", "5:", ":a.png", "-1:a.png", "x:a.png", "1.5:a.png",
+                          "99999999999999999999:a.png", "3:-"}) {
+    EXPECT_FALSE(Parse({"--snapshot", bad}).Ok()) << bad;
+  }
+  EXPECT_FALSE(Parse({"--settings", ""}).Ok());
+  EXPECT_FALSE(Parse({"--settings"}).Ok());
+  const ParsedOptions save = Parse({"--save-settings"});
+  EXPECT_FALSE(save.Ok());
+  EXPECT_NE(save.error.find("--settings"), std::string::npos) << save.error;
+  EXPECT_TRUE(Parse({"--save-settings", "--settings", "x.ini"}).Ok()) << "in any order";
+  EXPECT_FALSE(Parse({"--save-settings=1", "--settings", "x.ini"}).Ok()) << "a switch takes no value";
+}
+
 TEST(HostOptions, HelpSkipsTheCombinationChecks) {
   const ParsedOptions parsed = Parse({"--format", "bgr24", "--help"});
   ASSERT_TRUE(parsed.Ok());

@@ -8,7 +8,10 @@
 
 #include "tools/kestrimo-host/ChannelSchedule.h"
 #include "tools/kestrimo-host/Console.h"
+#include "tools/kestrimo-host/Interrupts.h"
 #include "tools/kestrimo-host/PluginHost.h"
+#include "tools/kestrimo-host/SettingsSwap.h"
+#include "tools/kestrimo-host/Snapshots.h"
 #include "tools/kestrimo-host/StreamFiles.h"
 #include "tools/kestrimo-host/VideoReader.h"
 #include "tools/kestrimo-host/VideoWriter.h"
@@ -55,18 +58,35 @@ class Progress {
   bool any_ = false;
 };
 
+// What the frame loop works with.
+struct Pipeline {
+  PluginHost& plugin;
+  VideoReader& reader;
+  VideoWriter& writer;
+  const ChannelSchedule& schedule;
+  Snapshots& snapshots;
+  const InputFile& input;
+  const OutputFile& output;
+};
+
 // Streams every frame through the plug-in; returns an error text or empty.
-std::string Stream(PluginHost& plugin, VideoReader& reader, VideoWriter& writer,
-                   const ChannelSchedule& schedule, const InputFile& input,
-                   const OutputFile& output) {
-  std::vector<std::uint8_t> frame(reader.FrameBytes());  // the one frame buffer
+// `frames` counts the frames read whole.
+std::string Stream(Pipeline& run, std::int64_t& frames) {
+  std::vector<std::uint8_t> frame(run.reader.FrameBytes());  // the one frame buffer
   Progress progress;
   for (std::int64_t index = 0;; ++index) {
-    const VideoReader::Status status = reader.ReadFrame(frame.data());
-    if (status != VideoReader::Status::Frame) return StopReason(status, index, input);
-    const Channel& channel = schedule.ChannelOf(index);
-    plugin.ProcessFrame(frame.data(), channel.id, channel.name);
-    if (!writer.WriteFrame(frame.data(), reader.FrameLine())) return output.Error();
+    frames = index;
+    if (InterruptRequested()) return "interrupted; " + std::to_string(index) + " frames were written";
+    const VideoReader::Status status = run.reader.ReadFrame(frame.data());
+    if (status != VideoReader::Status::Frame) return StopReason(status, index, run.input);
+    const bool snapshot = run.snapshots.Wants(index);
+    if (snapshot) run.snapshots.KeepBefore(frame.data());
+    const Channel& channel = run.schedule.ChannelOf(index);
+    run.plugin.ProcessFrame(frame.data(), channel.id, channel.name);
+    if (snapshot) {
+      if (std::string error = run.snapshots.WriteAfter(frame.data()); !error.empty()) return error;
+    }
+    if (!run.writer.WriteFrame(frame.data(), run.reader.FrameLine())) return run.output.Error();
     progress.Frame(index + 1);
   }
 }
@@ -75,10 +95,16 @@ std::string Stream(PluginHost& plugin, VideoReader& reader, VideoWriter& writer,
 
 int RunHost(const HostOptions& options) {
   IgnoreBrokenPipe();
+  CatchInterrupts();
   const std::string pluginPath =
       options.pluginPath.empty() ? ExecutableFolder() + PluginLibraryName() : options.pluginPath;
+  SettingsSwap settings;  // made before the plug-in, so put back after the plug-in's Done
   PluginHost plugin;
   if (!plugin.Load(pluginPath)) return Report(kExitRuntimeError, plugin.Error());
+  if (!options.settingsPath.empty() &&
+      !settings.Install(options.settingsPath, PluginSettingsPath(pluginPath), options.saveSettings)) {
+    return Report(kExitRuntimeError, settings.Error());
+  }
 
   InputFile input;
   if (!input.Open(options.input)) return Report(kExitRuntimeError, input.Error());
@@ -90,16 +116,26 @@ int RunHost(const HostOptions& options) {
   if (!output.Open(options.output)) return Report(kExitRuntimeError, output.Error());
   VideoWriter writer(output);
   if (!writer.Start(reader.Layout())) return Report(kExitRuntimeError, output.Error());
+  const StreamLayout& layout = reader.Layout();
+  Snapshots snapshots(options.snapshots);
+  snapshots.Start(layout.format, layout.size);
 
   const ChannelSchedule schedule({options.channelId, options.channelName}, options.switches);
-  const StreamLayout& layout = reader.Layout();
   plugin.Init();
   plugin.SetFormat(layout.size.width, layout.size.height, FrameModeOf(layout.format),
                    options.cpuLevel);
-  std::string error = Stream(plugin, reader, writer, schedule, input, output);
+  Pipeline run{plugin, reader, writer, schedule, snapshots, input, output};
+  std::int64_t frames = 0;
+  std::vector<std::string> errors = {Stream(run, frames)};
   plugin.Done();
-  if (!output.Close() && error.empty()) error = output.Error();
-  return error.empty() ? kExitDone : Report(kExitRuntimeError, error);
+  if (!settings.Restore()) errors.push_back(settings.Error());
+  if (!output.Close()) errors.push_back(output.Error());
+  if (errors.front().empty()) errors.push_back(snapshots.Unreached(frames));
+  int code = kExitDone;
+  for (const std::string& error : errors) {
+    if (!error.empty()) code = Report(kExitRuntimeError, error);
+  }
+  return code;
 }
 
 int HostMain(const std::vector<std::string>& args) {

@@ -23,7 +23,7 @@ bool TakesValue(std::string_view name) {
   return name == "-i" || name == "-o" || name == "--input" || name == "--output" ||
          name == "--plugin" || name == "--format" || name == "--size" ||
          name == "--channel" || name == "--name" || name == "--switch" ||
-         name == "--cpu-level";
+         name == "--cpu-level" || name == "--settings" || name == "--snapshot";
 }
 
 bool NameFits(const std::string& name) {
@@ -64,12 +64,20 @@ std::string Apply(std::string_view name, const std::string& value, HostOptions& 
     const auto level = ParseInteger<std::int32_t>(value);
     if (!level) return "bad --cpu-level '" + value + "' (a 32-bit number)";
     options.cpuLevel = *level;
+  } else if (name == "--settings") {
+    if (value.empty()) return "--settings needs a file name";
+    options.settingsPath = value;
+  } else if (name == "--snapshot") {
+    const auto request = ParseSnapshotRequest(value);
+    if (!request) return "bad --snapshot '" + value + "' (FRAME:FILE.png, FRAME from 0)";
+    options.snapshots.push_back(*request);
   }
   return {};
 }
 
 // Checks that only the whole command line can decide.
 std::string CheckCombination(const HostOptions& options) {
+  if (options.saveSettings && options.settingsPath.empty()) return "--save-settings needs --settings FILE";
   if (!options.format || *options.format == StreamFormat::Y4m) return {};
   if (!options.size) {
     return std::string("--format ") + StreamFormatName(*options.format) + " needs --size WxH";
@@ -105,6 +113,16 @@ std::optional<ChannelSwitch> ParseChannelSwitch(const std::string& text) {
   return change;
 }
 
+std::optional<SnapshotRequest> ParseSnapshotRequest(const std::string& text) {
+  const auto colon = text.find(':');
+  // "-" is no file here: standard output carries the video.
+  if (colon == std::string::npos || colon + 1 == text.size() || text.substr(colon + 1) == "-")
+    return std::nullopt;
+  const auto frame = ParseInteger<std::int64_t>(std::string_view(text).substr(0, colon));
+  if (!frame || *frame < 0) return std::nullopt;
+  return SnapshotRequest{*frame, text.substr(colon + 1)};
+}
+
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   ParsedOptions result;
   HostOptions& options = result.options;
@@ -113,6 +131,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     if (IsInstanceSwitch(arg)) continue;
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+      continue;
+    }
+    if (arg == "--save-settings") {
+      options.saveSettings = true;
       continue;
     }
     std::string name = arg;
@@ -156,12 +178,28 @@ std::string UsageText() {
       "                      (named NAME, else --name); repeatable\n"
       "  --cpu-level N       processor class told to the plug-in; 1 and 2 mean no SSE (default 3)\n"
       "  -inst:C, /inst:C    host instance; read by the plug-in from the command line\n"
+      "  --settings FILE     run the plug-in with this settings file; FILE is left unchanged\n"
+      "  --save-settings     with --settings: copy the plug-in's rewritten settings back to FILE\n"
+      "  --snapshot N:FILE   write frame N (0-based) before (left) and after (right) the\n"
+      "                      plug-in side by side to FILE as an RGB PNG; repeatable\n"
       "  --help              this text\n"
       "\n"
       "Y4M input must be 8-bit 4:2:2 (C422) with an even width; the output has the\n"
       "input's format. Exit codes: 0 done, 1 runtime error, 2 usage error.\n"
+      "\n"
+      "--settings puts a copy of FILE where the plug-in reads its settings file\n"
+      "(normally Plugins/KRD_Kestrimo.ini beside this program) for the run; a file\n"
+      "already there is renamed to <name>.kestrimo-host-backup and put back after the\n"
+      "plug-in is shut down, also after errors and Ctrl-C, but not when the process is\n"
+      "killed outright: then rename the backup back by hand (a later --settings run\n"
+      "refuses to start while it exists). Give MaskFileName as an absolute path (on\n"
+      "Windows, e.g. Z:\\tmp\\logo.bmp under Wine): the plug-in resolves a relative one\n"
+      "against the current folder. Snapshots show YUY2 frames converted with full-range\n"
+      "BT.601: R = Y + 1.402 (V-128), G = Y - 0.344136 (U-128) - 0.714136 (V-128),\n"
+      "B = Y + 1.772 (U-128).\n"
       "Example:\n"
-      "  ffmpeg -i in.ts -pix_fmt yuv422p -f yuv4mpegpipe - | kestrimo-host --channel 7 |\n"
+      "  ffmpeg -i in.ts -pix_fmt yuv422p -f yuv4mpegpipe - |\n"
+      "    kestrimo-host --channel 7 --settings my.ini --snapshot 100:check.png |\n"
       "    ffmpeg -f yuv4mpegpipe -i - out.mp4\n";
 }
 

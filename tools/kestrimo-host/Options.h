@@ -18,6 +18,12 @@ struct ChannelSwitch {
   std::optional<std::string> name;  // absent: the --name text
 };
 
+// Write frame `frame` (0-based), before and after the plug-in, to `path` as PNG.
+struct SnapshotRequest {
+  std::int64_t frame = 0;
+  std::string path;
+};
+
 struct HostOptions {
   std::string input = "-";   // "-": standard input
   std::string output = "-";  // "-": standard output
@@ -28,6 +34,9 @@ struct HostOptions {
   std::string channelName;
   std::vector<ChannelSwitch> switches;
   std::int32_t cpuLevel = 3;  // SSE present
+  std::string settingsPath;   // empty: the plug-in's own settings file
+  bool saveSettings = false;  // copy the plug-in's rewritten settings back to settingsPath
+  std::vector<SnapshotRequest> snapshots;
   bool help = false;
 };
 
@@ -46,6 +55,9 @@ std::optional<FrameSize> ParseFrameSize(const std::string& text);
 
 // "FRAME:ID" or "FRAME:ID:NAME".
 std::optional<ChannelSwitch> ParseChannelSwitch(const std::string& text);
+
+// "FRAME:FILE": FRAME a non-negative number, FILE not empty (it may hold colons).
+std::optional<SnapshotRequest> ParseSnapshotRequest(const std::string& text);
 
 std::string UsageText();
 

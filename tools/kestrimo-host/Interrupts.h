@@ -1,0 +1,11 @@
+// Ctrl-C and termination requests. The first one asks the run to stop after
+// the current frame, so that the plug-in is shut down and a --settings file
+// put back as usual; a second one ends the process at once.
+#pragma once
+
+namespace kestrimo {
+
+void CatchInterrupts();
+bool InterruptRequested();
+
+}  // namespace kestrimo

@@ -1,0 +1,61 @@
+// --settings: puts a copy of the user's settings file where the plug-in reads
+// its own for one run, and puts everything back after the plug-in has been
+// shut down. The user's file itself is only read, unless the plug-in's
+// rewritten settings are to be kept (SaveBack).
+#pragma once
+
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace kestrimo {
+
+// Where the plug-in library at `pluginPath`, loaded into this process, reads
+// its settings file: the plug-in's own location rule with this process's
+// inputs (program folder, instance switch, per-user switch). In this system's
+// path form; empty when the plug-in would use no file.
+std::string PluginSettingsPath(const std::string& pluginPath);
+
+// The name the plug-in's own file is moved to for the run.
+std::string BackupPathOf(const std::string& settingsPath);
+
+class SettingsSwap {
+ public:
+  explicit SettingsSwap(FileSystem& fileSystem = HostFileSystem()) : files_(fileSystem) {}
+  ~SettingsSwap();  // Restore(), if Install succeeded and Restore was not called
+  SettingsSwap(const SettingsSwap&) = delete;
+  SettingsSwap& operator=(const SettingsSwap&) = delete;
+
+  // Moves a file at `settingsPath` aside to its backup name and writes a copy
+  // of `userFile` in its place; creates the file's folder (its last level)
+  // when missing. Refuses when a backup is already there (an earlier run was
+  // killed before it could restore), when the user's file cannot be read,
+  // and, with `saveBack`, when it is read-only. False with Error() set; then
+  // nothing is left changed.
+  bool Install(const std::string& userFile, const std::string& settingsPath, bool saveBack);
+
+  // Removes the copy and moves the plug-in's own file back (or removes the
+  // folder, if Install made it and it is empty); with `saveBack`, first takes
+  // the plug-in's rewritten copy and afterwards replaces the user's file with
+  // it in one step. False with Error() set.
+  bool Restore();
+
+  const std::string& Error() const { return error_; }
+
+ private:
+  bool Fail(std::string message);
+  bool PutBack();
+  void DropFolder();
+
+  FileSystem& files_;
+  std::string userFile_;
+  std::string settingsPath_;
+  std::string backupPath_;
+  bool installed_ = false;
+  bool movedAside_ = false;
+  bool madeFolder_ = false;
+  bool saveBack_ = false;
+  std::string error_;
+};
+
+}  // namespace kestrimo
