@@ -26,11 +26,15 @@ std::string FileOfSections(int count, bool blanksInHeaders = false) {
   return text;
 }
 
+// Ten times the sections: about 10 when loading is linear, 100 when it is
+// quadratic. The limit leaves room for a busy machine.
+constexpr double kLinearEnough = 50.0;
+
 // The best of a few loads, in microseconds.
 double LoadMicroseconds(const TempFolder& folder, int sections, bool blanksInHeaders = false) {
   WriteBytes(folder.Path() / "KRD_Kestrimo.ini", FileOfSections(sections, blanksInHeaders));
   double best = 1e300;
-  for (int run = 0; run < 3; ++run) {
+  for (int run = 0; run < 5; ++run) {
     PluginState state;
     state.Profile.SetLocation(folder.Location());
     const auto start = std::chrono::steady_clock::now();
@@ -49,7 +53,7 @@ TEST(SettingsLoadTime, TenTimesTheSectionsTakeAboutTenTimesAsLong) {
   const double ratio = large / std::max(small, 1.0);
   std::printf("settings load: 1000 sections %.0f us, 10000 sections %.0f us, ratio %.1f\n", small,
               large, ratio);
-  EXPECT_LT(ratio, 30.0);
+  EXPECT_LT(ratio, kLinearEnough);
 }
 
 // Every key of a "[ n ]" section is looked up under "[n]" and never found: a
@@ -61,7 +65,7 @@ TEST(SettingsLoadTime, SectionsWhoseKeysAreNeverFoundStayLinear) {
   const double ratio = large / std::max(small, 1.0);
   std::printf("settings load, \"[ n ]\" headers: 1000 sections %.0f us, 10000 sections %.0f us, "
               "ratio %.1f\n", small, large, ratio);
-  EXPECT_LT(ratio, 30.0);
+  EXPECT_LT(ratio, kLinearEnough);
 }
 
 }  // namespace
