@@ -2,6 +2,7 @@
 
 #include "platform/ModuleInfo.h"
 #include "settings/SettingsPersistence.h"
+#include "ui/SettingsWindow.h"
 
 namespace kestrimo {
 
@@ -32,8 +33,29 @@ std::int32_t PluginSetFormat(PluginState& state, const VideoFormat* format) {
 
 void PluginReserved(PluginState&) {}
 
-void PluginShowSettings(PluginState&, const SettingsRequest*) {}
+#if !defined(_WIN32)
+// Without windows there is nothing to show.
+void ShowNoSseNotice(void*) {}
+bool FlashOpenSettingsWindow(PluginState&) { return false; }
+void OpenSettingsWindow(PluginState&, void*) {}
+void DestroySettingsWindow(PluginState&) {}
+#endif
 
-void PluginDone(PluginState& state) { SaveSettings(state); }
+void PluginShowSettings(PluginState& state, const SettingsRequest* request) {
+  void* hostWindow = request != nullptr ? request->parentWindow : nullptr;
+  if (state.NoSse()) {
+    ShowNoSseNotice(hostWindow);
+    return;
+  }
+  if (FlashOpenSettingsWindow(state)) return;
+  OpenSettingsWindow(state, hostWindow);
+}
+
+// The window stores its last position while it is destroyed, so the save
+// writes the final one.
+void PluginDone(PluginState& state) {
+  DestroySettingsWindow(state);
+  SaveSettings(state);
+}
 
 }  // namespace kestrimo

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Pictures of the About box and of the settings window as template 5000 builds
 # it (with the icons the window puts on its buttons), made from the library's
-# resources under Wine on a virtual display:
-#   docs/about-box.png, docs/settings-window-template.png
+# resources under Wine on a virtual display, and of the live settings window
+# opened through the library's exports (processing on, with a mask picture):
+#   docs/about-box.png, docs/settings-window-template.png, docs/settings-window.png
 # Usage: scripts/screenshot-dialogs.sh [WIN32_BUILD_DIR]   (default build/win32)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -17,6 +18,10 @@ tests+=":SettingsWindowFromResources.IconButtonsTakeTheirIcons"
 (cd "$build" && xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/wine-run.sh" \
   kestrimo_window_tests.exe --library=KRD_Kestrimo.dll --capture-dir="$windows_captures" \
   --gtest_filter="$tests")
+(cd "$build/tests/ui/windows/settingswindow" && xvfb-run -a -s "-screen 0 1024x768x24" \
+  "$root/scripts/wine-run.sh" kestrimo_settings_window_test.exe --library=KRD_Kestrimo.dll \
+  --capture-dir="$windows_captures" \
+  --gtest_filter=SettingsWindow.EnableStatesFollowProcessingPictureAndShowMask)
 
 # 24-bit bottom-up BMP to PNG, with the standard library only.
 python3 - "$captures" "$root/docs" <<'PY'
@@ -42,6 +47,6 @@ def bmp_to_png(source, target):
     print(f"{target}: {width} x {height}")
 
 captures, docs = sys.argv[1], sys.argv[2]
-for name in ("about-box", "settings-window-template"):
+for name in ("about-box", "settings-window-template", "settings-window"):
     bmp_to_png(os.path.join(captures, name + ".bmp"), os.path.join(docs, name + ".png"))
 PY
