@@ -6,22 +6,12 @@
 #include <cstring>
 
 #include "imaging/AlphaKernels.h"
+#include "imaging/x86/Sse2Pixel.h"
 
 namespace kestrimo {
 namespace {
 
 constexpr std::int32_t kBlock = 4;
-
-__m128i LoadOne(const std::uint8_t* p) {
-  std::int32_t value;
-  std::memcpy(&value, p, 4);
-  return _mm_cvtsi32_si128(value);
-}
-
-void StoreOne(std::uint8_t* p, __m128i v) {
-  const std::int32_t value = _mm_cvtsi128_si32(v);
-  std::memcpy(p, &value, 4);
-}
 
 __m128i LoadBlock(const std::uint8_t* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -44,7 +34,7 @@ void ForEachPixel(const std::uint8_t* src, std::uint8_t* dst, std::int32_t count
   std::int32_t i = 0;
   for (; i + kBlock <= count; i += kBlock)
     StoreBlock(dst + 4 * i, op(LoadBlock(src + 4 * i), LoadBlock(dst + 4 * i)));
-  for (; i < count; ++i) StoreOne(dst + 4 * i, op(LoadOne(src + 4 * i), LoadOne(dst + 4 * i)));
+  for (; i < count; ++i) StorePixel(dst + 4 * i, op(LoadPixel(src + 4 * i), LoadPixel(dst + 4 * i)));
 }
 
 void CopyAlphaToByte2(const std::uint8_t* mask, std::uint8_t* work, std::int32_t count) {

@@ -6,22 +6,12 @@
 #include <cstring>
 
 #include "imaging/LogoFillKernels.h"
+#include "imaging/x86/Sse2Pixel.h"
 
 namespace kestrimo {
 namespace {
 
 constexpr std::ptrdiff_t kPixelBytes = 4;
-
-__m128i LoadPixel(const std::uint8_t* p) {
-  std::int32_t value;
-  std::memcpy(&value, p, 4);
-  return _mm_cvtsi32_si128(value);
-}
-
-void StorePixel(std::uint8_t* p, __m128i v) {
-  const std::int32_t value = _mm_cvtsi128_si32(v);
-  std::memcpy(p, &value, 4);
-}
 
 // The four bytes of a pixel as 32-bit lanes.
 __m128i WidenPixel(__m128i pixel) {
