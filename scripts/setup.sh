@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libstb-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32 xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
