@@ -49,7 +49,7 @@ const bool registered = [] {
       benchmark::RegisterBenchmark((prefix + "/scalar").c_str(), CopyAlpha, area.width,
                                    area.height, target, KernelChoice::ScalarOnly);
       benchmark::RegisterBenchmark((prefix + "/sse2").c_str(), CopyAlpha, area.width,
-                                   area.height, target, KernelChoice::Best);
+                                   area.height, target, KernelChoice::Sse2Only);
     }
   return true;
 }();

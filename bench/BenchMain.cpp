@@ -1,5 +1,6 @@
-// Runs the benchmarks and then prints, for each pair named PREFIX/scalar and
-// PREFIX/sse2, how many times faster the SIMD twin is.
+// Runs the benchmarks and then prints, for each PREFIX/scalar and its SIMD
+// twins PREFIX/sse2 and PREFIX/avx2, how many times faster each twin is than
+// the scalar reference, and the AVX2 twin than the SSE2 one.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -25,17 +26,26 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\nscalar / simd time ratios:\n");
-    for (const auto& [prefix, variants] : times_) {
-      const auto scalar = variants.find("scalar");
-      if (scalar == variants.end()) continue;
-      for (const auto& [variant, time] : variants)
-        if (variant != "scalar" && time > 0)
-          std::printf("  %-48s %s %6.2fx\n", prefix.c_str(), variant.c_str(),
-                      scalar->second / time);
-    }
+    PrintRatios("scalar", {"sse2", "avx2"});
+    std::printf("\nsse2 / avx2 time ratios:\n");
+    PrintRatios("sse2", {"avx2"});
   }
 
  private:
+  // For each prefix with a `base` variant: base time / variant time.
+  void PrintRatios(const std::string& base, const std::vector<std::string>& variants) const {
+    for (const auto& [prefix, times] : times_) {
+      const auto reference = times.find(base);
+      if (reference == times.end()) continue;
+      for (const std::string& variant : variants) {
+        const auto other = times.find(variant);
+        if (other != times.end() && other->second > 0)
+          std::printf("  %-48s %s %6.2fx\n", prefix.c_str(), variant.c_str(),
+                      reference->second / other->second);
+      }
+    }
+  }
+
   std::map<std::string, std::map<std::string, double>> times_;
 };
 

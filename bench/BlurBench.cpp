@@ -1,4 +1,5 @@
-// Gaussian blur of a whole area, scalar line steps against their SSE2 twins.
+// Gaussian blur of a whole area: scalar line steps, their SSE2 twins and,
+// where the processor has it, the AVX2 twins.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -38,7 +39,10 @@ const bool registered = [] {
       benchmark::RegisterBenchmark((prefix + "/scalar").c_str(), BlurArea, area.width,
                                    area.height, float(blurWidth), KernelChoice::ScalarOnly);
       benchmark::RegisterBenchmark((prefix + "/sse2").c_str(), BlurArea, area.width, area.height,
-                                   float(blurWidth), KernelChoice::Best);
+                                   float(blurWidth), KernelChoice::Sse2Only);
+      if (CpuHasAvx2())
+        benchmark::RegisterBenchmark((prefix + "/avx2").c_str(), BlurArea, area.width,
+                                     area.height, float(blurWidth), KernelChoice::Best);
     }
   return true;
 }();

@@ -87,7 +87,7 @@ const bool registered = [] {
       benchmark::RegisterBenchmark((prefix + "/scalar").c_str(), Run, pair, area,
                                    KernelChoice::ScalarOnly);
       benchmark::RegisterBenchmark((prefix + "/sse2").c_str(), Run, pair, area,
-                                   KernelChoice::Best);
+                                   KernelChoice::Sse2Only);
     }
   return true;
 }();

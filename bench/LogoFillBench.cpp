@@ -96,7 +96,7 @@ const bool registered = [] {
       benchmark::RegisterBenchmark((prefix + "/scalar").c_str(), FillArea, area.width,
                                    area.height, pass, KernelChoice::ScalarOnly);
       benchmark::RegisterBenchmark((prefix + "/sse2").c_str(), FillArea, area.width, area.height,
-                                   pass, KernelChoice::Best);
+                                   pass, KernelChoice::Sse2Only);
     }
   return true;
 }();

@@ -40,7 +40,7 @@ void Register(Size from, Size to) {
   benchmark::RegisterBenchmark((prefix + "scalar").c_str(), ScaleArea, from, to,
                                KernelChoice::ScalarOnly);
   benchmark::RegisterBenchmark((prefix + "sse2").c_str(), ScaleArea, from, to,
-                               KernelChoice::Best);
+                               KernelChoice::Sse2Only);
 }
 
 const bool registered = [] {

@@ -68,6 +68,7 @@ const BlurKernels& ScalarBlurKernels() {
 }
 
 const BlurKernels& BlurKernelsInUse() {
+  if (UseAvx2Kernels()) return Avx2BlurKernels();
   return UseSse2Kernels() ? Sse2BlurKernels() : ScalarBlurKernels();
 }
 

@@ -30,7 +30,8 @@ struct BlurKernels {
 
 const BlurKernels& ScalarBlurKernels();
 const BlurKernels& Sse2BlurKernels();
-// The SSE2 table when the processor has it and the scalar path is not forced.
+const BlurKernels& Avx2BlurKernels();
+// The best table the processor and the kernel choice allow.
 const BlurKernels& BlurKernelsInUse();
 
 // The scalar reference, also used directly by tests.

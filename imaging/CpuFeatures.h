@@ -1,18 +1,22 @@
-// Which kernel implementations run: the best the processor offers, or the
-// scalar references (for tests and benchmarks that compare the two).
+// Which kernel implementations run: the best the processor offers, the SSE2
+// twins only, or the scalar references (for tests and benchmarks that compare
+// the levels).
 #pragma once
 
 namespace kestrimo {
 
-enum class KernelChoice { Best, ScalarOnly };
+enum class KernelChoice { Best, ScalarOnly, Sse2Only };
 
-// Asked of the processor once.
+// Asked of the processor (and, for AVX2, of the operating system) once.
 bool CpuHasSse2();
+bool CpuHasAvx2();
 
 void SetKernelChoice(KernelChoice choice);
 KernelChoice CurrentKernelChoice();
 
 // True when the dispatch tables should hand out the SSE2 twins.
 bool UseSse2Kernels();
+// True when the tables that have AVX2 twins should hand them out.
+bool UseAvx2Kernels();
 
 }  // namespace kestrimo

@@ -37,6 +37,35 @@ void WalkLine(const SpanLine& line, std::int32_t length, Run run) {
   }
 }
 
+// How many cells WalkLine reads of `line` before it stops.
+std::int32_t CellsRead(const SpanLine& line, std::int32_t length) {
+  std::int32_t read = 0;
+  std::int64_t cursor = 0;
+  for (std::int32_t i = 0; i + 1 < line.count; i += 2) {
+    read = i + 2;
+    const std::int32_t skip = line.cells[i * line.step];
+    const std::int32_t distance = line.cells[(i + 1) * line.step];
+    if (skip < 0 || distance < kMinDistance) break;
+    cursor += std::int64_t{skip} + distance;
+    if (cursor >= length) break;
+  }
+  return read;
+}
+
+// The number of neighbouring list columns, from `line`'s on and at most
+// `limit`, whose cells agree with `line`'s wherever WalkLine looks: they
+// describe the same runs, so their pixels can be filled together.
+std::int32_t ColumnsAlike(const SpanLine& line, std::int32_t length, std::int32_t limit) {
+  const std::int32_t cells = CellsRead(line, length);
+  std::int32_t columns = 1;
+  for (; columns < limit; ++columns) {
+    const std::int32_t* next = line.cells + columns;
+    for (std::int32_t i = 0; i < cells; ++i)
+      if (next[i * line.step] != line.cells[i * line.step]) return columns;
+  }
+  return columns;
+}
+
 // The part of the work area that both the work buffer and the list cover.
 struct FillArea {
   std::int32_t width = 0;
@@ -101,12 +130,15 @@ void FillColumns(std::uint32_t* workPixels, Size workAllocSize, const Rect& work
   const std::ptrdiff_t stride = area.bottomUp ? -pitch : pitch;
   std::uint8_t* topRow = WorkRow(workPixels, workAllocSize, area.bottomUp, 0);
   const std::int32_t* topCells = spans + ListRowStart(spansAllocSize, 0);
-  for (std::int32_t c = 0; c < area.width; ++c) {
-    const SpanLine line{topCells + c, -std::ptrdiff_t{spansAllocSize.width}, area.height};
+  const std::ptrdiff_t cellStep = -std::ptrdiff_t{spansAllocSize.width};
+  for (std::int32_t c = 0; c < area.width;) {
+    const SpanLine line{topCells + c, cellStep, area.height};
+    const std::int32_t columns = ColumnsAlike(line, area.height, area.width - c);
     std::uint8_t* column = topRow + std::ptrdiff_t{c} * 4;
     WalkLine(line, area.height, [&](std::int32_t p0, std::int32_t distance) {
-      kernels.blendColumnRun(column + p0 * stride, stride, distance);
+      kernels.blendColumnRuns(column + p0 * stride, stride, distance, columns);
     });
+    c += columns;
   }
 }
 

@@ -69,10 +69,16 @@ void BlendColumnRun(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t di
   }
 }
 
+void BlendColumnRuns(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t distance,
+                     std::int32_t columns) {
+  for (std::int32_t c = 0; c < columns; ++c)
+    BlendColumnRun(anchor + std::ptrdiff_t{c} * kPixelBytes, stride, distance);
+}
+
 }  // namespace
 
 const LogoFillKernels& ScalarLogoFillKernels() {
-  static const LogoFillKernels kernels{FillRowRun, BlendColumnRun};
+  static const LogoFillKernels kernels{FillRowRun, BlendColumnRun, BlendColumnRuns};
   return kernels;
 }
 

@@ -16,6 +16,10 @@ struct LogoFillKernels {
   // for a bottom-up image walked downwards); each interpolated byte v is
   // averaged with the byte already there: (v + old + 1) >> 1.
   void (*blendColumnRun)(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t distance);
+  // blendColumnRun on `columns` neighbouring columns (anchors 4 bytes apart)
+  // that share the run's rows: the same bytes result, several columns a step.
+  void (*blendColumnRuns)(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t distance,
+                          std::int32_t columns);
 };
 
 const LogoFillKernels& ScalarLogoFillKernels();

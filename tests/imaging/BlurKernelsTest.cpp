@@ -117,6 +117,18 @@ void CompareLine(const LineCase& c, TestRng& rng) {
   const LineRun sse2 = RunLine(Sse2BlurKernels().blurLine, actual, pixels, kernel);
   ASSERT_EQ(scalar.pixels, sse2.pixels) << actual;
   ASSERT_EQ(scalar.buffer, sse2.buffer) << actual;
+  if (!CpuHasAvx2()) return;
+  const LineRun avx2 = RunLine(Avx2BlurKernels().blurLine, actual, pixels, kernel);
+  ASSERT_EQ(scalar.pixels, avx2.pixels) << actual << " (avx2)";
+  ASSERT_EQ(scalar.buffer, avx2.buffer) << actual << " (avx2)";
+}
+
+// The tables that this processor can run, scalar first.
+std::vector<const BlurKernels*> RunnableTables() {
+  std::vector<const BlurKernels*> tables{&ScalarBlurKernels()};
+  if (CpuHasSse2()) tables.push_back(&Sse2BlurKernels());
+  if (CpuHasAvx2()) tables.push_back(&Avx2BlurKernels());
+  return tables;
 }
 
 class BlurLineStep : public ::testing::Test {
@@ -175,8 +187,7 @@ TEST(BlurLineFormula, RoundsHalvesToEvenAndSaturates) {
                // Beyond the int32 range the conversion yields INT32_MIN, hence 0;
                // only absurd weights get there, and both paths must agree.
                {1e30f, 255, 0}};
-  for (const BlurKernels* table : {&ScalarBlurKernels(), &Sse2BlurKernels()}) {
-    if (table == &Sse2BlurKernels() && !CpuHasSse2()) continue;
+  for (const BlurKernels* table : RunnableTables()) {
     for (const Case& c : cases) {
       const float weights[4] = {c.weight, c.weight, c.weight, c.weight};
       GuardedBlock kernel = AlignedCopy(weights, sizeof weights);
@@ -193,8 +204,7 @@ TEST(BlurLineFormula, RoundsHalvesToEvenAndSaturates) {
 TEST(BlurLineFormula, EndsAreReplicatedAndPairsSummedFirst) {
   // Line 10, 20, 30 with kernel {0.5, 0.25}: 0.5*10 + 0.25*(20+10) = 12.5 -> 12,
   // 0.5*20 + 0.25*(30+10) = 20, 0.5*30 + 0.25*(30+20) = 27.5 -> 28.
-  for (const BlurKernels* table : {&ScalarBlurKernels(), &Sse2BlurKernels()}) {
-    if (table == &Sse2BlurKernels() && !CpuHasSse2()) continue;
+  for (const BlurKernels* table : RunnableTables()) {
     const float weights[8] = {0.5f, 0.5f, 0.5f, 0.5f, 0.25f, 0.25f, 0.25f, 0.25f};
     GuardedBlock kernel = AlignedCopy(weights, sizeof weights);
     GuardedBlock buffer(5 * sizeof(BlurEntry), 0);
@@ -241,17 +251,31 @@ TEST(BlurWholeImage, ScalarAndSse2AgreeOnRandomImages) {
     const float wx = n % 7 == 0 ? 0.0f : RandomFloat(rng, 0.0f, 12.0f);
     const float wy = n % 3 == 0 ? wx : RandomFloat(rng, 0.0f, 12.0f);
     const bool bottomUp = n % 2 == 0;
-    bool scalarGuards = false, sse2Guards = false;
+    bool scalarGuards = false, sse2Guards = false, bestGuards = false;
     const auto scalar = BlurWith(KernelChoice::ScalarOnly, image, size, rect, bottomUp, wx, wy,
                                  scalarGuards);
-    const auto sse2 = BlurWith(KernelChoice::Best, image, size, rect, bottomUp, wx, wy, sse2Guards);
+    const auto sse2 =
+        BlurWith(KernelChoice::Sse2Only, image, size, rect, bottomUp, wx, wy, sse2Guards);
+    const auto best = BlurWith(KernelChoice::Best, image, size, rect, bottomUp, wx, wy, bestGuards);
     const auto where = ::testing::Message()
                        << size.width << "x" << size.height << " rect " << rect.left << ","
                        << rect.top << "," << rect.right << "," << rect.bottom << " widths " << wx
                        << "/" << wy << " bottomUp " << bottomUp;
-    ASSERT_TRUE(scalarGuards && sse2Guards) << where;
+    ASSERT_TRUE(scalarGuards && sse2Guards && bestGuards) << where;
     ASSERT_EQ(scalar, sse2) << where;
+    ASSERT_EQ(scalar, best) << where << " (best)";
   }
+}
+
+TEST(BlurDispatch, EachChoiceSelectsItsLevel) {
+  SetKernelChoice(KernelChoice::ScalarOnly);
+  EXPECT_EQ(&BlurKernelsInUse(), &ScalarBlurKernels());
+  SetKernelChoice(KernelChoice::Sse2Only);
+  EXPECT_EQ(&BlurKernelsInUse(), CpuHasSse2() ? &Sse2BlurKernels() : &ScalarBlurKernels());
+  SetKernelChoice(KernelChoice::Best);
+  EXPECT_EQ(&BlurKernelsInUse(), CpuHasAvx2()   ? &Avx2BlurKernels()
+                                 : CpuHasSse2() ? &Sse2BlurKernels()
+                                                : &ScalarBlurKernels());
 }
 
 }  // namespace

@@ -119,6 +119,34 @@ TEST_F(LogoFillKernelsTest, ColumnRunMatchesReference) {
   }
 }
 
+// Neighbouring columns sharing a run, filled together, against the reference
+// filling one column at a time: up to 13 columns, so that both the four-wide
+// steps and the single columns after them are used.
+TEST_F(LogoFillKernelsTest, ColumnGroupMatchesSingleColumns) {
+  TestRng rng;
+  int call = 0;
+  for (std::int32_t distance : {2, 3, 4, 5, 9, 33, 66, 255, 720})
+    for (std::int32_t columns = 1; columns <= 13; ++columns)
+      for (Bias bias : kAllBiases) {
+        const std::size_t offset = static_cast<std::size_t>(call++ % 16);
+        const std::ptrdiff_t pitch = 4 * columns + 4 * rng.Range(0, 5) + rng.Range(0, 3);
+        const std::ptrdiff_t stride = rng.Range(0, 1) != 0 ? pitch : -pitch;
+        const std::size_t size = static_cast<std::size_t>(distance * pitch + 4 * columns);
+        GuardedBlock a(size, offset), b(size, offset);
+        FillBytes(a.data(), size, rng, bias);
+        std::memcpy(b.data(), a.data(), size);
+        const std::ptrdiff_t anchor = stride > 0 ? 0 : distance * pitch;
+        for (std::int32_t c = 0; c < columns; ++c)
+          scalar.blendColumnRun(a.data() + anchor + 4 * c, stride, distance);
+        sse2.blendColumnRuns(b.data() + anchor, stride, distance, columns);
+        const auto where = ::testing::Message() << "distance " << distance << " columns "
+                                                << columns << " stride " << stride << " offset "
+                                                << offset << " bias " << BiasName(bias);
+        ASSERT_EQ(a.Bytes(), b.Bytes()) << where;
+        ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << where;
+      }
+}
+
 // Span lists as the mask rebuild makes them: per line, each run of masked
 // pixels with an unmasked pixel on both sides becomes (skip, distance); runs
 // touching the line's ends are left out; the first and last line are a bare
@@ -181,17 +209,25 @@ class SpanListBuilder {
   const std::vector<bool>& mask_;
   int width_;
   int height_;
+
+  friend class WholeFillTest;
 };
 
+// An ellipse, random noise, a rectangle with a few stray pixels (columns
+// share their runs in stretches broken by the strays), or bars hanging from
+// one top edge, whose neighbouring columns differ only in where runs end.
 std::vector<bool> RandomMask(int width, int height, TestRng& rng) {
   std::vector<bool> mask(static_cast<std::size_t>(width) * height);
   const int density = rng.Range(0, 100);
-  const bool ellipse = rng.Range(0, 2) == 0;
+  const int shape = rng.Range(0, 3);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       const double dx = (x + 0.5) / width - 0.5, dy = (y + 0.5) / height - 0.5;
-      mask[static_cast<std::size_t>(y) * width + x] =
-          ellipse ? dx * dx + dy * dy < 0.2 : rng.Range(0, 99) < density;
+      bool masked = rng.Range(0, 99) < density;
+      if (shape == 0) masked = dx * dx + dy * dy < 0.2;
+      if (shape == 2) masked = (dx * dx < 0.1 && dy * dy < 0.1) || rng.Range(0, 99) < 2;
+      if (shape == 3) masked = y >= height / 5 && y <= height / 5 + (x / 3 * 5) % (height / 2 + 1);
+      mask[static_cast<std::size_t>(y) * width + x] = masked;
     }
   return mask;
 }
@@ -205,6 +241,31 @@ struct FillCase {
 
 class WholeFillTest : public LogoFillKernelsTest {
  protected:
+  // The rows by the scalar path, then each column on its own, its runs taken
+  // straight from the mask: what grouping columns must reproduce.
+  std::vector<std::uint8_t> ColumnByColumn(const SpanListBuilder& builder,
+                                           std::vector<std::uint8_t> work, Size workAlloc,
+                                           const std::int32_t* rowCells, Size rowAlloc,
+                                           const FillCase& fill) {
+    SetKernelChoice(KernelChoice::ScalarOnly);
+    FillRows(reinterpret_cast<std::uint32_t*>(work.data()), workAlloc,
+             Rect{0, 0, fill.width, fill.height}, rowCells, rowAlloc, fill.frameMode);
+    const bool bottomUp = fill.frameMode == kFrameModeBgr;
+    const std::ptrdiff_t pitch = std::ptrdiff_t{workAlloc.width} * 4;
+    for (int x = 0; x < fill.width; ++x) {
+      const auto cells = builder.Line(x, false);
+      std::int32_t cursor = 0;
+      for (std::size_t i = 0; i + 1 < cells.size(); i += 2) {
+        const std::int32_t p0 = cursor + cells[i];
+        const int row = bottomUp ? workAlloc.height - 1 - p0 : p0;
+        scalar.blendColumnRun(work.data() + row * pitch + 4 * x, bottomUp ? -pitch : pitch,
+                              cells[i + 1]);
+        cursor = p0 + cells[i + 1];
+      }
+    }
+    return work;
+  }
+
   void Check(const FillCase& fill, TestRng& rng, int call) {
     const Size workAlloc{fill.width + rng.Range(0, 5), fill.height + rng.Range(0, 3)};
     const Size rowAlloc{fill.width + rng.Range(0, 2), fill.height + rng.Range(0, 2)};
@@ -238,6 +299,9 @@ class WholeFillTest : public LogoFillKernelsTest {
                                             << " alloc " << workAlloc.width << "x"
                                             << workAlloc.height;
     ASSERT_EQ(out, b.Bytes()) << where;
+    ASSERT_EQ(out, ColumnByColumn(builder, before, workAlloc, rows.as<std::int32_t>(), rowAlloc,
+                                  fill))
+        << where << " (column by column)";
     ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << where;
     ASSERT_TRUE(rows.GuardsIntact() && columns.GuardsIntact()) << where;
     ASSERT_EQ(rows.Bytes(), rowsBefore) << where;

@@ -1,0 +1,149 @@
+// AVX2 twin of the blur line step: two pixels per 256-bit vector (one per
+// 128-bit half), so every lane still sees exactly the scalar reference's
+// operations in its order. Kept free of large live sets: the i686 build must
+// not spill 256-bit values to its 4-byte-aligned stack.
+#include <immintrin.h>
+
+#include <cstring>
+
+#include "imaging/BlurKernels.h"
+
+namespace kestrimo {
+namespace {
+
+std::uint32_t* PixelAt(std::uint32_t* first, std::ptrdiff_t stride, std::int32_t i) {
+  return first + stride * i;
+}
+
+__m128 WidenPixel(const std::uint32_t* pixel) {
+  std::int32_t value;
+  std::memcpy(&value, pixel, 4);
+  return _mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(value)));
+}
+
+// Line entries are 16-byte aligned only: every 256-bit access is unaligned.
+void FillLine(float* line, std::uint32_t* first, std::ptrdiff_t stride, std::int32_t count) {
+  std::int32_t i = 0;
+  if (stride == 1) {
+    for (; i + 2 <= count; i += 2) {
+      const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(first + i));
+      _mm256_storeu_ps(line + 4 * i, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(two)));
+    }
+  }
+  for (; i < count; ++i) _mm_store_ps(line + 4 * i, WidenPixel(PixelAt(first, stride, i)));
+}
+
+void ReplicateEnds(float* buffer, std::int32_t count, std::int32_t radius) {
+  const __m128 head = _mm_load_ps(buffer + 4 * radius);
+  const __m128 tail = _mm_load_ps(buffer + 4 * (radius + count - 1));
+  for (std::int32_t j = 0; j < radius; ++j) {
+    _mm_store_ps(buffer + 4 * j, head);
+    _mm_store_ps(buffer + 4 * (radius + count + j), tail);
+  }
+}
+
+__m256 KernelPair(const float* k, std::int32_t j) {
+  return _mm256_broadcast_ps(reinterpret_cast<const __m128*>(k + 4 * j));
+}
+
+// acc = k0 * b[0]; acc = acc + kj * (b[j] + b[-j]) for two neighbouring pixels.
+__m256 ConvolveTwo(const float* b, const float* k, std::int32_t radius) {
+  __m256 acc = _mm256_mul_ps(KernelPair(k, 0), _mm256_loadu_ps(b));
+  for (std::int32_t j = 1; j <= radius; ++j) {
+    const __m256 pair = _mm256_add_ps(_mm256_loadu_ps(b + 4 * j), _mm256_loadu_ps(b - 4 * j));
+    acc = _mm256_add_ps(acc, _mm256_mul_ps(KernelPair(k, j), pair));
+  }
+  return acc;
+}
+
+__m128 ConvolveOne(const float* b, const float* k, std::int32_t radius) {
+  __m128 acc = _mm_mul_ps(_mm_load_ps(k), _mm_load_ps(b));
+  for (std::int32_t j = 1; j <= radius; ++j) {
+    const __m128 pair = _mm_add_ps(_mm_load_ps(b + 4 * j), _mm_load_ps(b - 4 * j));
+    acc = _mm_add_ps(acc, _mm_mul_ps(_mm_load_ps(k + 4 * j), pair));
+  }
+  return acc;
+}
+
+// Rounds to nearest-even (default MXCSR), saturates to int16, then to 0..255.
+void StoreOne(std::uint32_t* pixel, __m128 acc) {
+  const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(acc), _mm_setzero_si128());
+  const std::int32_t value = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+  std::memcpy(pixel, &value, 4);
+}
+
+void StoreTwo(std::uint32_t* first, std::ptrdiff_t stride, std::int32_t i, __m256 acc) {
+  const __m256i ints = _mm256_cvtps_epi32(acc);
+  const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(ints),
+                                        _mm256_extracti128_si256(ints, 1));
+  const __m128i bytes = _mm_packus_epi16(words, words);
+  if (stride == 1) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(first + i), bytes);
+    return;
+  }
+  const std::int32_t p0 = _mm_cvtsi128_si32(bytes);
+  const std::int32_t p1 = _mm_cvtsi128_si32(_mm_srli_si128(bytes, 4));
+  std::memcpy(PixelAt(first, stride, i), &p0, 4);
+  std::memcpy(PixelAt(first, stride, i + 1), &p1, 4);
+}
+
+// Eight neighbouring pixels at once: four independent pairs, each in scalar
+// order. a0 holds pixels 0 and 1 (one per half), a1 2 and 3, and so on.
+void ConvolveEight(std::uint32_t* first, std::ptrdiff_t stride, std::int32_t i, const float* b,
+                   const float* k, std::int32_t radius) {
+  const __m256 k0 = KernelPair(k, 0);
+  __m256 a0 = _mm256_mul_ps(k0, _mm256_loadu_ps(b));
+  __m256 a1 = _mm256_mul_ps(k0, _mm256_loadu_ps(b + 8));
+  __m256 a2 = _mm256_mul_ps(k0, _mm256_loadu_ps(b + 16));
+  __m256 a3 = _mm256_mul_ps(k0, _mm256_loadu_ps(b + 24));
+  for (std::int32_t j = 1; j <= radius; ++j) {
+    const __m256 kj = KernelPair(k, j);
+    const float* up = b + 4 * j;
+    const float* down = b - 4 * j;
+    a0 = _mm256_add_ps(a0, _mm256_mul_ps(kj, _mm256_add_ps(_mm256_loadu_ps(up),
+                                                           _mm256_loadu_ps(down))));
+    a1 = _mm256_add_ps(a1, _mm256_mul_ps(kj, _mm256_add_ps(_mm256_loadu_ps(up + 8),
+                                                           _mm256_loadu_ps(down + 8))));
+    a2 = _mm256_add_ps(a2, _mm256_mul_ps(kj, _mm256_add_ps(_mm256_loadu_ps(up + 16),
+                                                           _mm256_loadu_ps(down + 16))));
+    a3 = _mm256_add_ps(a3, _mm256_mul_ps(kj, _mm256_add_ps(_mm256_loadu_ps(up + 24),
+                                                           _mm256_loadu_ps(down + 24))));
+  }
+  // Packing works within 128-bit halves: the low halves end up holding
+  // pixels 0, 2, 4, 6 and the high ones 1, 3, 5, 7, put back in order.
+  const __m256i w01 = _mm256_packs_epi32(_mm256_cvtps_epi32(a0), _mm256_cvtps_epi32(a1));
+  const __m256i w23 = _mm256_packs_epi32(_mm256_cvtps_epi32(a2), _mm256_cvtps_epi32(a3));
+  const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(w01, w23),
+                                                    _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+  if (stride == 1) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(first + i), bytes);
+    return;
+  }
+  std::uint32_t eight[8];
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(eight), bytes);
+  for (int p = 0; p < 8; ++p) std::memcpy(PixelAt(first, stride, i + p), &eight[p], 4);
+}
+
+void BlurLineAvx2(std::uint32_t* first, std::ptrdiff_t stride, std::int32_t count,
+                  const BlurEntry* kernel, std::int32_t radius, BlurEntry* buffer) {
+  if (first == nullptr || kernel == nullptr || buffer == nullptr || count <= 0 || radius < 0)
+    return;
+  float* line = buffer[0].lane;
+  const float* k = kernel[0].lane;
+  FillLine(line + 4 * radius, first, stride, count);
+  ReplicateEnds(line, count, radius);
+  const float* centre = line + 4 * radius;
+  std::int32_t i = 0;
+  for (; i + 8 <= count; i += 8) ConvolveEight(first, stride, i, centre + 4 * i, k, radius);
+  for (; i + 2 <= count; i += 2) StoreTwo(first, stride, i, ConvolveTwo(centre + 4 * i, k, radius));
+  if (i < count) StoreOne(PixelAt(first, stride, i), ConvolveOne(centre + 4 * i, k, radius));
+}
+
+}  // namespace
+
+const BlurKernels& Avx2BlurKernels() {
+  static const BlurKernels table{&BlurLineAvx2};
+  return table;
+}
+
+}  // namespace kestrimo
