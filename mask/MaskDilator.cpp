@@ -1,6 +1,8 @@
 #include "mask/MaskDilator.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 #include "mask/AlignedMemory.h"
 #include "mask/CapacityRule.h"
@@ -17,12 +19,6 @@ constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 std::int32_t LimitRadius(std::int32_t r) {
   if (r < 0) return 0;
   return r > kMaxDilationRadius ? kMaxDilationRadius : r;
-}
-
-// 1 when snapshot pixel x of a row of `width` pixels is key; columns outside
-// the row are never key.
-int KeyAt(const std::uint32_t* row, std::int32_t width, std::int32_t x, std::uint32_t key) {
-  return x >= 0 && x < width && row[x] == key ? 1 : 0;
 }
 
 }  // namespace
@@ -81,37 +77,77 @@ void MaskDilator::DilateMask(std::uint32_t* pixels, std::int32_t allocWidth,
   if (snapshot_.pixels == nullptr) return;
   snapshot_.CopyFrom(pixels, allocWidth, allocHeight, area);
   const std::uint32_t key = PixelFromColour(keyColour, 255);
+  if (!FindKeyRuns(key)) return;
+  std::int32_t* cover = cover_.Ensure(area.Width() + 1);
+  if (cover == nullptr) return;
   for (std::int32_t y = 0; y < area.Height(); ++y) {
     std::uint32_t* imageRow = pixels + area.left +
                               static_cast<std::ptrdiff_t>(allocWidth) *
                                   (allocHeight - 1 - (area.top + y));
-    DilateRow(imageRow, y, key);
+    DilateRow(imageRow, y, key, cover);
   }
 }
 
-// Slides the element along snapshot row y. count is the number of key
-// pixels inside the element centred at column xc: each step adds the pixel
-// entering every span on the right and removes the one leaving it on the
-// left. The walk starts rx columns left of the row, where every span still
-// lies left of column 0, so the count starts right.
-void MaskDilator::DilateRow(std::uint32_t* imageRow, std::int32_t y, std::uint32_t key) const {
+// The runs of key pixels of every snapshot row: row y's runs are the
+// half-open column ranges runs_[2k], runs_[2k + 1] for k from firstRun_[y]
+// to firstRun_[y + 1] - 1.
+bool MaskDilator::FindKeyRuns(std::uint32_t key) {
   const std::int32_t width = snapshot_.rect.Width();
   const std::int32_t height = snapshot_.rect.Height();
-  // Entries run from dy = +ry down; only those meeting a snapshot row count.
-  std::int32_t begin = 0;
-  while (begin < rowCount_ && y + rows_[begin].dy >= height) ++begin;
-  std::int32_t end = begin;
-  while (end < rowCount_ && y + rows_[end].dy >= 0) ++end;
-  if (begin == end) return;
+  // A row of w pixels holds at most (w + 1) / 2 runs of two entries each.
+  const std::int64_t most = (std::int64_t{width} + 1) * height;
+  std::int32_t* first = firstRun_.Ensure(height + 1);
+  std::int32_t* runs = most <= INT32_MAX ? runs_.Ensure(static_cast<std::int32_t>(most)) : nullptr;
+  if (first == nullptr || runs == nullptr) return false;
   std::int32_t count = 0;
-  for (std::int32_t xc = -rx_; xc < width; ++xc) {
-    for (std::int32_t e = begin; e < end; ++e) {
-      const EllipseRows& row = rows_[e];
-      const std::uint32_t* source = snapshot_.PixelAt(0, y + row.dy);
-      count += KeyAt(source, width, xc + row.halfWidth, key);
-      count -= KeyAt(source, width, xc + row.beforeLeft, key);
+  for (std::int32_t y = 0; y < height; ++y) {
+    first[y] = count;
+    const std::uint32_t* row = snapshot_.PixelAt(0, y);
+    for (std::int32_t x = 0; x < width;) {
+      if (row[x] != key) {
+        ++x;
+        continue;
+      }
+      const std::int32_t start = x;
+      while (x < width && row[x] == key) ++x;
+      runs[2 * count] = start;
+      runs[2 * count + 1] = x;
+      ++count;
     }
-    if (xc >= 0 && count != 0) imageRow[xc] = key;
+  }
+  first[height] = count;
+  return true;
+}
+
+// Row y of the image after the growth: a pixel becomes key when the element
+// centred on it holds a key pixel of the snapshot, that is when it lies within
+// halfWidth of a key run of the snapshot row dy away, for some table row. The
+// spans are marked in a difference array and summed along the row.
+void MaskDilator::DilateRow(std::uint32_t* imageRow, std::int32_t y, std::uint32_t key,
+                            std::int32_t* cover) const {
+  const std::int32_t width = snapshot_.rect.Width();
+  const std::int32_t height = snapshot_.rect.Height();
+  const std::int32_t* runs = runs_.Data();
+  const std::int32_t* first = firstRun_.Data();
+  std::fill_n(cover, width + 1, 0);
+  bool any = false;
+  for (std::int32_t e = 0; e < rowCount_; ++e) {
+    const std::int32_t sourceRow = y + rows_[e].dy;
+    if (sourceRow < 0 || sourceRow >= height) continue;
+    const std::int32_t halfWidth = rows_[e].halfWidth;
+    for (std::int32_t k = first[sourceRow]; k < first[sourceRow + 1]; ++k) {
+      const std::int32_t from = std::max(runs[2 * k] - halfWidth, 0);
+      const std::int32_t to = std::min(runs[2 * k + 1] + halfWidth, width);
+      ++cover[from];
+      --cover[to];
+      any = true;
+    }
+  }
+  if (!any) return;
+  std::int32_t count = 0;
+  for (std::int32_t x = 0; x < width; ++x) {
+    count += cover[x];
+    if (count != 0) imageRow[x] = key;
   }
 }
 

@@ -1,8 +1,9 @@
 // Grows the key-coloured area of a mask by an ellipse: every pixel whose
 // ellipse holds a key pixel becomes key. The ellipse is drawn once per pair
-// of radii, turned into a table of row spans, and applied with a running
-// count per image row, so the cost per pixel grows with the ellipse's height
-// and not with its area.
+// of radii and turned into a table of row spans. Each image row is then
+// grown from the key runs of the rows the table reaches: a run widened by a
+// table row's half-width marks a span, so the cost grows with the ellipse's
+// height times the runs, not with its area.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "mask/DibImage.h"
 #include "mask/ImageBuffer.h"
 #include "mask/Rect.h"
+#include "mask/ScratchArray.h"
 
 namespace kestrimo {
 
@@ -64,9 +66,14 @@ class MaskDilator {
 
  private:
   void ReadTable();
-  void DilateRow(std::uint32_t* imageRow, std::int32_t y, std::uint32_t key) const;
+  bool FindKeyRuns(std::uint32_t key);
+  void DilateRow(std::uint32_t* imageRow, std::int32_t y, std::uint32_t key,
+                 std::int32_t* cover) const;
 
   ImageBuffer snapshot_;
+  ScratchArray<std::int32_t> runs_;      // key runs of the snapshot rows, as column pairs
+  ScratchArray<std::int32_t> firstRun_;  // per snapshot row, its first run
+  ScratchArray<std::int32_t> cover_;     // one row's span starts (+1) and ends (-1)
   DibImage canvas_;
   EllipseRows* rows_ = nullptr;
   std::int32_t rowsCapacity_ = 0;

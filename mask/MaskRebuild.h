@@ -5,15 +5,18 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "host/ChannelSettings.h"
 #include "imaging/BlurFilter.h"
+#include "imaging/BlurKernels.h"
 #include "imaging/ScaledBlend.h"
 #include "mask/DibImage.h"
 #include "mask/FrameGeometry.h"
 #include "mask/ImageBuffer.h"
 #include "mask/MaskDilator.h"
 #include "mask/Rect.h"
+#include "mask/ScratchArray.h"
 
 namespace kestrimo {
 
@@ -68,9 +71,49 @@ class MaskRebuild {
   bool DrawPictureMask(const ChannelSettings& record, std::int32_t r);
   bool DrawRectangleMask(const ChannelSettings& record, std::int32_t r);
   void SoftenEdges(const ChannelSettings& record);
+  void BlurBaseMask(float width);
+  void BlurBaseMaskRows(BlurLineFn blurLine, BlurEntry* line);
+  void BlurBaseMaskColumns(BlurLineFn blurLine, BlurEntry* line);
+  // A stretch of frame columns scaled by the horizontal step with its own
+  // table, followed by columns that repeat its last pixel.
+  struct ColumnSegment {
+    std::int32_t first;
+    std::int32_t computed;
+    std::int32_t copies;
+    std::int32_t table;  // index of its first entry in columnSteps_
+  };
+  void ScaleToFrame(std::uint32_t colorKey);
+  bool PlanFrameScaling();
+  void ClassifyBaseLines(std::int32_t* rowClass, std::int32_t* columnClass);
+  bool PlanColumnSegments(const std::int32_t* columnClass, ScaleTableEntry* columnSteps,
+                          ColumnSegment* segments);
+  void ScaleFrameRow(const std::uint32_t* rowBuffer, std::uint8_t* row,
+                     KeyProtection protection) const;
+  std::span<const ColumnSegment> Segments() const {
+    return {segments_.Data(), static_cast<std::size_t>(segmentCount_)};
+  }
   bool SizeFrameBuffers(Size frameSize);
+  void BuildColumnSpansOneByOne(std::uint32_t key);
+  void EndColumnRun(std::int32_t x, std::int32_t k, std::int32_t& cursor, std::int32_t& length,
+                    std::int32_t& runStart);
+  std::int32_t& ColumnCell(std::int32_t x, std::int32_t m) {
+    return *reinterpret_cast<std::int32_t*>(ColumnSpans.PixelAt(x, m));
+  }
   void ClipToFrame(std::int32_t frameWidth, std::int32_t frameHeight, std::uint32_t complement);
   void Empty();
+
+  // Scratch of the rebuild's passes.
+  ScratchArray<BlurEntry> blurLine_;
+  ScratchArray<std::uint8_t> repeats_;       // per line: same content as the line before
+  ScratchArray<std::int32_t> rowClass_;      // per base row: first row of its run of equal rows
+  ScratchArray<std::int32_t> columnClass_;   // the same for the base columns
+  ScratchArray<ScaleTableEntry> rowSteps_;   // the vertical scaling steps, in rows
+  ScratchArray<ScaleTableEntry> columnSteps_;  // the column segments' tables
+  ScratchArray<ColumnSegment> segments_;
+  std::int32_t segmentCount_ = 0;
+  ScratchArray<std::uint32_t> scaledRow_;    // one source row blended vertically
+  ScratchArray<std::int32_t> columnState_;   // the column span builder's cursors
+  ScratchArray<std::uint64_t> keyBits_;      // key pixels of two rows, a bit each
 };
 
 }  // namespace kestrimo
