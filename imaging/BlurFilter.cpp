@@ -105,9 +105,9 @@ void BlurFilter::ApplyBlur(std::uint32_t* pixels, Size allocSize, const Rect& re
   if (!IntersectRect(area, rect, Rect{0, 0, allocSize.width, allocSize.height})) return;
   SetWidths(wx, wy);
   if (!EnsureLineBuffer(area.Width(), area.Height())) return;
-  const BlurLineFn blurLine = BlurKernelsInUse().blurLine;
-  if (horizontalRadius_ > 0) BlurRows(pixels, allocSize, area, bottomUp, blurLine);
-  if (verticalRadius_ > 0) BlurColumns(pixels, allocSize, area, bottomUp, blurLine);
+  const BlurKernels& kernels = BlurKernelsInUse();
+  if (horizontalRadius_ > 0) BlurRows(pixels, allocSize, area, bottomUp, kernels.blurLine);
+  if (verticalRadius_ > 0) BlurColumns(pixels, allocSize, area, bottomUp, kernels.blurColumns);
 }
 
 void BlurFilter::BlurRows(std::uint32_t* pixels, Size allocSize, const Rect& rect,
@@ -118,14 +118,15 @@ void BlurFilter::BlurRows(std::uint32_t* pixels, Size allocSize, const Rect& rec
   }
 }
 
+// Blocks of neighbouring columns, row by row: the line buffer holds at least
+// one column with its ends, so the blocks are as wide as it allows.
 void BlurFilter::BlurColumns(std::uint32_t* pixels, Size allocSize, const Rect& rect,
-                             bool bottomUp, BlurLineFn blurLine) {
+                             bool bottomUp, BlurColumnsFn blurColumns) {
   const std::ptrdiff_t down = bottomUp ? -static_cast<std::ptrdiff_t>(allocSize.width)
                                        : static_cast<std::ptrdiff_t>(allocSize.width);
-  for (std::int32_t x = rect.left; x < rect.right; ++x) {
-    std::uint32_t* first = pixels + PixelIndex(allocSize, x, rect.top, bottomUp);
-    blurLine(first, down, rect.Height(), verticalKernel_, verticalRadius_, line_);
-  }
+  std::uint32_t* top = pixels + PixelIndex(allocSize, rect.left, rect.top, bottomUp);
+  blurColumns(top, down, rect.Width(), rect.Height(), verticalKernel_, verticalRadius_, line_,
+              lineCapacity_);
 }
 
 }  // namespace kestrimo

@@ -58,7 +58,7 @@ class BlurFilter {
   void BlurRows(std::uint32_t* pixels, Size allocSize, const Rect& rect, bool bottomUp,
                 BlurLineFn blurLine);
   void BlurColumns(std::uint32_t* pixels, Size allocSize, const Rect& rect, bool bottomUp,
-                   BlurLineFn blurLine);
+                   BlurColumnsFn blurColumns);
 
   BlurEntry* line_ = nullptr;
   std::int32_t lineCapacity_ = 0;

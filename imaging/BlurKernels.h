@@ -1,6 +1,8 @@
-// The line step of the separable Gaussian blur: one row or column of 32-bit
+// The line steps of the separable Gaussian blur: one row or column of 32-bit
 // pixels is widened into a float line buffer with its ends replicated, then
 // convolved with a symmetric kernel and stored back, four channels at once.
+// The column step does the same for blocks of neighbouring columns at once,
+// so that it reads and writes whole runs of each row.
 #pragma once
 
 #include <cstddef>
@@ -24,8 +26,22 @@ using BlurLineFn = void (*)(std::uint32_t* first, std::ptrdiff_t stride, std::in
                             const BlurEntry* kernel, std::int32_t radius,
                             BlurEntry* buffer);
 
+// Blurs `width` neighbouring columns of `count` pixels each: the first
+// column's top pixel at `top`, each next row `down` pixels on. Works on
+// blocks of up to kBlurColumnBlock neighbouring columns, row by row: a block
+// of w columns is widened into `buffer` (count + 2 * radius rows of w
+// entries, ends replicated per column) and every pixel gets exactly what
+// the line step gives for its column. The blocks are narrowed to what
+// `capacity` entries hold; nothing is done unless one column fits.
+using BlurColumnsFn = void (*)(std::uint32_t* top, std::ptrdiff_t down, std::int32_t width,
+                               std::int32_t count, const BlurEntry* kernel, std::int32_t radius,
+                               BlurEntry* buffer, std::int32_t capacity);
+
+inline constexpr std::int32_t kBlurColumnBlock = 8;
+
 struct BlurKernels {
   BlurLineFn blurLine;
+  BlurColumnsFn blurColumns;
 };
 
 const BlurKernels& ScalarBlurKernels();
@@ -34,8 +50,16 @@ const BlurKernels& Avx2BlurKernels();
 // The best table the processor and the kernel choice allow.
 const BlurKernels& BlurKernelsInUse();
 
-// The scalar reference, also used directly by tests.
+// The scalar references, also used directly by tests.
 void BlurLineScalar(std::uint32_t* first, std::ptrdiff_t stride, std::int32_t count,
                     const BlurEntry* kernel, std::int32_t radius, BlurEntry* buffer);
+void BlurColumnsScalar(std::uint32_t* top, std::ptrdiff_t down, std::int32_t width,
+                       std::int32_t count, const BlurEntry* kernel, std::int32_t radius,
+                       BlurEntry* buffer, std::int32_t capacity);
+
+// The block width the column step uses: at most `widest` columns, as many
+// as `capacity` entries hold (0 when not even one column fits).
+std::int32_t BlurColumnBlockWidth(std::int32_t widest, std::int32_t count, std::int32_t radius,
+                                  std::int32_t capacity);
 
 }  // namespace kestrimo

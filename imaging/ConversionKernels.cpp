@@ -183,6 +183,7 @@ const ConversionKernels& ScalarConversionKernels() {
 }
 
 const ConversionKernels& ConversionKernelsInUse() {
+  if (UseAvx2Kernels()) return Avx2ConversionKernels();
   return UseSse2Kernels() ? Sse2ConversionKernels() : ScalarConversionKernels();
 }
 

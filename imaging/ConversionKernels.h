@@ -54,7 +54,9 @@ struct ConversionKernels {
 
 const ConversionKernels& ScalarConversionKernels();
 const ConversionKernels& Sse2ConversionKernels();
-// The SSE2 table when the processor has it and the scalar path is not forced.
+// The SSE2 table with the write-backs replaced by AVX2 twins.
+const ConversionKernels& Avx2ConversionKernels();
+// The best table the processor and the kernel choice allow.
 const ConversionKernels& ConversionKernelsInUse();
 
 // p = floor(percent * 256 / 100), the percentage first limited to 0..100.

@@ -175,6 +175,131 @@ TEST_F(BlurLineStep, GaussianKernelsMatchScalar) {
   }
 }
 
+// ---- The column step: blocks of neighbouring columns against the line step
+// run down each column.
+
+struct ColumnsCase {
+  std::int32_t width, count, radius, pitch;  // pitch: pixels per image row
+  bool upward;                               // rows run toward lower addresses
+  std::int32_t blocks;                       // buffer capacity in column blocks
+  std::size_t offset;
+  Bias bias;
+  Weights weights;
+};
+
+std::ostream& operator<<(std::ostream& out, const ColumnsCase& c) {
+  return out << "width " << c.width << " count " << c.count << " radius " << c.radius
+             << " pitch " << c.pitch << " upward " << c.upward << " blocks " << c.blocks
+             << " offset " << c.offset << " bias " << BiasName(c.bias) << " weights "
+             << WeightsName(c.weights);
+}
+
+std::int32_t Capacity(const ColumnsCase& c) { return (c.count + 2 * c.radius) * c.blocks; }
+
+// The image is `count` rows of `pitch` pixels; the columns start at pixel 1
+// of the first row (or of the last, going upward), so pixels on both sides of
+// the columns show stray writes.
+std::uint32_t* ColumnsTop(GuardedBlock& image, const ColumnsCase& c) {
+  auto* pixels = image.as<std::uint32_t>() + 1;
+  return c.upward ? pixels + std::ptrdiff_t{c.pitch} * (c.count - 1) : pixels;
+}
+
+std::vector<std::uint8_t> RunColumns(BlurColumnsFn fn, const ColumnsCase& c,
+                                     const std::vector<std::uint8_t>& pixels,
+                                     const KernelFloats& kernel) {
+  GuardedBlock image(pixels.size(), c.offset);
+  std::memcpy(image.data(), pixels.data(), pixels.size());
+  GuardedBlock buffer(std::size_t(Capacity(c)) * sizeof(BlurEntry), 0);
+  GuardedBlock weights = AlignedCopy(kernel.data(), kernel.size() * sizeof(float));
+  const std::ptrdiff_t down = c.upward ? -c.pitch : c.pitch;
+  fn(ColumnsTop(image, c), down, c.width, c.count, weights.as<BlurEntry>(), c.radius,
+     buffer.as<BlurEntry>(), Capacity(c));
+  EXPECT_TRUE(image.GuardsIntact()) << c;
+  EXPECT_TRUE(buffer.GuardsIntact()) << c;
+  EXPECT_TRUE(weights.GuardsIntact()) << c;
+  EXPECT_EQ(std::memcmp(weights.data(), kernel.data(), weights.size()), 0) << c;
+  for (std::size_t p = 0; p < pixels.size() / 4; ++p) {
+    const std::size_t column = p % std::size_t(c.pitch);
+    if (column >= 1 && column <= std::size_t(c.width)) continue;
+    EXPECT_EQ(std::memcmp(image.data() + 4 * p, pixels.data() + 4 * p, 4), 0) << c << " @" << p;
+  }
+  return image.Bytes();
+}
+
+// What the columns must become: the scalar line step down each column.
+std::vector<std::uint8_t> LineByLine(const ColumnsCase& c, const std::vector<std::uint8_t>& pixels,
+                                     const KernelFloats& kernel) {
+  GuardedBlock image(pixels.size(), c.offset);
+  std::memcpy(image.data(), pixels.data(), pixels.size());
+  GuardedBlock line(std::size_t(c.count + 2 * c.radius) * sizeof(BlurEntry), 0);
+  GuardedBlock weights = AlignedCopy(kernel.data(), kernel.size() * sizeof(float));
+  const std::ptrdiff_t down = c.upward ? -c.pitch : c.pitch;
+  for (std::int32_t x = 0; x < c.width; ++x)
+    BlurLineScalar(ColumnsTop(image, c) + x, down, c.count, weights.as<BlurEntry>(), c.radius,
+                   line.as<BlurEntry>());
+  return image.Bytes();
+}
+
+void CompareColumns(const ColumnsCase& c, TestRng& rng) {
+  std::int32_t radius = c.radius;
+  const KernelFloats kernel = MakeKernel(rng, c.weights, radius);
+  ColumnsCase actual = c;
+  actual.radius = radius;
+  std::vector<std::uint8_t> pixels(std::size_t(c.pitch) * c.count * 4);
+  testing::FillBytes(pixels.data(), pixels.size(), rng, c.bias);
+  const auto want = LineByLine(actual, pixels, kernel);
+  const auto scalar = RunColumns(ScalarBlurKernels().blurColumns, actual, pixels, kernel);
+  ASSERT_EQ(scalar, want) << actual << " (scalar)";
+  const auto sse2 = RunColumns(Sse2BlurKernels().blurColumns, actual, pixels, kernel);
+  ASSERT_EQ(sse2, want) << actual << " (sse2)";
+  if (!CpuHasAvx2()) return;
+  const auto avx2 = RunColumns(Avx2BlurKernels().blurColumns, actual, pixels, kernel);
+  ASSERT_EQ(avx2, want) << actual << " (avx2)";
+}
+
+TEST_F(BlurLineStep, ColumnBlocksMatchTheLineStep) {
+  int n = 0;
+  for (std::int32_t width = 1; width <= 19; ++width)
+    for (std::int32_t count : {1, 2, 7, 30, 64})
+      for (std::int32_t radius : {0, 1, 4, 17, 40})
+        for (std::int32_t blocks : {1, 3, 4, 5, 8, 9}) {
+          const ColumnsCase c{width, count, radius, width + 2 + n % 5, n % 2 == 1, blocks,
+                              std::size_t(n % 16), kAllBiases[n % 4],
+                              n % 5 == 0 ? Weights::Wild : Weights::Random};
+          ++n;
+          CompareColumns(c, rng);
+          if (HasFatalFailure()) return;
+        }
+}
+
+TEST_F(BlurLineStep, WideAreasAndGaussianKernelsMatchTheLineStep) {
+  for (int n = 0; n < 120; ++n) {
+    const std::int32_t width = n % 4 == 0 ? rng.Range(100, 333) : rng.Range(1, 90);
+    const ColumnsCase c{width, rng.Range(1, 120), 0, width + rng.Range(2, 9), n % 2 == 0,
+                        n % 3 == 0 ? rng.Range(1, 9) : 8, std::size_t(n % 16),
+                        kAllBiases[n % 4], Weights::Gaussian};
+    CompareColumns(c, rng);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(BlurColumnStep, BufferTooSmallForOneColumnDoesNothing) {
+  std::uint32_t pixels[6] = {1, 2, 3, 4, 5, 6};
+  const float weights[8] = {0.5f, 0.5f, 0.5f, 0.5f, 0.25f, 0.25f, 0.25f, 0.25f};
+  GuardedBlock kernel = AlignedCopy(weights, sizeof weights);
+  GuardedBlock buffer(4 * sizeof(BlurEntry), 0);
+  for (const BlurKernels* table : RunnableTables()) {
+    // Three rows with radius 1 need five entries per column.
+    table->blurColumns(pixels, 2, 2, 3, kernel.as<BlurEntry>(), 1, buffer.as<BlurEntry>(), 4);
+    table->blurColumns(pixels, 2, 0, 3, kernel.as<BlurEntry>(), 1, buffer.as<BlurEntry>(), 40);
+    table->blurColumns(pixels, 2, 2, 0, kernel.as<BlurEntry>(), 1, buffer.as<BlurEntry>(), 40);
+    table->blurColumns(nullptr, 2, 2, 3, kernel.as<BlurEntry>(), 1, buffer.as<BlurEntry>(), 40);
+    table->blurColumns(pixels, 2, 2, 3, kernel.as<BlurEntry>(), 1, nullptr, 40);
+    EXPECT_TRUE(buffer.GuardsIntact());
+    for (std::uint32_t p = 0; p < 6; ++p) EXPECT_EQ(pixels[p], p + 1);
+  }
+}
+
 // Formula checks that both paths must pass: a single-weight kernel makes the
 // rounding and saturation steps visible.
 TEST(BlurLineFormula, RoundsHalvesToEvenAndSaturates) {

@@ -1,4 +1,4 @@
-// The SSE2 conversion row routines against their scalar references: random
+// The SSE2 and AVX2 conversion row routines against their scalar references: random
 // rows of every width with odd starts, misaligned buffers and biased samples,
 // exhaustive sweeps of the colour conversions and the blend, and whole
 // ExtractArea / WriteBackArea calls on both paths.
@@ -9,6 +9,11 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "imaging/CpuFeatures.h"
 #include "imaging/FrameConversion.h"
@@ -87,8 +92,10 @@ class ConversionKernelsTest : public ::testing::Test {
 TEST_F(ConversionKernelsTest, TableInUseFollowsTheKernelChoice) {
   SetKernelChoice(KernelChoice::ScalarOnly);
   EXPECT_EQ(&ConversionKernelsInUse(), &scalar_);
-  SetKernelChoice(KernelChoice::Best);
+  SetKernelChoice(KernelChoice::Sse2Only);
   EXPECT_EQ(&ConversionKernelsInUse(), &sse2_);
+  SetKernelChoice(KernelChoice::Best);
+  EXPECT_EQ(&ConversionKernelsInUse(), CpuHasAvx2() ? &Avx2ConversionKernels() : &sse2_);
 }
 
 TEST_F(ConversionKernelsTest, ExtractRowsMatchScalar) {
@@ -141,6 +148,7 @@ TEST_F(ConversionKernelsTest, WriteBackRowsMatchScalar) {
           const std::vector<std::uint8_t> input = source.Bytes();
           GuardedBlock want(frameBytes, frameOffset), got(frameBytes, frameOffset);
           FillBytes(want.data(), frameBytes, rng, bias);
+          const std::vector<std::uint8_t> frameBefore = want.Bytes();
           std::memcpy(got.data(), want.data(), frameBytes);
 
           (scalar_.*c.routine)(want.data(), source.data(), count, oddStart, p);
@@ -152,6 +160,13 @@ TEST_F(ConversionKernelsTest, WriteBackRowsMatchScalar) {
           ASSERT_TRUE(want.GuardsIntact()) << "scalar " << params();
           ASSERT_TRUE(got.GuardsIntact()) << "sse2 " << params();
           ASSERT_EQ(got.Bytes(), want.Bytes()) << params();
+          if (!CpuHasAvx2()) continue;
+          GuardedBlock wide(frameBytes, frameOffset);
+          std::memcpy(wide.data(), frameBefore.data(), frameBytes);
+          (Avx2ConversionKernels().*c.routine)(wide.data(), source.data(), count, oddStart, p);
+          ASSERT_EQ(source.Bytes(), input) << "avx2 " << params();
+          ASSERT_TRUE(wide.GuardsIntact()) << "avx2 " << params();
+          ASSERT_EQ(wide.Bytes(), want.Bytes()) << "avx2 " << params();
         }
       }
 }
@@ -165,10 +180,61 @@ TEST_F(ConversionKernelsTest, ZeroCountTouchesNothing) {
   for (const WriteBackCase& c : kWriteBackCases) {
     (sse2_.*c.routine)(frame.data(), work.data(), 0, true, 256);
     (scalar_.*c.routine)(frame.data(), work.data(), 0, true, 256);
+    if (CpuHasAvx2()) (Avx2ConversionKernels().*c.routine)(frame.data(), work.data(), 0, true, 256);
   }
   EXPECT_TRUE(frame.GuardsIntact());
   EXPECT_TRUE(work.GuardsIntact());
 }
+
+#ifndef _WIN32
+// One readable and writable page between two inaccessible ones: a row placed
+// against either edge faults on any access past its own bytes.
+class FencedPage {
+ public:
+  FencedPage() {
+    page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void* map = mmap(nullptr, 3 * page_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED) return;
+    base_ = static_cast<std::uint8_t*>(map);
+    if (mprotect(base_ + page_, page_, PROT_READ | PROT_WRITE) != 0) Release();
+  }
+  ~FencedPage() { Release(); }
+  bool ok() const { return base_ != nullptr; }
+  std::uint8_t* Start() { return base_ + page_; }
+  std::uint8_t* EndMinus(std::size_t bytes) { return base_ + 2 * page_ - bytes; }
+
+ private:
+  void Release() {
+    if (base_ != nullptr) munmap(base_, 3 * page_);
+    base_ = nullptr;
+  }
+  std::uint8_t* base_ = nullptr;
+  std::size_t page_ = 0;
+};
+
+// Rows against the edges of inaccessible pages: the row ends (masked or
+// copied) never touch a byte outside the row's own source and frame bytes.
+TEST_F(ConversionKernelsTest, WriteBackRowsStayWithinTheirBytes) {
+  FencedPage sourcePage, framePage;
+  ASSERT_TRUE(sourcePage.ok() && framePage.ok());
+  TestRng rng(0xFE4CE);
+  std::vector<const ConversionKernels*> tables{&scalar_, &sse2_};
+  if (CpuHasAvx2()) tables.push_back(&Avx2ConversionKernels());
+  for (const ConversionKernels* table : tables)
+    for (const WriteBackCase& c : kWriteBackCases)
+      for (std::int32_t count = 1; count <= 40; ++count)
+        for (const bool oddStart : {false, true})
+          for (const bool atEnd : {false, true}) {
+            const std::size_t srcBytes = 4 * static_cast<std::size_t>(count);
+            const std::size_t frameBytes = FrameBytes(c.yuy2, count, oddStart);
+            std::uint8_t* src = atEnd ? sourcePage.EndMinus(srcBytes) : sourcePage.Start();
+            std::uint8_t* frame = atEnd ? framePage.EndMinus(frameBytes) : framePage.Start();
+            FillBytes(src, srcBytes, rng);
+            FillBytes(frame, frameBytes, rng);
+            (table->*c.routine)(frame, src, count, oddStart, 256);
+          }
+}
+#endif
 
 // ---- Exhaustive sweeps of the arithmetic
 
@@ -225,6 +291,10 @@ TEST_F(ConversionKernelsTest, BlendAgreesForEveryTriple) {
         scalar_.bgrAlphaOverBgr(want.data(), source.data(), 256, false, p);
         sse2_.bgrAlphaOverBgr(got.data(), source.data(), 256, false, p);
         ASSERT_EQ(got, want) << "opacity " << percent << " A " << a << " D " << d;
+        if (!CpuHasAvx2()) continue;
+        std::memset(got.data(), d, got.size());
+        Avx2ConversionKernels().bgrAlphaOverBgr(got.data(), source.data(), 256, false, p);
+        ASSERT_EQ(got, want) << "avx2 opacity " << percent << " A " << a << " D " << d;
       }
 }
 
@@ -308,7 +378,7 @@ TEST_F(WholeAreaTest, ExtractAreaMatchesScalar) {
                 c.layout);
     ASSERT_EQ(frame.Bytes(), input) << c.Describe();
     ASSERT_TRUE(want.GuardsIntact()) << "scalar " << c.Describe();
-    ASSERT_TRUE(got.GuardsIntact()) << "sse2 " << c.Describe();
+    ASSERT_TRUE(got.GuardsIntact()) << "best " << c.Describe();
     ASSERT_EQ(got.Bytes(), want.Bytes()) << c.Describe();
     written += want.Bytes() != before;
   }
@@ -341,7 +411,7 @@ TEST_F(WholeAreaTest, WriteBackAreaMatchesScalar) {
                   c.layout, c.opacity);
     ASSERT_EQ(source.Bytes(), input) << c.Describe();
     ASSERT_TRUE(want.GuardsIntact()) << "scalar " << c.Describe();
-    ASSERT_TRUE(got.GuardsIntact()) << "sse2 " << c.Describe();
+    ASSERT_TRUE(got.GuardsIntact()) << "best " << c.Describe();
     ASSERT_EQ(got.Bytes(), want.Bytes()) << c.Describe();
     written += want.Bytes() != before;
   }

@@ -1,0 +1,232 @@
+// AVX2 twins of the write-backs, with the SSE2 twins' arithmetic on 256-bit
+// vectors: over 4:2:2 sixteen source pixels over eight groups (32 frame
+// bytes) per step, over BGR eight pixels over 24 frame bytes. Every other
+// row routine is the SSE2 one.
+//
+// Over 4:2:2, a row is seen as a run of pixel pairs, one per group. An odd start makes
+// the first pair's first pixel a missing one in front of the source. Steps
+// at the row's ends load and store with dword masks: a missing pixel is never
+// read and comes in as zero, so its alpha is 0 and the blend leaves the frame
+// bytes it feeds unchanged (D + floor(0) = D); groups past the row's end are
+// neither read nor written.
+#include <immintrin.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "imaging/ConversionKernels.h"
+
+namespace kestrimo {
+namespace {
+
+__m256i Dwords(std::uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
+
+__m256i JoinBytes(__m256i b0, __m256i b1, __m256i b2, __m256i b3) {
+  return _mm256_or_si256(_mm256_or_si256(b0, _mm256_slli_epi32(b1, 8)),
+                         _mm256_or_si256(_mm256_slli_epi32(b2, 16), _mm256_slli_epi32(b3, 24)));
+}
+
+// cB * B + cG * G + cR * R of eight B, G, R, x pixels, one 32-bit sum each
+// (pixel order within each 128-bit half kept).
+__m256i DotBgr(__m256i px, __m256i coeffs) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i m01 = _mm256_madd_epi16(_mm256_unpacklo_epi8(px, zero), coeffs);
+  const __m256i m23 = _mm256_madd_epi16(_mm256_unpackhi_epi8(px, zero), coeffs);
+  const __m256i t01 = _mm256_shuffle_epi32(m01, _MM_SHUFFLE(3, 1, 2, 0));
+  const __m256i t23 = _mm256_shuffle_epi32(m23, _MM_SHUFFLE(3, 1, 2, 0));
+  return _mm256_add_epi32(_mm256_unpacklo_epi64(t01, t23), _mm256_unpackhi_epi64(t01, t23));
+}
+
+__m256i BgrCoeffs(short b, short g, short r) {
+  return _mm256_setr_epi16(b, g, r, 0, b, g, r, 0, b, g, r, 0, b, g, r, 0);
+}
+
+__m256i LumaOf(__m256i px) {
+  return _mm256_srai_epi32(DotBgr(px, BgrCoeffs(3735, 19235, 9798)), 15);
+}
+__m256i CbOf(__m256i px) {
+  return _mm256_add_epi32(_mm256_srai_epi32(DotBgr(px, BgrCoeffs(16384, -10855, -5529)), 15),
+                          Dwords(128));
+}
+__m256i CrOf(__m256i px) {
+  return _mm256_add_epi32(_mm256_srai_epi32(DotBgr(px, BgrCoeffs(-2664, -13720, 16384)), 15),
+                          Dwords(128));
+}
+
+// The blend on sixteen 16-bit lanes, p16 = p * 16 (see the SSE2 twin).
+__m256i Blend16(__m256i s, __m256i d, __m256i alpha, __m256i p16) {
+  const __m256i a = _mm256_add_epi16(alpha, _mm256_srli_epi16(alpha, 7));
+  __m256i t = _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(s, d), 4),
+                                 _mm256_slli_epi16(a, 4));
+  t = _mm256_mulhi_epi16(_mm256_slli_epi16(t, 4), p16);
+  return _mm256_add_epi16(d, t);
+}
+
+__m256i BlendBytes(__m256i s, __m256i d, __m256i alpha, __m256i p16) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i lo = Blend16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero),
+                             _mm256_unpacklo_epi8(alpha, zero), p16);
+  const __m256i hi = Blend16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero),
+                             _mm256_unpackhi_epi8(alpha, zero), p16);
+  return _mm256_packus_epi16(lo, hi);
+}
+
+// Source values (Y0, U, Y1, V) and alphas (A0, A0, A1, A0) of eight groups
+// from their first pixels `even` and second pixels `odd`.
+struct YuvAlphaGroups {
+  static void Make(__m256i even, __m256i odd, __m256i& source, __m256i& alpha) {
+    const __m256i low = Dwords(0xFF);
+    source = _mm256_or_si256(_mm256_and_si256(even, Dwords(0xFF00FFFF)),
+                             _mm256_slli_epi32(_mm256_and_si256(odd, low), 16));
+    const __m256i ae = _mm256_and_si256(_mm256_srli_epi32(even, 16), low);
+    const __m256i ao = _mm256_and_si256(_mm256_srli_epi32(odd, 16), low);
+    alpha = JoinBytes(ae, ae, ao, ae);
+  }
+};
+struct BgrAlphaGroups {
+  static void Make(__m256i even, __m256i odd, __m256i& source, __m256i& alpha) {
+    source = JoinBytes(LumaOf(even), CbOf(even), LumaOf(odd), CrOf(even));
+    const __m256i ae = _mm256_srli_epi32(even, 24);
+    const __m256i ao = _mm256_srli_epi32(odd, 24);
+    alpha = JoinBytes(ae, ae, ao, ae);
+  }
+};
+
+// Sixteen source pixels p0..p15 (two vectors) to the first and second pixels
+// of groups 0..7, in frame order.
+void SplitPairs(__m256i s0, __m256i s1, __m256i& even, __m256i& odd) {
+  const __m256i order = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+  const __m256i a = _mm256_permutevar8x32_epi32(s0, order);  // p0 p2 p4 p6 | p1 p3 p5 p7
+  const __m256i b = _mm256_permutevar8x32_epi32(s1, order);  // p8 .. p14 | p9 .. p15
+  even = _mm256_permute2x128_si256(a, b, 0x20);
+  odd = _mm256_permute2x128_si256(a, b, 0x31);
+}
+
+template <typename Kind>
+__m256i BlendGroups(__m256i s0, __m256i s1, __m256i frame, __m256i p16) {
+  __m256i even, odd, source, alpha;
+  SplitPairs(s0, s1, even, odd);
+  Kind::Make(even, odd, source, alpha);
+  return BlendBytes(source, frame, alpha, p16);
+}
+
+const __m256i* Vec(const std::uint8_t* p) { return reinterpret_cast<const __m256i*>(p); }
+
+template <typename Kind>
+void FullStep(std::uint8_t* frame, const std::uint8_t* pairs, __m256i p16) {
+  const __m256i s0 = _mm256_loadu_si256(Vec(pairs));
+  const __m256i s1 = _mm256_loadu_si256(Vec(pairs + 32));
+  const __m256i d = _mm256_loadu_si256(Vec(frame));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(frame), BlendGroups<Kind>(s0, s1, d, p16));
+}
+
+// All-ones in the dwords whose index i satisfies low <= i + base < high.
+__m256i RangeMask(std::int32_t base, std::int32_t low, std::int32_t high) {
+  const __m256i index = _mm256_add_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
+                                         _mm256_set1_epi32(base));
+  return _mm256_andnot_si256(_mm256_cmpgt_epi32(_mm256_set1_epi32(low), index),
+                             _mm256_cmpgt_epi32(_mm256_set1_epi32(high), index));
+}
+
+// A step at a row end: pair pixels `first`..`pixels`-1 of this step's
+// sixteen exist (the others are neither read nor blended), and `groups` of
+// its eight groups are in the row.
+template <typename Kind>
+void MaskedStep(std::uint8_t* frame, const std::uint8_t* pairs, std::int32_t first,
+                std::int32_t pixels, std::int32_t groups, __m256i p16) {
+  const auto* in = reinterpret_cast<const int*>(pairs);
+  const __m256i s0 = _mm256_maskload_epi32(in, RangeMask(0, first, pixels));
+  const __m256i s1 = _mm256_maskload_epi32(in + 8, RangeMask(8, first, pixels));
+  const __m256i keep = RangeMask(0, 0, groups);
+  auto* out = reinterpret_cast<int*>(frame);
+  const __m256i d = _mm256_maskload_epi32(out, keep);
+  _mm256_maskstore_epi32(out, keep, BlendGroups<Kind>(s0, s1, d, p16));
+}
+
+template <typename Kind>
+void WriteBackYuy2Row(std::uint8_t* g, const std::uint8_t* src, std::int32_t count, bool oddStart,
+                      std::int32_t p) {
+  if (count <= 0) return;
+  const __m256i p16 = _mm256_set1_epi16(static_cast<short>(p * 16));
+  // Pair pixel i is source pixel i - first.
+  const std::int32_t first = oddStart ? 1 : 0;
+  std::int32_t pixels = count + first;
+  // Only an address: the missing pixel in front of the source is never read.
+  const auto* pairs = reinterpret_cast<const std::uint8_t*>(
+      reinterpret_cast<std::uintptr_t>(src) - 4 * static_cast<std::uintptr_t>(first));
+  if (first != 0) {
+    const std::int32_t stepPixels = pixels < 16 ? pixels : 16;
+    MaskedStep<Kind>(g, pairs, first, stepPixels, (stepPixels + 1) / 2, p16);
+    g += 32, pairs += 64, pixels -= stepPixels;
+  }
+  for (; pixels >= 16; pixels -= 16, g += 32, pairs += 64) FullStep<Kind>(g, pairs, p16);
+  if (pixels > 0) MaskedStep<Kind>(g, pairs, 0, pixels, (pixels + 1) / 2, p16);
+}
+
+// ---- Write-back over BGR: 8 source pixels over 24 frame bytes per step.
+
+__m128i LoadU(const std::uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Frame bytes 0..15 in the low half and 8..23 in the high one; each half's
+// four pixels spread to one dword each (B, G, R, 0).
+__m256i ExpandBgr(const std::uint8_t* frame) {
+  const __m256i bytes = _mm256_inserti128_si256(_mm256_castsi128_si256(LoadU(frame)),
+                                                LoadU(frame + 8), 1);
+  const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,
+                                          4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
+  return _mm256_shuffle_epi8(bytes, spread);
+}
+
+// The reverse, stored as frame bytes 0..7 and 8..23.
+void StoreBgr(std::uint8_t* frame, __m256i pixels) {
+  const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
+                                        -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14);
+  const __m256i packed = _mm256_shuffle_epi8(pixels, pack);
+  const __m128i low = _mm256_castsi256_si128(packed);                      // bytes 0..11
+  const __m128i high = _mm_blend_epi32(_mm256_extracti128_si256(packed, 1),  // bytes 12..23
+                                       _mm_srli_si128(low, 8), 0x1);        // and 8..11
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(frame), low);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(frame + 8), high);
+}
+
+void BlendBgrStep(std::uint8_t* frame, const std::uint8_t* src, __m256i p16) {
+  const __m256i s = _mm256_loadu_si256(Vec(src));
+  const __m256i alpha = _mm256_shuffle_epi8(
+      s, _mm256_setr_epi8(3, 3, 3, -1, 7, 7, 7, -1, 11, 11, 11, -1, 15, 15, 15, -1, 3, 3, 3, -1, 7,
+                          7, 7, -1, 11, 11, 11, -1, 15, 15, 15, -1));
+  StoreBgr(frame, BlendBytes(s, ExpandBgr(frame), alpha, p16));
+}
+
+void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t count, bool,
+                     std::int32_t p) {
+  if (count <= 0) return;
+  const __m256i p16 = _mm256_set1_epi16(static_cast<short>(p * 16));
+  std::int32_t i = 0;
+  for (; i + 8 <= count; i += 8, frame += 24, src += 32) BlendBgrStep(frame, src, p16);
+  if (i < count) {  // the rest on copies, of which only the row's bytes go back
+    const auto rest = static_cast<std::size_t>(count - i);
+    alignas(32) std::uint8_t frameCopy[24] = {};
+    alignas(32) std::uint8_t srcCopy[32] = {};
+    std::memcpy(frameCopy, frame, 3 * rest);
+    std::memcpy(srcCopy, src, 4 * rest);
+    BlendBgrStep(frameCopy, srcCopy, p16);
+    std::memcpy(frame, frameCopy, 3 * rest);
+  }
+}
+
+}  // namespace
+
+const ConversionKernels& Avx2ConversionKernels() {
+  static const ConversionKernels table = [] {
+    ConversionKernels t = Sse2ConversionKernels();
+    t.yuvAlphaOverYuy2 = &WriteBackYuy2Row<YuvAlphaGroups>;
+    t.bgrAlphaOverYuy2 = &WriteBackYuy2Row<BgrAlphaGroups>;
+    t.bgrAlphaOverBgr = &WriteBackBgrRow;
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace kestrimo
