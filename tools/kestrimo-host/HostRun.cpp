@@ -8,6 +8,7 @@
 
 #include "tools/kestrimo-host/ChannelSchedule.h"
 #include "tools/kestrimo-host/Console.h"
+#include "tools/kestrimo-host/DetectRun.h"
 #include "tools/kestrimo-host/Interrupts.h"
 #include "tools/kestrimo-host/PluginHost.h"
 #include "tools/kestrimo-host/SettingsSwap.h"
@@ -139,6 +140,9 @@ int RunHost(const HostOptions& options) {
 }
 
 int HostMain(const std::vector<std::string>& args) {
+  if (!args.empty() && args.front() == "detect") {
+    return DetectMain(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
   const ParsedOptions parsed = ParseOptions(args);
   if (!parsed.Ok()) {
     Report(kExitUsageError, parsed.error);

@@ -165,6 +165,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
 std::string UsageText() {
   return
       "usage: kestrimo-host [options] [-i INPUT] [-o OUTPUT]\n"
+      "       kestrimo-host detect [options] [-i INPUT]   (see 'kestrimo-host detect --help')\n"
       "Passes video through the KRD_Kestrimo plug-in, as its TV host would.\n"
       "INPUT and OUTPUT are files or '-' for standard input and output (default '-').\n"
       "\n"

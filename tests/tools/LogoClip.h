@@ -1,0 +1,46 @@
+// Generated test clips: smooth moving content with a known logo over it,
+// opaque or blended, and a little noise on everything; YUY2 frames, with the
+// clean frames to compare with.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "mask/Rect.h"
+#include "tools/kestrimo-host/LogoMask.h"
+
+namespace kestrimo::testing {
+
+struct LogoClipSpec {
+  int width = 320;
+  int height = 240;
+  Rect logo;          // where the logo's shape is drawn
+  int opacity = 100;  // percent
+};
+
+class LogoClip {
+ public:
+  explicit LogoClip(const LogoClipSpec& spec);
+
+  // The logo's pixels: a disc, a bar from its middle and a detached dot.
+  const LogoMask& Logo() const { return logo_; }
+  std::size_t FrameBytes() const { return 2 * static_cast<std::size_t>(spec_.width) * spec_.height; }
+
+  // Frame t (packed Y0 U Y1 V, rows top-down) without and with the logo.
+  void Clean(int t, std::uint8_t* yuy2) const;
+  void WithLogo(int t, std::uint8_t* yuy2) const;
+
+ private:
+  static constexpr int kChromaPeriod = 64;  // frames tabled of the U wave
+
+  LogoClipSpec spec_;
+  LogoMask logo_;
+  std::vector<float> waves_;           // per pixel: sin and cos of the two waves' phases
+  std::vector<std::uint8_t> chroma_;   // U by frame (modulo kChromaPeriod) and column
+};
+
+// Peak signal-to-noise ratio in dB of the YUY2 bytes inside `area`
+// (clipped to the frame); 99 for identical bytes.
+double Psnr(const std::uint8_t* a, const std::uint8_t* b, int width, int height, const Rect& area);
+
+}  // namespace kestrimo::testing
