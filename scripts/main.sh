@@ -3,7 +3,8 @@
 # targets and removes the logo of a generated clip with kestrimo-host: once
 # with the native library, once with the Windows DLL under Wine. Leaves in
 # out/ the input clip, both output clips, the settings file used and a
-# before/after picture of one frame from each run.
+# before/after picture of one frame from each run. Then finds the logo from
+# the clip itself (kestrimo-host detect) and removes it with the mask found.
 # KESTRIMO_BUILD_ROOT (default build) holds the two build folders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +17,7 @@ cmake --preset win32 -B "$build/win32" >/dev/null && cmake --build "$build/win32
 
 out=$root/out
 mkdir -p "$out"
-rm -f "$out"/clip*.y4m "$out"/before-after-*.png "$out"/logo.ini
+rm -f "$out"/clip*.y4m "$out"/before-after-*.png "$out"/logo.ini "$out"/detected*
 python3 scripts/make-clip.py --frames 50 "$out/clip.y4m"
 
 # The clip's logo covers x 80..140, y 70..120 of its 720 x 576 frames. The
@@ -51,7 +52,23 @@ if cmp -s "$out/clip-native.y4m" "$out/clip-win32.y4m"; then
 else
   echo "main: the native and the Windows output DIFFER"
 fi
+# The mask drawn from the recording: a picture, its settings in a channel
+# section, an overlay to check it; the same picture from the Windows build.
+"$build/native/kestrimo-host" detect -i "$out/clip.y4m" --mask "$out/detected.bmp" \
+  --overlay "$out/detected-overlay.png" --write 1 --settings "$out/detected.ini"
+"$build/native/kestrimo-host" --channel 1 --name "Channel 1" --settings "$out/detected.ini" \
+  --snapshot "$frame:$out/before-after-detected.png" < "$out/clip.y4m" > "$out/clip-detected.y4m"
+scripts/wine-run.sh "$build/win32/kestrimo-host.exe" detect -i "$(windows_path "$out/clip.y4m")" \
+  --mask "$(windows_path "$out/detected-win32.bmp")" > /dev/null
+if cmp -s "$out/detected.bmp" "$out/detected-win32.bmp"; then
+  echo "main: the native and the Windows detect found the same mask picture"
+else
+  echo "main: the native and the Windows detect masks DIFFER"
+fi
+
 echo "main: input clip:      $out/clip.y4m"
 echo "main: settings file:   $out/logo.ini"
 echo "main: output clips:    $out/clip-native.y4m, $out/clip-win32.y4m"
 echo "main: before | after:  $out/before-after-native.png, $out/before-after-win32.png (frame $frame)"
+echo "main: detected mask:   $out/detected.bmp, $out/detected-overlay.png, $out/detected.ini"
+echo "main: with it:         $out/clip-detected.y4m, $out/before-after-detected.png"
