@@ -27,4 +27,15 @@ void* AllocateAligned(std::size_t bytes) noexcept;
 // Releases a block of AllocateAligned; null is allowed.
 void FreeAligned(void* block) noexcept;
 
+// Test hook for out-of-memory paths, shared by AllocateAligned and the native
+// picture decoder's own allocations: the nth allocation from now (1 = the
+// next) fails as if memory were short, once; 0 disarms it (the state at
+// start) and keeps the record of whether it failed. Off, it costs one relaxed atomic load per allocation.
+void FailNthAllocationForTesting(std::int64_t n) noexcept;
+// True once the armed failure has happened (until the next arming).
+bool AllocationFailureHappenedForTesting() noexcept;
+// Counts one allocation against the armed failure; true when this one is to
+// fail. Every allocation under the hook calls it exactly once.
+bool AllocationFaultDue() noexcept;
+
 }  // namespace kestrimo

@@ -62,30 +62,31 @@ void MaskDilator::ReadTable() {
   rowCount_ = count;
 }
 
-void MaskDilator::DilateMask(std::uint32_t* pixels, std::int32_t allocWidth,
+bool MaskDilator::DilateMask(std::uint32_t* pixels, std::int32_t allocWidth,
                              std::int32_t allocHeight, const Rect& rect, std::uint32_t keyColour,
                              std::int32_t ex, std::int32_t ey) {
-  if (pixels == nullptr || allocWidth <= 0 || allocHeight <= 0) return;
-  if (LimitRadius(ex) == 0 && LimitRadius(ey) == 0) return;
+  if (pixels == nullptr || allocWidth <= 0 || allocHeight <= 0) return true;
+  if (LimitRadius(ex) == 0 && LimitRadius(ey) == 0) return true;
   // A rectangle reaching outside the allocation is cut to it: nothing is
   // read or written beyond the pixel block.
   Rect area;
-  if (!IntersectRect(area, rect, Rect{0, 0, allocWidth, allocHeight})) return;
+  if (!IntersectRect(area, rect, Rect{0, 0, allocWidth, allocHeight})) return true;
   BuildEllipseRows(ex, ey);
-  if (rowCount_ == 0) return;
+  if (rowCount_ == 0) return false;
   snapshot_.Resize(area.Width(), area.Height(), kSnapshotSlack, kSnapshotSlack);
-  if (snapshot_.pixels == nullptr) return;
+  if (snapshot_.pixels == nullptr) return false;
   snapshot_.CopyFrom(pixels, allocWidth, allocHeight, area);
   const std::uint32_t key = PixelFromColour(keyColour, 255);
-  if (!FindKeyRuns(key)) return;
+  if (!FindKeyRuns(key)) return false;
   std::int32_t* cover = cover_.Ensure(area.Width() + 1);
-  if (cover == nullptr) return;
+  if (cover == nullptr) return false;
   for (std::int32_t y = 0; y < area.Height(); ++y) {
     std::uint32_t* imageRow = pixels + area.left +
                               static_cast<std::ptrdiff_t>(allocWidth) *
                                   (allocHeight - 1 - (area.top + y));
     DilateRow(imageRow, y, key, cover);
   }
+  return true;
 }
 
 // The runs of key pixels of every snapshot row: row y's runs are the

@@ -43,8 +43,10 @@ class MaskDilator {
   // are only ever set to that value, and only inside `rect` clipped to the
   // allocation. Negative radii count as 0 and radii above kMaxDilationRadius
   // as that maximum; with both radii 0, no pixels or an empty rectangle the
-  // image is left alone.
-  void DilateMask(std::uint32_t* pixels, std::int32_t allocWidth, std::int32_t allocHeight,
+  // image is left alone. False when the growth could not be made (memory or
+  // the ellipse's drawing failed): the image is then left alone too, and the
+  // caller must not use it as grown.
+  bool DilateMask(std::uint32_t* pixels, std::int32_t allocWidth, std::int32_t allocHeight,
                   const Rect& rect, std::uint32_t keyColour, std::int32_t ex, std::int32_t ey);
 
   // Draws the ellipse for (rx, ry) on the canvas and rebuilds the table from

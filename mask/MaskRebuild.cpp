@@ -30,7 +30,7 @@ void MaskRebuild::RebuildMask(const ChannelSettings& record, const FrameGeometry
   const std::int32_t r = EdgeBlurFilter.HorizontalRadius();
   const bool drawn = MaskLoaded != 0 ? DrawPictureMask(record, r) : DrawRectangleMask(record, r);
   if (!drawn) return Empty();
-  SoftenEdges(record);
+  if (!SoftenEdges(record)) return Empty();
 
   const Size frameSize = geometry.ScaleSize({BaseMask.rect.Width(), BaseMask.rect.Height()});
   if (!SizeFrameBuffers(frameSize)) return Empty();
@@ -65,9 +65,9 @@ bool MaskRebuild::DrawPictureMask(const ChannelSettings& record, std::int32_t r)
                  MaskPicture.rect, BaseMask.pixels, SizeOf(BaseMask),
                  {record.ExpandX + 2 * r, record.ExpandY + 2 * r}, record.ColorKey,
                  record.InvertMask != 0);
-  Dilator.DilateMask(BaseMask.pixels, BaseMask.allocWidth, BaseMask.allocHeight, BaseMask.rect,
-                     record.ColorKey, record.ExpandX + r, record.ExpandY + r);
-  return true;
+  return BaseMask.rect.Width() == width && BaseMask.rect.Height() == height &&
+         Dilator.DilateMask(BaseMask.pixels, BaseMask.allocWidth, BaseMask.allocHeight,
+                            BaseMask.rect, record.ColorKey, record.ExpandX + r, record.ExpandY + r);
 }
 
 // The rectangle grown by r on every side, in a margin of r.
@@ -81,7 +81,7 @@ bool MaskRebuild::DrawRectangleMask(const ChannelSettings& record, std::int32_t 
   BaseMask.FillAll(Complement(record.ColorKey));
   BaseMask.FillArea({r, r, record.RectMaskSizeX + 3 * r, record.RectMaskSizeY + 3 * r},
                     record.ColorKey);
-  return true;
+  return BaseMask.rect.Width() == width && BaseMask.rect.Height() == height;
 }
 
 bool MaskRebuild::SizeFrameBuffers(Size frameSize) {

@@ -70,8 +70,8 @@ class MaskRebuild {
                         std::int32_t r) const;
   bool DrawPictureMask(const ChannelSettings& record, std::int32_t r);
   bool DrawRectangleMask(const ChannelSettings& record, std::int32_t r);
-  void SoftenEdges(const ChannelSettings& record);
-  void BlurBaseMask(float width);
+  bool SoftenEdges(const ChannelSettings& record);
+  bool BlurBaseMask(float width);
   void BlurBaseMaskRows(BlurLineFn blurLine, BlurEntry* line);
   void BlurBaseMaskColumns(BlurLineFn blurLine, BlurEntry* line);
   // A stretch of frame columns scaled by the horizontal step with its own

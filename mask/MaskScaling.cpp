@@ -26,6 +26,10 @@ constexpr std::int32_t kOpacityCopy = 100;
 //   those of the row before it, is a copy of that row.
 void MaskRebuild::ScaleToFrame(std::uint32_t colorKey) {
   if (!PlanFrameScaling()) {
+    // A scaling that fails leaves its destination alone: cleared first, the
+    // frame mask then asks for no processing instead of showing stale pixels.
+    FrameMask.FillAreaAlpha({0, 0, FrameMask.rect.Width(), FrameMask.rect.Height()}, 0,
+                            Complement(colorKey));
     MaskScaler.Scale(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, kFormatBgraBottomUp,
                      FrameMask.pixels, SizeOf(FrameMask), FrameMask.rect, kFormatBgraBottomUp,
                      kOpacityCopy, colorKey, true);
@@ -94,6 +98,7 @@ bool MaskRebuild::PlanFrameScaling() {
   ColumnSegment* segments = segments_.Ensure(sw);
   if (steps == nullptr || rowClass == nullptr || columnClass == nullptr ||
       columnSteps == nullptr || segments == nullptr || scaledRow_.Ensure(bw + 2) == nullptr ||
+      repeats_.Ensure(std::max(bw, sw)) == nullptr ||
       !BuildScaleTable(steps, ScaleTableKey{bh, sh, 0, sh, 1}) ||
       !BuildScaleTable(columnSteps, ScaleTableKey{bw, sw, 0, sw, 1}))
     return false;

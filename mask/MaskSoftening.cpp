@@ -42,32 +42,35 @@ void BlurChangedStretches(std::uint32_t* first, std::ptrdiff_t stride, std::int3
 }  // namespace
 
 // Hard alpha from the key, blurred, and the key colour restored wherever any
-// alpha is left, so the soft edge lives in alpha alone.
-void MaskRebuild::SoftenEdges(const ChannelSettings& record) {
+// alpha is left, so the soft edge lives in alpha alone. False when the blur's
+// scratch memory could not be had.
+bool MaskRebuild::SoftenEdges(const ChannelSettings& record) {
   const float edgeWidth = static_cast<float>(record.EdgeBlur);
   SetAlphaOutsideKey(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, record.ColorKey, 0);
-  BlurBaseMask(edgeWidth);
+  if (!BlurBaseMask(edgeWidth)) return false;
   RecolourVisible(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, record.ColorKey);
+  return true;
 }
 
 // The edge blur of the whole base mask, rows then columns, with the edge
 // filter's kernels: the same pixels as its ApplyBlur, but only the stretches
 // near a change are blurred, and a line equal to the one before it takes that
-// line's result.
-void MaskRebuild::BlurBaseMask(float width) {
+// line's result. False when its scratch memory could not be had.
+bool MaskRebuild::BlurBaseMask(float width) {
   EdgeBlurFilter.SetWidths(width, width);
   const std::int32_t r = EdgeBlurFilter.HorizontalRadius();
-  if (BaseMask.pixels == nullptr || BaseMask.rect.IsEmpty() || r <= 0) return;
+  if (BaseMask.pixels == nullptr || BaseMask.rect.IsEmpty() || r <= 0) return true;
   if (EdgeBlurFilter.VerticalRadius() != r) {  // one width gives one radius; kept general
     EdgeBlurFilter.ApplyBlur(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, true, width);
-    return;
+    return true;
   }
   const std::int32_t longest = std::max(BaseMask.rect.Width(), BaseMask.rect.Height());
   BlurEntry* line = blurLine_.Ensure(longest + 2 * r);
-  if (line == nullptr || repeats_.Ensure(longest) == nullptr) return;
+  if (line == nullptr || repeats_.Ensure(longest) == nullptr) return false;
   const BlurLineFn blurLine = BlurKernelsInUse().blurLine;
   BlurBaseMaskRows(blurLine, line);
   BlurBaseMaskColumns(blurLine, line);
+  return true;
 }
 
 void MaskRebuild::BlurBaseMaskRows(BlurLineFn blurLine, BlurEntry* line) {

@@ -3,6 +3,7 @@
 // slashes. The operations are virtual so that tests can make one of them fail.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -39,5 +40,48 @@ class FileSystem {
 
 // The real file system of the running system.
 FileSystem& HostFileSystem();
+
+// Test hook for the write path of HostFileSystem().WriteNewFile, off at
+// start: once armed with n > 0, the text goes out one line per write call,
+// and the nth of those calls from now fails as on a full disk (the flush to
+// the disk after the last line counts as one more call). 0 disarms it and
+// keeps the record of whether it failed.
+void FailNthWriteForTesting(int n);
+// True once the armed failure has happened (until the next arming).
+bool WriteFailureHappenedForTesting();
+
+namespace write_faults {
+
+inline std::atomic<int> callsUntilFailure{0};
+inline std::atomic<bool> failed{false};
+
+// For the implementations: whether the hook is armed, and one write call
+// counted against it (true when this one is to fail).
+inline bool Armed() { return callsUntilFailure.load(std::memory_order_relaxed) != 0; }
+inline bool Due() {
+  int left = callsUntilFailure.load(std::memory_order_relaxed);
+  while (left != 0) {
+    if (callsUntilFailure.compare_exchange_weak(left, left - 1)) {
+      if (left != 1) return false;
+      failed.store(true);
+      return true;
+    }
+  }
+  return false;
+}
+// The length of the next write: one line while the hook is armed, else all.
+inline std::size_t ChunkLength(std::string_view text) {
+  if (!Armed()) return text.size();
+  const std::size_t end = text.find('\n');
+  return end == std::string_view::npos ? text.size() : end + 1;
+}
+
+}  // namespace write_faults
+
+inline void FailNthWriteForTesting(int n) {
+  if (n > 0) write_faults::failed.store(false);
+  write_faults::callsUntilFailure.store(n > 0 ? n : 0);
+}
+inline bool WriteFailureHappenedForTesting() { return write_faults::failed.load(); }
 
 }  // namespace kestrimo

@@ -62,7 +62,12 @@ bool ReadAll(int fd, std::size_t limit, std::string& text) {
 
 bool WriteAll(int fd, std::string_view text) {
   while (!text.empty()) {
-    const ssize_t put = write(fd, text.data(), text.size());
+    const std::size_t chunk = write_faults::ChunkLength(text);
+    if (write_faults::Due()) {
+      errno = ENOSPC;
+      return false;
+    }
+    const ssize_t put = write(fd, text.data(), chunk);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
     text.remove_prefix(static_cast<std::size_t>(put));
@@ -81,7 +86,7 @@ class PosixFileSystem final : public FileSystem {
   bool WriteNewFile(const std::string& path, std::string_view text) override {
     Descriptor file(open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (file.Get() < 0) return false;
-    if (!WriteAll(file.Get(), text) || fsync(file.Get()) != 0) return false;
+    if (!WriteAll(file.Get(), text) || write_faults::Due() || fsync(file.Get()) != 0) return false;
     return file.Close();
   }
 

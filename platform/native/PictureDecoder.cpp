@@ -11,9 +11,28 @@
 #include <cstring>
 #include <vector>
 
+namespace kestrimo {
+namespace {
+
+// The decoder's allocations, counted by the out-of-memory test hook of
+// mask/AlignedMemory like every pixel block. A failed reallocation leaves
+// the old block to its owner, as realloc does.
+void* DecoderMalloc(std::size_t bytes) {
+  return AllocationFaultDue() ? nullptr : std::malloc(bytes);
+}
+void* DecoderRealloc(void* block, std::size_t bytes) {
+  return AllocationFaultDue() ? nullptr : std::realloc(block, bytes);
+}
+
+}  // namespace
+}  // namespace kestrimo
+
 // The decoder is compiled into this file only, with its functions kept
 // private to it, for the four formats the plug-in reads and no larger side
 // than kMaxPictureSide.
+#define STBI_MALLOC(bytes) ::kestrimo::DecoderMalloc(bytes)
+#define STBI_REALLOC(block, bytes) ::kestrimo::DecoderRealloc(block, bytes)
+#define STBI_FREE(block) std::free(block)
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC
 #define STBI_NO_STDIO

@@ -48,7 +48,12 @@ bool ReadAll(HANDLE file, std::size_t limit, std::string& text) {
 
 bool WriteAll(HANDLE file, std::string_view text) {
   while (!text.empty()) {
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1u << 20));
+    const DWORD want = static_cast<DWORD>(
+        std::min<std::size_t>(write_faults::ChunkLength(text), 1u << 20));
+    if (write_faults::Due()) {
+      SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
     DWORD put = 0;
     if (!WriteFile(file, text.data(), want, &put, nullptr) || put == 0) return false;
     text.remove_prefix(put);
@@ -70,7 +75,8 @@ class Win32FileSystem final : public FileSystem {
     Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen()) return false;
-    if (!WriteAll(file.Get(), text) || !FlushFileBuffers(file.Get())) return false;
+    if (!WriteAll(file.Get(), text) || write_faults::Due() || !FlushFileBuffers(file.Get()))
+      return false;
     return file.Close();
   }
 
