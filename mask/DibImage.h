@@ -44,6 +44,9 @@ class DibImage {
   // pixel opaque, frame 0 selected. False, with no frames left, when the
   // picture cannot be decoded whole.
   bool LoadFromFile(const std::string& fileName);
+  // Whether the last LoadFromFile failed for want of memory, not because of
+  // the file: the file may well load another time.
+  bool LoadRanOutOfMemory() const { return loadOutOfMemory_; }
   std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
 
   DibSection* bitmap = nullptr;
@@ -68,6 +71,7 @@ class DibImage {
   void MakeBitmap(std::int32_t capacityWidth, std::int32_t capacityHeight);
 
   std::vector<Frame> frames_;
+  bool loadOutOfMemory_ = false;
 };
 
 }  // namespace kestrimo

@@ -22,27 +22,41 @@ bool NamesFramedPicture(const std::string& name) {
 // Gives the selected frame an exact bitmap of the decoder's active frame and
 // draws that frame into it. The pixels are charged to budget first, so that a
 // picture beyond the limits makes no bitmap at all.
-bool DecodeActiveFrame(DibImage& image, PictureDecoder& decoder, std::int64_t& budget) {
+bool DecodeActiveFrame(DibImage& image, PictureDecoder& decoder, std::int64_t& budget,
+                       bool& outOfMemory) {
   const Size size = decoder.ActiveSize();
   if (!PictureSizeAllowed(size.width, size.height)) return false;
   const std::int64_t pixels = std::int64_t{size.width} * size.height;
   if (pixels > budget) return false;
   budget -= pixels;
   image.CreateDib(size.width, size.height, 0, 0);
-  if (image.pixels == nullptr) return false;
+  if (image.pixels == nullptr) {
+    outOfMemory = true;
+    return false;
+  }
   const PictureTarget target{image.bitmap,      image.pixels, image.allocWidth,
                              image.allocHeight, size.width,   size.height};
-  return decoder.Draw(target);
+  if (decoder.Draw(target)) return true;
+  outOfMemory = decoder.OutOfMemory();
+  return false;
 }
 
-bool DecodeEveryFrame(DibImage& image, PictureDecoder& decoder, std::int64_t& budget) {
+bool DecodeEveryFrame(DibImage& image, PictureDecoder& decoder, std::int64_t& budget,
+                      bool& outOfMemory) {
   const std::int32_t count = decoder.FrameCount();
-  if (count < 1) return false;
+  if (count < 1) {
+    outOfMemory = decoder.OutOfMemory();
+    return false;
+  }
   // Frames share the picture's screen size: refuse too many before making any.
   const Size first = decoder.ActiveSize();
   if (std::int64_t{count} * first.width * first.height > budget) return false;
   for (std::int32_t i = 0; i < count; ++i) {
-    if (!image.AddFrame() || !decoder.SelectFrame(i) || !DecodeActiveFrame(image, decoder, budget))
+    if (!image.AddFrame()) {
+      outOfMemory = true;
+      return false;
+    }
+    if (!decoder.SelectFrame(i) || !DecodeActiveFrame(image, decoder, budget, outOfMemory))
       return false;
   }
   return true;
@@ -50,25 +64,30 @@ bool DecodeEveryFrame(DibImage& image, PictureDecoder& decoder, std::int64_t& bu
 
 // The imaging library runs for the life of the decoder, that is for this one
 // load. Without it only the bitmap loader's single frame is read.
-bool DecodePicture(DibImage& image, const std::string& fileName) {
+bool DecodePicture(DibImage& image, const std::string& fileName, bool& outOfMemory) {
   PictureDecoder decoder;
-  if (!decoder.Open(fileName)) return false;
+  if (!decoder.Open(fileName)) {
+    outOfMemory = decoder.OutOfMemory();
+    return false;
+  }
   std::int64_t budget = kMaxImagePixels;  // all frames together
   if (decoder.UsesImagingLibrary() && NamesFramedPicture(fileName))
-    return DecodeEveryFrame(image, decoder, budget);
-  return DecodeActiveFrame(image, decoder, budget);
+    return DecodeEveryFrame(image, decoder, budget, outOfMemory);
+  return DecodeActiveFrame(image, decoder, budget, outOfMemory);
 }
 
 }  // namespace
 
 bool DibImage::LoadFromFile(const std::string& fileName) {
   ClearFrames();
+  loadOutOfMemory_ = false;
   if (fileName.empty()) return false;
   bool loaded = false;
   try {
-    loaded = DecodePicture(*this, fileName);
+    loaded = DecodePicture(*this, fileName, loadOutOfMemory_);
   } catch (const std::bad_alloc&) {
     loaded = false;
+    loadOutOfMemory_ = true;
   }
   // A partly decoded picture leaves nothing behind.
   if (!loaded) {

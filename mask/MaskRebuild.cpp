@@ -20,7 +20,9 @@ bool Plausible(std::int64_t side) { return side >= 0 && side <= kMaxBaseMaskSide
 
 void MaskRebuild::LoadMaskPicture(ChannelSettings& record) {
   MaskLoaded = MaskPicture.LoadFromFile(record.MaskFileName) ? 1 : 0;
-  if (MaskLoaded == 0) record.MaskFileName.clear();
+  // A picture that cannot be read is forgotten; one that met a shortage of
+  // memory keeps its name, so the next save does not lose the user's choice.
+  if (MaskLoaded == 0 && !MaskPicture.LoadRanOutOfMemory()) record.MaskFileName.clear();
 }
 
 void MaskRebuild::RebuildMask(const ChannelSettings& record, const FrameGeometry& geometry,

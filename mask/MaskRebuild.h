@@ -35,7 +35,8 @@ class MaskRebuild {
  public:
   // Loads the record's picture into MaskPicture. A picture that cannot be
   // loaded empties the record's MaskFileName, so the mask becomes the
-  // rectangle and the next save forgets the file.
+  // rectangle and the next save forgets the file; when only memory ran
+  // short, the mask is the rectangle until the next load, but the name stays.
   void LoadMaskPicture(ChannelSettings& record);
 
   // Builds BaseMask, FrameMask, the span lists, MaskOrigin and VisibleRect

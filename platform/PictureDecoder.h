@@ -61,6 +61,9 @@ class PictureDecoder {
   // Copies the active frame 1:1 into the target (which has its size). The
   // alpha bytes written are not defined.
   bool Draw(const PictureTarget& target);
+  // True when the last Open, FrameCount or Draw failed for want of memory
+  // rather than because of the file.
+  bool OutOfMemory() const;
 
  private:
   struct State;

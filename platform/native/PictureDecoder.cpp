@@ -16,12 +16,19 @@ namespace {
 
 // The decoder's allocations, counted by the out-of-memory test hook of
 // mask/AlignedMemory like every pixel block. A failed reallocation leaves
-// the old block to its owner, as realloc does.
+// the old block to its owner, as realloc does. A failure is noted for the
+// decode under way on this thread.
+thread_local bool decoderMemoryShort = false;
+
+void* NotedAllocation(void* block, std::size_t bytes) {
+  if (block == nullptr && bytes != 0) decoderMemoryShort = true;
+  return block;
+}
 void* DecoderMalloc(std::size_t bytes) {
-  return AllocationFaultDue() ? nullptr : std::malloc(bytes);
+  return NotedAllocation(AllocationFaultDue() ? nullptr : std::malloc(bytes), bytes);
 }
 void* DecoderRealloc(void* block, std::size_t bytes) {
-  return AllocationFaultDue() ? nullptr : std::realloc(block, bytes);
+  return NotedAllocation(AllocationFaultDue() ? nullptr : std::realloc(block, bytes), bytes);
 }
 
 }  // namespace
@@ -198,6 +205,7 @@ struct PictureDecoder::State {
     size = {};
   }
 
+  bool Open(const std::string& fileName);
   bool DecodeSingle();
   bool DecodeAnimation();
   std::size_t FrameBytes() const {
@@ -212,12 +220,15 @@ struct PictureDecoder::State {
   stbi_uc* frames = nullptr;  // decoded RGBA frames, top row first, one after another
   std::int32_t frameCount = 0;
   std::int32_t active = 0;
+  bool outOfMemory = false;
 };
 
 bool PictureDecoder::State::DecodeSingle() {
   int width = 0, height = 0, channels = 0;
+  decoderMemoryShort = false;
   frames = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height,
                                  &channels, 4);
+  outOfMemory = decoderMemoryShort;
   if (frames == nullptr) return false;
   if (width != size.width || height != size.height) return false;
   frameCount = 1;
@@ -229,8 +240,10 @@ bool PictureDecoder::State::DecodeSingle() {
 bool PictureDecoder::State::DecodeAnimation() {
   if (gifImages * size.width * size.height > kMaxImagePixels) return false;
   int width = 0, height = 0, layers = 0, channels = 0;
+  decoderMemoryShort = false;
   frames = stbi_load_gif_from_memory(file.data(), static_cast<int>(file.size()), nullptr, &width,
                                      &height, &layers, &channels, 4);
+  outOfMemory = decoderMemoryShort;
   if (frames == nullptr) return false;
   if (width != size.width || height != size.height || layers < 1) return false;
   frameCount = layers;
@@ -243,10 +256,19 @@ PictureDecoder::PictureDecoder() : state_(std::make_unique<State>()) {
 
 PictureDecoder::~PictureDecoder() = default;
 
+bool PictureDecoder::OutOfMemory() const { return state_->outOfMemory; }
+
 bool PictureDecoder::UsesImagingLibrary() const { return !state_->bitmapsOnly; }
 
 bool PictureDecoder::Open(const std::string& fileName) {
-  State& s = *state_;
+  decoderMemoryShort = false;
+  const bool opened = state_->Open(fileName);
+  state_->outOfMemory = !opened && decoderMemoryShort;
+  return opened;
+}
+
+bool PictureDecoder::State::Open(const std::string& fileName) {
+  State& s = *this;
   s.Close();
   if (fileName.empty() || !ReadWholeFile(NativePath(fileName), s.file)) return false;
   s.format = Sniff(s.file);

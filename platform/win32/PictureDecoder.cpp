@@ -166,6 +166,10 @@ PictureDecoder::PictureDecoder()
 
 PictureDecoder::~PictureDecoder() = default;
 
+// The imaging library gives the same status for a damaged file as for
+// memory running short, so a failure here is always laid to the file.
+bool PictureDecoder::OutOfMemory() const { return false; }
+
 bool PictureDecoder::UsesImagingLibrary() const { return state_->session.Api() != nullptr; }
 
 bool PictureDecoder::Open(const std::string& fileName) {

@@ -152,9 +152,12 @@ TEST_P(AllocationFaults, EveryAllocationOfAChannelChangeFailingInTurn) {
         const bool lost = withPicture && run.fileName.empty();
         pictureLost += lost ? 1 : 0;
         const bool sound = run.frame == input.Bytes() || run.frame == normal ||
-                           (lost && run.frame == fallback);
+                           (withPicture && run.frame == fallback);
         EXPECT_TRUE(sound) << "faulted frame is neither untouched nor processed";
         EXPECT_EQ(run.again, lost ? fallback : normal) << "the next rebuild recovers";
+#if !defined(_WIN32)  // the Windows imaging library cannot tell memory from a bad file
+        EXPECT_FALSE(lost) << "a shortage of memory keeps the picture's name";
+#endif
       });
   EXPECT_GT(injected, 0) << "the channel change allocates";
   EXPECT_LT(injected, 10000) << "the sweep ends";
