@@ -1,5 +1,5 @@
 // The per-frame alpha copies from the mask into the work buffer, scalar rows
-// against their SSE2 twins.
+// against their SSE2 and AVX2 twins.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -50,6 +50,9 @@ const bool registered = [] {
                                    area.height, target, KernelChoice::ScalarOnly);
       benchmark::RegisterBenchmark((prefix + "/sse2").c_str(), CopyAlpha, area.width,
                                    area.height, target, KernelChoice::Sse2Only);
+      if (CpuHasAvx2())
+        benchmark::RegisterBenchmark((prefix + "/avx2").c_str(), CopyAlpha, area.width,
+                                     area.height, target, KernelChoice::Best);
     }
   return true;
 }();

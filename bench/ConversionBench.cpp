@@ -1,5 +1,5 @@
-// Frame conversion, scalar against SSE2 (and AVX2 for the write-backs where
-// the processor has it): every (FrameMode, layout) pair the
+// Frame conversion, scalar against SSE2 (and AVX2 where the processor has
+// it): every (FrameMode, layout) pair the
 // processing chain and the preview use, on areas inside a 720 x 576 frame.
 #include <benchmark/benchmark.h>
 
@@ -89,7 +89,7 @@ const bool registered = [] {
                                    KernelChoice::ScalarOnly);
       benchmark::RegisterBenchmark((prefix + "/sse2").c_str(), Run, pair, area,
                                    KernelChoice::Sse2Only);
-      if (CpuHasAvx2() && pair.writeBack)
+      if (CpuHasAvx2())
         benchmark::RegisterBenchmark((prefix + "/avx2").c_str(), Run, pair, area,
                                      KernelChoice::Best);
     }

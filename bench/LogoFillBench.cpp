@@ -1,5 +1,5 @@
 // The logo fill over a whole area with an elliptic mask inset by 3 pixels:
-// row pass and column pass, scalar runs against their SSE2 twins.
+// row pass and column pass, scalar runs against their SSE2 and AVX2 twins.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -15,6 +15,10 @@ namespace kestrimo {
 namespace {
 
 constexpr std::int32_t kInset = 3;
+
+// The masks measured: an ellipse, whose neighbouring columns mostly differ,
+// and a rectangle inset the same way, whose inner columns share their run.
+enum class Shape { Ellipse, Rectangle };
 
 bool InEllipse(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
   const double rx = width / 2.0 - kInset, ry = height / 2.0 - kInset;
@@ -39,19 +43,26 @@ std::vector<std::int32_t> SpanLine(const std::vector<bool>& masked) {
   return cells;
 }
 
-void BuildSpans(ImageBuffer& rows, ImageBuffer& columns, std::int32_t width, std::int32_t height) {
+bool Masked(Shape shape, std::int32_t x, std::int32_t y, std::int32_t width,
+            std::int32_t height) {
+  if (shape == Shape::Ellipse) return InEllipse(x, y, width, height);
+  return x >= kInset && x < width - kInset && y >= kInset && y < height - kInset;
+}
+
+void BuildSpans(ImageBuffer& rows, ImageBuffer& columns, std::int32_t width, std::int32_t height,
+                Shape shape) {
   rows.Resize(width, height, 25, 25);
   columns.Resize(width, height, 25, 25);
   for (std::int32_t y = 0; y < height; ++y) {
     std::vector<bool> line(width);
-    for (std::int32_t x = 0; x < width; ++x) line[x] = InEllipse(x, y, width, height);
+    for (std::int32_t x = 0; x < width; ++x) line[x] = Masked(shape, x, y, width, height);
     const auto cells = SpanLine(line);
     for (std::size_t i = 0; i < cells.size(); ++i)
       *rows.PixelAt(static_cast<std::int32_t>(i), y) = static_cast<std::uint32_t>(cells[i]);
   }
   for (std::int32_t x = 0; x < width; ++x) {
     std::vector<bool> line(height);
-    for (std::int32_t y = 0; y < height; ++y) line[y] = InEllipse(x, y, width, height);
+    for (std::int32_t y = 0; y < height; ++y) line[y] = Masked(shape, x, y, width, height);
     const auto cells = SpanLine(line);
     for (std::size_t i = 0; i < cells.size(); ++i)
       *columns.PixelAt(x, static_cast<std::int32_t>(i)) = static_cast<std::uint32_t>(cells[i]);
@@ -61,14 +72,14 @@ void BuildSpans(ImageBuffer& rows, ImageBuffer& columns, std::int32_t width, std
 enum class Pass { Rows, Columns };
 
 void FillArea(benchmark::State& state, std::int32_t width, std::int32_t height, Pass pass,
-              KernelChoice choice) {
+              Shape shape, KernelChoice choice) {
   SetKernelChoice(choice);
   ImageBuffer work, rows, columns;
   work.Resize(width, height, 25, 25);
   std::uint32_t seed = 12345;
   for (std::int64_t i = 0; i < std::int64_t{work.allocWidth} * work.allocHeight; ++i)
     work.pixels[i] = seed = seed * 1664525u + 1013904223u;
-  BuildSpans(rows, columns, width, height);
+  BuildSpans(rows, columns, width, height, shape);
   const ImageBuffer& spans = pass == Pass::Rows ? rows : columns;
   const auto* cells = reinterpret_cast<const std::int32_t*>(spans.pixels);
   const Size workSize{work.allocWidth, work.allocHeight};
@@ -88,15 +99,25 @@ const bool registered = [] {
   struct Area {
     std::int32_t width, height;
   };
+  struct Kind {
+    const char* name;
+    Pass pass;
+    Shape shape;
+  };
+  const Kind kinds[] = {{"rows/", Pass::Rows, Shape::Ellipse},
+                        {"columns/", Pass::Columns, Shape::Ellipse},
+                        {"columns_rect/", Pass::Columns, Shape::Rectangle}};
   for (Area area : {Area{100, 70}, Area{400, 200}})
-    for (Pass pass : {Pass::Rows, Pass::Columns}) {
-      const std::string prefix = std::string("LogoFill/") +
-                                 (pass == Pass::Rows ? "rows/" : "columns/") +
+    for (const Kind& kind : kinds) {
+      const std::string prefix = std::string("LogoFill/") + kind.name +
                                  std::to_string(area.width) + "x" + std::to_string(area.height);
-      benchmark::RegisterBenchmark((prefix + "/scalar").c_str(), FillArea, area.width,
-                                   area.height, pass, KernelChoice::ScalarOnly);
-      benchmark::RegisterBenchmark((prefix + "/sse2").c_str(), FillArea, area.width, area.height,
-                                   pass, KernelChoice::Sse2Only);
+      const auto add = [&](const char* level, KernelChoice choice) {
+        benchmark::RegisterBenchmark((prefix + level).c_str(), FillArea, area.width, area.height,
+                                     kind.pass, kind.shape, choice);
+      };
+      add("/scalar", KernelChoice::ScalarOnly);
+      add("/sse2", KernelChoice::Sse2Only);
+      if (CpuHasAvx2()) add("/avx2", KernelChoice::Best);
     }
   return true;
 }();

@@ -49,6 +49,7 @@ const AlphaKernels& ScalarAlphaKernels() {
 }
 
 const AlphaKernels& AlphaKernelsInUse() {
+  if (UseAvx2Kernels()) return Avx2AlphaKernels();
   return UseSse2Kernels() ? Sse2AlphaKernels() : ScalarAlphaKernels();
 }
 

@@ -24,6 +24,8 @@ struct AlphaKernels {
 
 const AlphaKernels& ScalarAlphaKernels();
 const AlphaKernels& Sse2AlphaKernels();
+// The SSE2 table with the alpha copies as AVX2 twins.
+const AlphaKernels& Avx2AlphaKernels();
 const AlphaKernels& AlphaKernelsInUse();
 
 // Pixel access for rows without alignment guarantees.

@@ -54,7 +54,8 @@ struct ConversionKernels {
 
 const ConversionKernels& ScalarConversionKernels();
 const ConversionKernels& Sse2ConversionKernels();
-// The SSE2 table with the write-backs replaced by AVX2 twins.
+// The SSE2 table with the write-backs and most extractions replaced by AVX2
+// twins.
 const ConversionKernels& Avx2ConversionKernels();
 // The best table the processor and the kernel choice allow.
 const ConversionKernels& ConversionKernelsInUse();

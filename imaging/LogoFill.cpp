@@ -37,15 +37,18 @@ void WalkLine(const SpanLine& line, std::int32_t length, Run run) {
   }
 }
 
-// How many cells WalkLine reads of `line` before it stops.
+// How many cells decide what WalkLine does with `line`. The cell after the
+// closing -1 is not one of them: it holds whatever an earlier list left
+// there, and counting it would keep columns with equal runs apart.
 std::int32_t CellsRead(const SpanLine& line, std::int32_t length) {
   std::int32_t read = 0;
   std::int64_t cursor = 0;
   for (std::int32_t i = 0; i + 1 < line.count; i += 2) {
-    read = i + 2;
     const std::int32_t skip = line.cells[i * line.step];
+    if (skip < 0) return i + 1;
+    read = i + 2;
     const std::int32_t distance = line.cells[(i + 1) * line.step];
-    if (skip < 0 || distance < kMinDistance) break;
+    if (distance < kMinDistance) break;
     cursor += std::int64_t{skip} + distance;
     if (cursor >= length) break;
   }

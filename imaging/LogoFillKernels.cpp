@@ -83,6 +83,7 @@ const LogoFillKernels& ScalarLogoFillKernels() {
 }
 
 const LogoFillKernels& LogoFillKernelsInUse() {
+  if (UseAvx2Kernels()) return Avx2LogoFillKernels();
   return UseSse2Kernels() ? Sse2LogoFillKernels() : ScalarLogoFillKernels();
 }
 

@@ -24,6 +24,8 @@ struct LogoFillKernels {
 
 const LogoFillKernels& ScalarLogoFillKernels();
 const LogoFillKernels& Sse2LogoFillKernels();
+// The SSE2 table with the row run and the column groups as AVX2 twins.
+const LogoFillKernels& Avx2LogoFillKernels();
 const LogoFillKernels& LogoFillKernelsInUse();
 
 }  // namespace kestrimo

@@ -1,7 +1,9 @@
 // AVX2 twins of the write-backs, with the SSE2 twins' arithmetic on 256-bit
 // vectors: over 4:2:2 sixteen source pixels over eight groups (32 frame
-// bytes) per step, over BGR eight pixels over 24 frame bytes. Every other
-// row routine is the SSE2 one.
+// bytes) per step, over BGR eight pixels over 24 frame bytes. Also the
+// extractions that the processing chain uses (4:2:2 to Y, U, Y, V and its
+// alpha form; BGR to every layout); the 4:2:2 to BGR extractions are the SSE2
+// ones.
 //
 // Over 4:2:2, a row is seen as a run of pixel pairs, one per group. An odd start makes
 // the first pair's first pixel a missing one in front of the source. Steps
@@ -216,11 +218,118 @@ void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t 
   }
 }
 
+// ---- Extraction from 4:2:2: 4 groups (16 frame bytes) to 8 pixels a step.
+//
+// As in the write-back, a row is a run of pixel pairs, one per group, an odd
+// start making the first pair's first pixel a missing one in front of the
+// work row. Each pixel is a byte shuffle of its group (Y, U, Y, V from
+// Y0, U, Y1, V), so a step is one shuffle of the four groups repeated in
+// both 128-bit halves.
+
+// Lane 0 builds pixels 0..3 from groups 0 and 1, lane 1 pixels 4..7 from
+// groups 2 and 3; -1 leaves a zero byte (the alpha form ORs 255 into it).
+template <bool kAlpha>
+__m256i Yuy2Shuffle() {
+  constexpr char a = kAlpha ? -1 : 0, b = kAlpha ? -1 : 2, c = kAlpha ? -1 : 4, d = kAlpha ? -1 : 6;
+  constexpr char e = kAlpha ? -1 : 8, f = kAlpha ? -1 : 10, g = kAlpha ? -1 : 12, h = kAlpha ? -1 : 14;
+  return _mm256_setr_epi8(0, 1, a, 3, 2, 1, b, 3, 4, 5, c, 7, 6, 5, d, 7,  //
+                          8, 9, e, 11, 10, 9, f, 11, 12, 13, g, 15, 14, 13, h, 15);
+}
+
+template <bool kAlpha>
+__m256i Yuy2Pixels(__m128i groups) {
+  const __m256i both = _mm256_broadcastsi128_si256(groups);
+  const __m256i pixels = _mm256_shuffle_epi8(both, Yuy2Shuffle<kAlpha>());
+  return kAlpha ? _mm256_or_si256(pixels, Dwords(0x00FF0000)) : pixels;
+}
+
+__m128i RangeMask128(std::int32_t high) {
+  return _mm_cmpgt_epi32(_mm_set1_epi32(high), _mm_setr_epi32(0, 1, 2, 3));
+}
+
+// A step at a row end: pair pixels `first`..`pixels`-1 of the step's eight
+// are written, and only the groups that hold them are read.
+template <bool kAlpha>
+void ExtractMaskedStep(const std::uint8_t* groups, std::uint8_t* pairs, std::int32_t first,
+                       std::int32_t pixels) {
+  const __m128i in = _mm_maskload_epi32(reinterpret_cast<const int*>(groups),
+                                        RangeMask128((pixels + 1) / 2));
+  _mm256_maskstore_epi32(reinterpret_cast<int*>(pairs), RangeMask(0, first, pixels),
+                         Yuy2Pixels<kAlpha>(in));
+}
+
+template <bool kAlpha>
+void ExtractYuy2Row(const std::uint8_t* g, std::uint8_t* work, std::int32_t count, bool oddStart) {
+  if (count <= 0) return;
+  const std::int32_t first = oddStart ? 1 : 0;
+  std::int32_t pixels = count + first;
+  // Only an address: the missing pixel in front of the row is never written.
+  auto* pairs = reinterpret_cast<std::uint8_t*>(reinterpret_cast<std::uintptr_t>(work) -
+                                                4 * static_cast<std::uintptr_t>(first));
+  if (first != 0) {
+    const std::int32_t stepPixels = pixels < 8 ? pixels : 8;
+    ExtractMaskedStep<kAlpha>(g, pairs, first, stepPixels);
+    g += 16, pairs += 32, pixels -= stepPixels;
+  }
+  for (; pixels >= 16; pixels -= 16, g += 32, pairs += 64) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pairs), Yuy2Pixels<kAlpha>(LoadU(g)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pairs + 32), Yuy2Pixels<kAlpha>(LoadU(g + 16)));
+  }
+  if (pixels >= 8) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pairs), Yuy2Pixels<kAlpha>(LoadU(g)));
+    g += 16, pairs += 32, pixels -= 8;
+  }
+  if (pixels > 0) ExtractMaskedStep<kAlpha>(g, pairs, 0, pixels);
+}
+
+// ---- Extraction from BGR: 8 pixels (24 frame bytes) a step.
+
+struct BgrToYuv {
+  static __m256i Convert(__m256i px) {
+    const __m256i y = LumaOf(px);
+    return JoinBytes(y, CbOf(px), y, CrOf(px));
+  }
+};
+struct BgrToYuvAlpha {
+  static __m256i Convert(__m256i px) {
+    return JoinBytes(LumaOf(px), CbOf(px), Dwords(255), CrOf(px));
+  }
+};
+struct BgrToBgrLuma {
+  static __m256i Convert(__m256i px) {
+    return _mm256_or_si256(px, _mm256_slli_epi32(LumaOf(px), 24));
+  }
+};
+struct BgrToBgrAlpha {
+  static __m256i Convert(__m256i px) { return _mm256_or_si256(px, Dwords(0xFF000000)); }
+};
+
+template <typename Kind>
+void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t count, bool) {
+  std::int32_t i = 0;
+  for (; i + 8 <= count; i += 8, frame += 24, work += 32)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(work), Kind::Convert(ExpandBgr(frame)));
+  if (i < count) {  // the rest on copies, of which only the row's bytes go out
+    const auto rest = static_cast<std::size_t>(count - i);
+    alignas(32) std::uint8_t in[24] = {};
+    alignas(32) std::uint8_t out[32];
+    std::memcpy(in, frame, 3 * rest);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), Kind::Convert(ExpandBgr(in)));
+    std::memcpy(work, out, 4 * rest);
+  }
+}
+
 }  // namespace
 
 const ConversionKernels& Avx2ConversionKernels() {
   static const ConversionKernels table = [] {
     ConversionKernels t = Sse2ConversionKernels();
+    t.yuy2ToYuv = &ExtractYuy2Row<false>;
+    t.yuy2ToYuvAlpha = &ExtractYuy2Row<true>;
+    t.bgrToYuv = &ExtractBgrRow<BgrToYuv>;
+    t.bgrToYuvAlpha = &ExtractBgrRow<BgrToYuvAlpha>;
+    t.bgrToBgrLuma = &ExtractBgrRow<BgrToBgrLuma>;
+    t.bgrToBgrAlpha = &ExtractBgrRow<BgrToBgrAlpha>;
     t.yuvAlphaOverYuy2 = &WriteBackYuy2Row<YuvAlphaGroups>;
     t.bgrAlphaOverYuy2 = &WriteBackYuy2Row<BgrAlphaGroups>;
     t.bgrAlphaOverBgr = &WriteBackBgrRow;

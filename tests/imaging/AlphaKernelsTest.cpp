@@ -1,4 +1,4 @@
-// The SSE2 alpha and colour-key rows against their scalar references, at
+// The SSE2 and AVX2 alpha and colour-key rows against their scalar references, at
 // every width up to 64 and some longer rows, odd offsets, all biases, with
 // key and near-key pixels mixed in.
 #include "imaging/AlphaKernels.h"
@@ -64,14 +64,21 @@ void CompareRow(const RowCase& row, TestRng& rng, Call call) {
   MixInKeys(a.data(), row.width, row.key, rng);
   std::memcpy(b.data(), a.data(), bytes);
   const auto srcBefore = src.Bytes();
+  const auto destBefore = a.Bytes();
   call(ScalarAlphaKernels(), src.data(), a.data(), row.width);
-  call(Sse2AlphaKernels(), src.data(), b.data(), row.width);
-  ASSERT_EQ(a.Bytes(), b.Bytes()) << "width " << row.width << " offsets " << row.srcOffset << "/"
-                                  << row.dstOffset << " bias " << BiasName(row.bias) << " key "
-                                  << std::hex << row.key;
-  ASSERT_TRUE(src.GuardsIntact() && a.GuardsIntact() && b.GuardsIntact())
-      << "width " << row.width;
-  ASSERT_EQ(src.Bytes(), srcBefore) << "width " << row.width;
+  std::vector<const AlphaKernels*> twins{&Sse2AlphaKernels()};
+  if (CpuHasAvx2()) twins.push_back(&Avx2AlphaKernels());
+  for (const AlphaKernels* twin : twins) {
+    std::memcpy(b.data(), destBefore.data(), bytes);
+    call(*twin, src.data(), b.data(), row.width);
+    const char* level = twin == &Sse2AlphaKernels() ? "sse2" : "avx2";
+    ASSERT_EQ(a.Bytes(), b.Bytes()) << level << " width " << row.width << " offsets "
+                                    << row.srcOffset << "/" << row.dstOffset << " bias "
+                                    << BiasName(row.bias) << " key " << std::hex << row.key;
+    ASSERT_TRUE(src.GuardsIntact() && a.GuardsIntact() && b.GuardsIntact())
+        << level << " width " << row.width;
+    ASSERT_EQ(src.Bytes(), srcBefore) << level << " width " << row.width;
+  }
 }
 
 class AlphaKernelsTest : public ::testing::Test {
@@ -96,6 +103,15 @@ class AlphaKernelsTest : public ::testing::Test {
       }
   }
 };
+
+TEST_F(AlphaKernelsTest, TableInUseFollowsTheKernelChoice) {
+  SetKernelChoice(KernelChoice::ScalarOnly);
+  EXPECT_EQ(&AlphaKernelsInUse(), &ScalarAlphaKernels());
+  SetKernelChoice(KernelChoice::Sse2Only);
+  EXPECT_EQ(&AlphaKernelsInUse(), &Sse2AlphaKernels());
+  SetKernelChoice(KernelChoice::Best);
+  EXPECT_EQ(&AlphaKernelsInUse(), CpuHasAvx2() ? &Avx2AlphaKernels() : &Sse2AlphaKernels());
+}
 
 TEST_F(AlphaKernelsTest, CopyAlphaToByte2) {
   ForAllRows([](const AlphaKernels& k, const std::uint8_t* s, std::uint8_t* d, std::int32_t w,

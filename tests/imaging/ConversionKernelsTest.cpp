@@ -125,6 +125,13 @@ TEST_F(ConversionKernelsTest, ExtractRowsMatchScalar) {
           ASSERT_TRUE(want.GuardsIntact()) << "scalar " << params();
           ASSERT_TRUE(got.GuardsIntact()) << "sse2 " << params();
           ASSERT_EQ(got.Bytes(), want.Bytes()) << params();
+          if (!CpuHasAvx2()) continue;
+          GuardedBlock wide(workBytes, workOffset);
+          FillBytes(wide.data(), workBytes, rng);
+          (Avx2ConversionKernels().*c.routine)(frame.data(), wide.data(), count, oddStart);
+          ASSERT_EQ(frame.Bytes(), input) << "avx2 " << params();
+          ASSERT_TRUE(wide.GuardsIntact()) << "avx2 " << params();
+          ASSERT_EQ(wide.Bytes(), want.Bytes()) << "avx2 " << params();
         }
       }
 }

@@ -1,5 +1,5 @@
-// The SSE2 fill runs against their scalar references: single runs at every
-// misalignment and stride, and whole fills over span lists built from random
+// The SSE2 and AVX2 fill runs against their scalar references: single runs at
+// every misalignment and stride, and whole fills over span lists built from random
 // masks, with guard bytes around every buffer.
 #include "imaging/LogoFillKernels.h"
 
@@ -30,9 +30,27 @@ class LogoFillKernelsTest : public ::testing::Test {
     if (!CpuHasSse2()) GTEST_SKIP() << "no SSE2";
   }
   void TearDown() override { SetKernelChoice(KernelChoice::Best); }
+  // The SIMD tables this processor can run.
+  static std::vector<const LogoFillKernels*> Twins() {
+    std::vector<const LogoFillKernels*> twins{&Sse2LogoFillKernels()};
+    if (CpuHasAvx2()) twins.push_back(&Avx2LogoFillKernels());
+    return twins;
+  }
+  static const char* Level(const LogoFillKernels* twin) {
+    return twin == &Sse2LogoFillKernels() ? "sse2" : "avx2";
+  }
   const LogoFillKernels& scalar = ScalarLogoFillKernels();
   const LogoFillKernels& sse2 = Sse2LogoFillKernels();
 };
+
+TEST_F(LogoFillKernelsTest, TableInUseFollowsTheKernelChoice) {
+  SetKernelChoice(KernelChoice::ScalarOnly);
+  EXPECT_EQ(&LogoFillKernelsInUse(), &scalar);
+  SetKernelChoice(KernelChoice::Sse2Only);
+  EXPECT_EQ(&LogoFillKernelsInUse(), &sse2);
+  SetKernelChoice(KernelChoice::Best);
+  EXPECT_EQ(&LogoFillKernelsInUse(), CpuHasAvx2() ? &Avx2LogoFillKernels() : &sse2);
+}
 
 std::vector<std::int32_t> TestDistances() {
   std::vector<std::int32_t> distances;
@@ -51,13 +69,15 @@ TEST_F(LogoFillKernelsTest, RowRunMatchesReference) {
       GuardedBlock a(size, offset), b(size, offset);
       FillBytes(a.data(), size, rng, bias);
       const auto before = a.Bytes();
-      std::memcpy(b.data(), a.data(), size);
       scalar.fillRowRun(a.data(), distance);
-      sse2.fillRowRun(b.data(), distance);
       const auto out = a.Bytes();
-      ASSERT_EQ(out, b.Bytes()) << "distance " << distance << " offset " << offset << " bias "
-                                << BiasName(bias);
-      ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << "distance " << distance;
+      for (const LogoFillKernels* twin : Twins()) {
+        std::memcpy(b.data(), before.data(), size);
+        twin->fillRowRun(b.data(), distance);
+        ASSERT_EQ(out, b.Bytes()) << Level(twin) << " distance " << distance << " offset "
+                                  << offset << " bias " << BiasName(bias);
+        ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << Level(twin) << " distance " << distance;
+      }
       ASSERT_TRUE(std::equal(out.begin(), out.begin() + 4, before.begin()) &&
                   std::equal(out.end() - 4, out.end(), before.end() - 4))
           << "anchors changed, distance " << distance;
@@ -78,11 +98,14 @@ TEST_F(LogoFillKernelsTest, RowRunMatchesReferenceAtTheExtremes) {
       a.data()[c] = extremes[rng.Range(0, 5)];
       a.data()[size - 4 + c] = extremes[rng.Range(0, 5)];
     }
-    std::memcpy(b.data(), a.data(), size);
+    const auto before = a.Bytes();
     scalar.fillRowRun(a.data(), distance);
-    sse2.fillRowRun(b.data(), distance);
-    ASSERT_EQ(a.Bytes(), b.Bytes()) << "distance " << distance;
-    ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << "distance " << distance;
+    for (const LogoFillKernels* twin : Twins()) {
+      std::memcpy(b.data(), before.data(), size);
+      twin->fillRowRun(b.data(), distance);
+      ASSERT_EQ(a.Bytes(), b.Bytes()) << Level(twin) << " distance " << distance;
+      ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << Level(twin) << " distance " << distance;
+    }
   }
 }
 
@@ -120,13 +143,13 @@ TEST_F(LogoFillKernelsTest, ColumnRunMatchesReference) {
 }
 
 // Neighbouring columns sharing a run, filled together, against the reference
-// filling one column at a time: up to 13 columns, so that both the four-wide
-// steps and the single columns after them are used.
+// filling one column at a time: up to 21 columns, so that the eight-wide and
+// four-wide steps and the single columns after them are all used.
 TEST_F(LogoFillKernelsTest, ColumnGroupMatchesSingleColumns) {
   TestRng rng;
   int call = 0;
   for (std::int32_t distance : {2, 3, 4, 5, 9, 33, 66, 255, 720})
-    for (std::int32_t columns = 1; columns <= 13; ++columns)
+    for (std::int32_t columns = 1; columns <= 21; ++columns)
       for (Bias bias : kAllBiases) {
         const std::size_t offset = static_cast<std::size_t>(call++ % 16);
         const std::ptrdiff_t pitch = 4 * columns + 4 * rng.Range(0, 5) + rng.Range(0, 3);
@@ -134,16 +157,20 @@ TEST_F(LogoFillKernelsTest, ColumnGroupMatchesSingleColumns) {
         const std::size_t size = static_cast<std::size_t>(distance * pitch + 4 * columns);
         GuardedBlock a(size, offset), b(size, offset);
         FillBytes(a.data(), size, rng, bias);
-        std::memcpy(b.data(), a.data(), size);
+        const auto before = a.Bytes();
         const std::ptrdiff_t anchor = stride > 0 ? 0 : distance * pitch;
         for (std::int32_t c = 0; c < columns; ++c)
           scalar.blendColumnRun(a.data() + anchor + 4 * c, stride, distance);
-        sse2.blendColumnRuns(b.data() + anchor, stride, distance, columns);
-        const auto where = ::testing::Message() << "distance " << distance << " columns "
-                                                << columns << " stride " << stride << " offset "
-                                                << offset << " bias " << BiasName(bias);
-        ASSERT_EQ(a.Bytes(), b.Bytes()) << where;
-        ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << where;
+        for (const LogoFillKernels* twin : Twins()) {
+          std::memcpy(b.data(), before.data(), size);
+          twin->blendColumnRuns(b.data() + anchor, stride, distance, columns);
+          const auto where = ::testing::Message()
+                             << Level(twin) << " distance " << distance << " columns " << columns
+                             << " stride " << stride << " offset " << offset << " bias "
+                             << BiasName(bias);
+          ASSERT_EQ(a.Bytes(), b.Bytes()) << where;
+          ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << where;
+        }
       }
 }
 
@@ -282,11 +309,13 @@ class WholeFillTest : public LogoFillKernelsTest {
     builder.BuildColumns(columns.as<std::int32_t>(), columnAlloc, rng);
     const auto rowsBefore = rows.Bytes(), columnsBefore = columns.Bytes();
 
-    GuardedBlock a(workBytes, offset), b(workBytes, offset);
+    GuardedBlock a(workBytes, offset), b(workBytes, offset), c(workBytes, offset);
     FillBytes(a.data(), workBytes, rng, fill.bias);
     const auto before = a.Bytes();
     std::memcpy(b.data(), a.data(), workBytes);
-    for (auto [block, choice] : {std::pair{&a, KernelChoice::ScalarOnly}, {&b, KernelChoice::Best}}) {
+    std::memcpy(c.data(), a.data(), workBytes);
+    for (auto [block, choice] : {std::pair{&a, KernelChoice::ScalarOnly},
+                                 {&b, KernelChoice::Best}, {&c, KernelChoice::Sse2Only}}) {
       SetKernelChoice(choice);
       FillRows(block->as<std::uint32_t>(), workAlloc, rect, rows.as<std::int32_t>(), rowAlloc,
                fill.frameMode);
@@ -299,10 +328,11 @@ class WholeFillTest : public LogoFillKernelsTest {
                                             << " alloc " << workAlloc.width << "x"
                                             << workAlloc.height;
     ASSERT_EQ(out, b.Bytes()) << where;
+    ASSERT_EQ(out, c.Bytes()) << where << " (sse2)";
     ASSERT_EQ(out, ColumnByColumn(builder, before, workAlloc, rows.as<std::int32_t>(), rowAlloc,
                                   fill))
         << where << " (column by column)";
-    ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << where;
+    ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact() && c.GuardsIntact()) << where;
     ASSERT_TRUE(rows.GuardsIntact() && columns.GuardsIntact()) << where;
     ASSERT_EQ(rows.Bytes(), rowsBefore) << where;
     ASSERT_EQ(columns.Bytes(), columnsBefore) << where;
