@@ -44,9 +44,12 @@ void BlurFilter::BuildKernel(BlurEntry*& kernel, std::int32_t& capacity, float& 
                              std::int32_t& radius, float width) {
   const float s = SigmaOf(width);
   if (s == cachedWidth) return;
-  cachedWidth = s;
   radius = 0;
-  if (kernel == nullptr || capacity < 1) return;  // no array: no blur this way
+  // An array the constructor could not have is asked for again; without it
+  // there is no blur this time, and the width is not taken as built.
+  if (kernel == nullptr) GrowArray(kernel, capacity, kKernelCapacity, 0, 0);
+  if (kernel == nullptr || capacity < 1) return;
+  cachedWidth = s;
 
   const double twoSigmaSquared = 2.0 * static_cast<double>(s) * static_cast<double>(s);
   float sum = 1.0f;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/EntryPoints.h"
+#include "imaging/BlurFilter.h"
 #include "host/FrameDriver.h"
 #include "mask/AlignedMemory.h"
 #include "tests/faults/FaultSweep.h"
@@ -204,6 +205,22 @@ TEST_P(PictureAllocationFaults, LoadingFailsWholeOrNotAtAll) {
 #endif
   std::cout << "[ faults   ] picture " << file.substr(file.size() - 3) << " alone: " << injected
             << " allocation failures injected\n";
+}
+
+// Each of a blur's constructor allocations failing in turn: the filter asks
+// again when it is next used, and blurs then as one made without faults.
+TEST(BlurAllocationFaults, ConstructorFailuresAreMadeGoodLater) {
+  BlurFilter reference;
+  reference.SetWidths(6.0f, 3.0f);
+  for (int n = 1; n <= 3; ++n) {
+    SCOPED_TRACE("allocation " + std::to_string(n) + " failing");
+    FailNthAllocationForTesting(n);
+    BlurFilter filter;
+    FailNthAllocationForTesting(0);
+    filter.SetWidths(6.0f, 3.0f);
+    EXPECT_EQ(filter.HorizontalRadius(), reference.HorizontalRadius());
+    EXPECT_EQ(filter.VerticalRadius(), reference.VerticalRadius());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PictureAllocationFaults,

@@ -119,10 +119,12 @@ TEST(BlurKernel, SmallCapacityBoundsTheRadius) {
   EXPECT_NEAR(kernel[0].lane[0] + 2 * (kernel[1].lane[0] + kernel[2].lane[0] + kernel[3].lane[0]),
               1.0, 1e-6);
   FreeAligned(kernel);
-  BlurEntry* none = nullptr;
+  BlurEntry* none = nullptr;  // a missing array is asked for again
   capacity = 0;
   BlurFilter::BuildKernel(none, capacity, cached, radius, 2.0f);
-  EXPECT_EQ(radius, 0);
+  EXPECT_GT(radius, 0);
+  EXPECT_GE(capacity, BlurFilter::kKernelCapacity);
+  FreeAligned(none);
 }
 
 TEST(BlurKernel, DirectionsFollowTheirOwnWidths) {
