@@ -14,6 +14,9 @@ void PluginInit(PluginState& state, const PluginHostInfo* hostInfo) {
 
 std::int32_t PluginSetFormat(PluginState& state, const VideoFormat* format) {
   if (format == nullptr) return 1;
+  // The settings window rebuilds the mask from the format and the scaler on
+  // its own thread, and reads the processor level when asked to show.
+  LockHold hold(state.SettingsLock);
   state.FrameWidth = format->width;
   state.FrameHeight = format->height;
   state.FrameMode = format->frameMode;
@@ -43,7 +46,12 @@ void DestroySettingsWindow(PluginState&) {}
 
 void PluginShowSettings(PluginState& state, const SettingsRequest* request) {
   void* hostWindow = request != nullptr ? request->parentWindow : nullptr;
-  if (state.NoSse()) {
+  bool noSse = false;
+  {
+    LockHold hold(state.SettingsLock);  // the format call may be storing it
+    noSse = state.NoSse();
+  }
+  if (noSse) {
     ShowNoSseNotice(hostWindow);
     return;
   }

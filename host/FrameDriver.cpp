@@ -88,8 +88,9 @@ BlurWidths ScreenBlurWidths(std::int32_t frameWidth, std::int32_t frameHeight,
 }
 
 std::int32_t ProcessFrame(PluginState& state, const FrameInfo* frame) {
-  if (frame == nullptr || frame->pixels == nullptr || state.NoSse()) return 0;
+  if (frame == nullptr || frame->pixels == nullptr) return 0;
   LockHold hold(state.SettingsLock);
+  if (state.NoSse()) return 0;  // the format call stores the level under the lock
   if (frame->channel != nullptr && frame->channel->id != state.LastChannelId)
     ChangeChannel(state, *frame->channel);
   const ChannelSettings* record = state.CurrentRecord();

@@ -20,3 +20,10 @@ xvfb-run -a ctest --preset win32
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
+
+# And under ThreadSanitizer: the frame thread against the settings window's
+# edits (reliability_stress) and every other native test, less the few that the
+# sanitizer's runtime cannot host (see the tsan test preset's description).
+cmake --preset tsan
+cmake --build --preset tsan
+ctest --preset tsan

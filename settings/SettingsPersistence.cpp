@@ -1,6 +1,7 @@
 #include "settings/SettingsPersistence.h"
 
 #include <string>
+#include <vector>
 
 #include "settings/DecimalText.h"
 #include "settings/SettingsLocator.h"
@@ -53,18 +54,28 @@ void ReadSettings(PluginState& state) {
 }
 
 bool SaveSettings(PluginState& state) {
+  // What is written is copied under the lock, so frames may go on meanwhile;
+  // the host is asked about each channel without it.
+  std::vector<ChannelSettings> channels;
+  std::int32_t windowX = 0, windowY = 0;
+  {
+    LockHold hold(state.SettingsLock);
+    channels = state.ChannelList;
+    windowX = state.SettingsWindow.DlgWndPosX;
+    windowY = state.SettingsWindow.DlgWndPosY;
+  }
   ProfileFile& file = state.Profile;
   if (!file.BeginWrite()) return false;
   PassGuard guard(file);
   file.WriteSection("COMMON");
-  WriteLong(file, "DlgWndPosX", state.SettingsWindow.DlgWndPosX);
-  WriteLong(file, "DlgWndPosY", state.SettingsWindow.DlgWndPosY);
-  const SettingsTable table = MakeSettingsTable(state.StagingSettings);
-  // By index: the list is read again after every call into the host.
-  for (std::size_t i = 0; i < state.ChannelList.size(); ++i) {
-    if (!KeepRecord(state.ChannelExists, state.ChannelList[i].Id)) continue;
-    state.StagingSettings = state.ChannelList[i];
-    file.WriteChannelSection(state.StagingSettings.Id);
+  WriteLong(file, "DlgWndPosX", windowX);
+  WriteLong(file, "DlgWndPosY", windowY);
+  ChannelSettings staging;
+  const SettingsTable table = MakeSettingsTable(staging);
+  for (const ChannelSettings& channel : channels) {
+    if (!KeepRecord(state.ChannelExists, channel.Id)) continue;
+    staging = channel;
+    file.WriteChannelSection(staging.Id);
     WriteTable(file, table);
   }
   return file.EndPass();
