@@ -27,3 +27,7 @@ ctest --preset asan
 cmake --preset tsan
 cmake --build --preset tsan
 ctest --preset tsan
+
+# The fuzzers (clang's libFuzzer under AddressSanitizer and
+# UndefinedBehaviorSanitizer), each for a bounded time over its seed corpus.
+bash scripts/fuzz.sh 30
