@@ -1,4 +1,5 @@
 #include "tools/kestrimo-host/DetectOptions.h"
+#include "tools/kestrimo-host/OptionWords.h"
 
 #include <charconv>
 #include <string_view>
@@ -123,25 +124,12 @@ ParsedDetectOptions ParseDetectOptions(const std::vector<std::string>& args) {
       options.help = true;
       continue;
     }
-    std::string name = arg;
-    std::optional<std::string> value;
-    if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string::npos) {
-      name = arg.substr(0, equals);
-      value = arg.substr(equals + 1);
-    }
-    if (!TakesValue(name)) {
-      result.error = arg.starts_with("-") && arg != "-" ? "unknown detect option '" + arg + "'"
-                                                        : "unexpected argument '" + arg + "'";
+    const ValueOption option = ReadValueOption(args, i, TakesValue, "detect option");
+    if (!option.error.empty()) {
+      result.error = option.error;
       return result;
     }
-    if (!value) {
-      if (i + 1 >= args.size()) {
-        result.error = "option " + name + " needs a value";
-        return result;
-      }
-      value = args[++i];
-    }
-    result.error = Apply(name, *value, options);
+    result.error = Apply(option.name, option.value, options);
     if (!result.Ok()) return result;
   }
   if (!options.help) result.error = CheckCombination(options);
