@@ -25,11 +25,11 @@ int Noise(int x, int y, int t) {
 
 }  // namespace
 
-LogoClip::LogoClip(const LogoClipSpec& spec) : spec_(spec), logo_(spec.width, spec.height) {
-  waves_.resize(4 * static_cast<std::size_t>(spec.width) * spec.height);
-  for (int y = 0; y < spec.height; ++y) {
-    for (int x = 0; x < spec.width; ++x) {
-      float* w = waves_.data() + 4 * (static_cast<std::size_t>(spec.width) * y + x);
+LogoClip::LogoClip(const LogoClipLayout& layout) : layout_(layout), logo_(layout.width, layout.height) {
+  waves_.resize(4 * static_cast<std::size_t>(layout.width) * layout.height);
+  for (int y = 0; y < layout.height; ++y) {
+    for (int x = 0; x < layout.width; ++x) {
+      float* w = waves_.data() + 4 * (static_cast<std::size_t>(layout.width) * y + x);
       const double p1 = 0.11 * x + 0.07 * y, p2 = -0.05 * x + 0.13 * y;
       w[0] = static_cast<float>(std::sin(p1));
       w[1] = static_cast<float>(std::cos(p1));
@@ -37,13 +37,13 @@ LogoClip::LogoClip(const LogoClipSpec& spec) : spec_(spec), logo_(spec.width, sp
       w[3] = static_cast<float>(std::cos(p2));
     }
   }
-  chroma_.resize(static_cast<std::size_t>(kChromaPeriod) * spec.width);
+  chroma_.resize(static_cast<std::size_t>(kChromaPeriod) * layout.width);
   for (int t = 0; t < kChromaPeriod; ++t) {
-    for (int x = 0; x < spec.width; ++x) {
-      chroma_[static_cast<std::size_t>(t) * spec.width + x] = Clamp(128 + 30 * std::sin(0.06 * x + 0.3 * t));
+    for (int x = 0; x < layout.width; ++x) {
+      chroma_[static_cast<std::size_t>(t) * layout.width + x] = Clamp(128 + 30 * std::sin(0.06 * x + 0.3 * t));
     }
   }
-  const Rect& box = spec.logo;
+  const Rect& box = layout.logo;
   const int h = box.Height();
   const double r = h / 2.0, cx = box.left + r, cy = box.top + r;
   const int dot = std::max(2, h / 4);
@@ -66,14 +66,14 @@ LogoClip::LogoClip(const LogoClipSpec& spec) : spec_(spec), logo_(spec.width, sp
 void LogoClip::Clean(int t, std::uint8_t* yuy2) const {
   const float c1 = std::cos(0.37f * t), s1 = std::sin(0.37f * t);
   const float c2 = std::cos(0.23f * t + 1.0f), s2 = std::sin(0.23f * t + 1.0f);
-  for (int y = 0; y < spec_.height; ++y) {
-    std::uint8_t* row = yuy2 + 2 * static_cast<std::size_t>(spec_.width) * y;
+  for (int y = 0; y < layout_.height; ++y) {
+    std::uint8_t* row = yuy2 + 2 * static_cast<std::size_t>(layout_.width) * y;
     const std::uint8_t v = Clamp(128 + 30 * std::sin(0.08 * y - 0.2 * t));
-    for (int x = 0; x < spec_.width; ++x) {
-      const float* w = waves_.data() + 4 * (static_cast<std::size_t>(spec_.width) * y + x);
+    for (int x = 0; x < layout_.width; ++x) {
+      const float* w = waves_.data() + 4 * (static_cast<std::size_t>(layout_.width) * y + x);
       const float luma = 128 + 50 * (w[0] * c1 + w[1] * s1) + 40 * (w[2] * c2 + w[3] * s2);
       row[2 * x] = Clamp(luma + Noise(x, y, t));
-      row[2 * x + 1] = (x % 2) == 0 ? chroma_[static_cast<std::size_t>(t % kChromaPeriod) * spec_.width + x] : v;
+      row[2 * x + 1] = (x % 2) == 0 ? chroma_[static_cast<std::size_t>(t % kChromaPeriod) * layout_.width + x] : v;
     }
   }
 }
@@ -81,11 +81,11 @@ void LogoClip::Clean(int t, std::uint8_t* yuy2) const {
 void LogoClip::WithLogo(int t, std::uint8_t* yuy2) const {
   Clean(t, yuy2);
   // The logo is noisy too, as everything in a recording.
-  const int a = spec_.opacity;
+  const int a = layout_.opacity;
   const auto blend = [a](std::uint8_t& v, int logo) { v = Clamp((a * logo + (100 - a) * v) / 100.0); };
-  for (int y = 0; y < spec_.height; ++y) {
-    std::uint8_t* row = yuy2 + 2 * static_cast<std::size_t>(spec_.width) * y;
-    for (int x = 0; x < spec_.width; ++x) {
+  for (int y = 0; y < layout_.height; ++y) {
+    std::uint8_t* row = yuy2 + 2 * static_cast<std::size_t>(layout_.width) * y;
+    for (int x = 0; x < layout_.width; ++x) {
       if (!logo_.At(x, y)) continue;
       blend(row[2 * x], kLogoY + Noise(y, x, t));
       blend(row[2 * x + 1], (x % 2) == 0 ? kLogoU : kLogoV);

@@ -11,7 +11,7 @@
 
 namespace kestrimo::testing {
 
-struct LogoClipSpec {
+struct LogoClipLayout {
   int width = 320;
   int height = 240;
   Rect logo;          // where the logo's shape is drawn
@@ -20,11 +20,11 @@ struct LogoClipSpec {
 
 class LogoClip {
  public:
-  explicit LogoClip(const LogoClipSpec& spec);
+  explicit LogoClip(const LogoClipLayout& layout);
 
   // The logo's pixels: a disc, a bar from its middle and a detached dot.
   const LogoMask& Logo() const { return logo_; }
-  std::size_t FrameBytes() const { return 2 * static_cast<std::size_t>(spec_.width) * spec_.height; }
+  std::size_t FrameBytes() const { return 2 * static_cast<std::size_t>(layout_.width) * layout_.height; }
 
   // Frame t (packed Y0 U Y1 V, rows top-down) without and with the logo.
   void Clean(int t, std::uint8_t* yuy2) const;
@@ -33,7 +33,7 @@ class LogoClip {
  private:
   static constexpr int kChromaPeriod = 64;  // frames tabled of the U wave
 
-  LogoClipSpec spec_;
+  LogoClipLayout layout_;
   LogoMask logo_;
   std::vector<float> waves_;           // per pixel: sin and cos of the two waves' phases
   std::vector<std::uint8_t> chroma_;   // U by frame (modulo kChromaPeriod) and column

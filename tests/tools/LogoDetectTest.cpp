@@ -21,20 +21,20 @@ namespace kestrimo {
 namespace {
 
 using testing::LogoClip;
-using testing::LogoClipSpec;
+using testing::LogoClipLayout;
 
 constexpr int kFrames = 48;
 constexpr std::uint32_t kKey = 16744448;  // the settings' default ColorKey
 constexpr int kMargin = 4;
 
-LogoSearch Detect(const LogoClip& clip, const LogoClipSpec& spec, int frames, bool still = false) {
+LogoSearch Detect(const LogoClip& clip, const LogoClipLayout& layout, int frames, bool still = false) {
   LogoStatistics statistics;
-  statistics.Reset(spec.width, spec.height);
+  statistics.Reset(layout.width, layout.height);
   std::vector<std::uint8_t> frame(clip.FrameBytes());
-  std::vector<std::uint8_t> luma(static_cast<std::size_t>(spec.width) * spec.height);
+  std::vector<std::uint8_t> luma(static_cast<std::size_t>(layout.width) * layout.height);
   for (int t = 0; t < frames; ++t) {
     clip.WithLogo(still ? 0 : t, frame.data());
-    FrameLuma(StreamFormat::Yuyv422, {spec.width, spec.height}, frame.data(), luma.data());
+    FrameLuma(StreamFormat::Yuyv422, {layout.width, layout.height}, frame.data(), luma.data());
     statistics.Add(luma.data());
   }
   return LogoDetector().Find(statistics);
@@ -68,9 +68,9 @@ Overlap Compare(const LogoMask& truth, const LogoMask& rebuilt) {
 }
 
 // Mean PSNR around the logo of the plug-in's output against the clean clip.
-double RemovalPsnr(const LogoClip& clip, const LogoClipSpec& spec, const ChannelSettings& record) {
+double RemovalPsnr(const LogoClip& clip, const LogoClipLayout& layout, const ChannelSettings& record) {
   PluginState state;
-  VideoFormat format{spec.width, spec.height, 0, kFrameModeYuy2, 3};
+  VideoFormat format{layout.width, layout.height, 0, kFrameModeYuy2, 3};
   PluginSetFormat(state, &format);
   state.ChannelList.push_back(record);
   ChannelInfo channel{};
@@ -78,7 +78,7 @@ double RemovalPsnr(const LogoClip& clip, const LogoClipSpec& spec, const Channel
   FrameInfo info{};
   info.channel = &channel;
   std::vector<std::uint8_t> frame(clip.FrameBytes()), clean(clip.FrameBytes());
-  const Rect& logo = spec.logo;
+  const Rect& logo = layout.logo;
   const Rect area{logo.left - 2, logo.top - 2, logo.right + 2, logo.bottom + 2};
   double sum = 0;
   const int frames = 3;
@@ -87,22 +87,22 @@ double RemovalPsnr(const LogoClip& clip, const LogoClipSpec& spec, const Channel
     info.pixels = frame.data();
     EXPECT_EQ(ProcessFrame(state, &info), 1);
     clip.Clean(t, clean.data());
-    sum += testing::Psnr(frame.data(), clean.data(), spec.width, spec.height, area);
+    sum += testing::Psnr(frame.data(), clean.data(), layout.width, layout.height, area);
   }
   return sum / frames;
 }
 
 struct LogoCase {
   const char* name;
-  LogoClipSpec spec;
+  LogoClipLayout layout;
 };
 
 class LogoDetectCase : public ::testing::TestWithParam<LogoCase> {};
 
 TEST_P(LogoDetectCase, MaskCoversTheLogoAndRemovesItLikeTheExactShape) {
-  const LogoClipSpec& spec = GetParam().spec;
-  const LogoClip clip(spec);
-  const LogoSearch search = Detect(clip, spec, kFrames);
+  const LogoClipLayout& layout = GetParam().layout;
+  const LogoClip clip(layout);
+  const LogoSearch search = Detect(clip, layout, kFrames);
   ASSERT_EQ(search.outcome, LogoSearch::Outcome::Found);
 
   testing::TempFolder folder;
@@ -111,13 +111,13 @@ TEST_P(LogoDetectCase, MaskCoversTheLogoAndRemovesItLikeTheExactShape) {
 
   // The picture as the plug-in loads it from the file and places it.
   LogoMask rebuilt;
-  ASSERT_TRUE(LogoCoverage(spec.width, spec.height).OfRecord(detected, rebuilt));
+  ASSERT_TRUE(LogoCoverage(layout.width, layout.height).OfRecord(detected, rebuilt));
   const Overlap overlap = Compare(clip.Logo(), rebuilt);
   EXPECT_GE(overlap.covered, 0.95);
   EXPECT_LE(overlap.extra, 0.20);
 
-  const double withDetected = RemovalPsnr(clip, spec, detected);
-  const double withExact = RemovalPsnr(clip, spec, exact);
+  const double withDetected = RemovalPsnr(clip, layout, detected);
+  const double withExact = RemovalPsnr(clip, layout, exact);
   EXPECT_GE(withDetected, withExact - 1.0) << "exact shape " << withExact << " dB";
   std::printf("%s: covered %.1f%%, extra %.1f%%, PSNR %.2f dB (exact shape %.2f dB)\n",
               GetParam().name, 100 * overlap.covered, 100 * overlap.extra, withDetected, withExact);
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<LogoCase>& info) { return std::string(info.param.name); });
 
 TEST(LogoDetectRefusal, TellsWhyNoLogoIsFound) {
-  const LogoClipSpec corner{320, 240, {12, 10, 52, 26}, 100};
+  const LogoClipLayout corner{320, 240, {12, 10, 52, 26}, 100};
   const LogoClip clip(corner);
   EXPECT_EQ(Detect(clip, corner, LogoDetector::kMinSamples - 1).outcome,
             LogoSearch::Outcome::TooFewFrames);
@@ -142,9 +142,9 @@ TEST(LogoDetectRefusal, TellsWhyNoLogoIsFound) {
 
   // Moving content only, and a still area in the middle of the picture
   // (a caption, not a logo): nothing to find.
-  const LogoClipSpec nothing{320, 240, {0, 0, 0, 0}, 100};
+  const LogoClipLayout nothing{320, 240, {0, 0, 0, 0}, 100};
   EXPECT_EQ(Detect(LogoClip(nothing), nothing, kFrames).outcome, LogoSearch::Outcome::NoStableArea);
-  const LogoClipSpec middle{320, 240, {140, 110, 180, 126}, 100};
+  const LogoClipLayout middle{320, 240, {140, 110, 180, 126}, 100};
   EXPECT_EQ(Detect(LogoClip(middle), middle, kFrames).outcome, LogoSearch::Outcome::NoStableArea);
 }
 
