@@ -7,7 +7,7 @@
 
 #include "imaging/AlphaOps.h"
 #include "imaging/CpuFeatures.h"
-#include "mask/ImageBuffer.h"
+#include "base/ImageBuffer.h"
 
 namespace kestrimo {
 namespace {

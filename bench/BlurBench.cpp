@@ -10,8 +10,8 @@
 
 #include "imaging/BlurFilter.h"
 #include "imaging/CpuFeatures.h"
-#include "mask/AlignedMemory.h"
-#include "mask/CapacityRule.h"
+#include "base/AlignedMemory.h"
+#include "base/CapacityRule.h"
 
 namespace kestrimo {
 namespace {

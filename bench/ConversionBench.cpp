@@ -10,7 +10,7 @@
 
 #include "imaging/CpuFeatures.h"
 #include "imaging/FrameConversion.h"
-#include "mask/AlignedMemory.h"
+#include "base/AlignedMemory.h"
 
 namespace kestrimo {
 namespace {

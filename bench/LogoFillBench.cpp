@@ -8,8 +8,8 @@
 
 #include "imaging/CpuFeatures.h"
 #include "imaging/LogoFill.h"
-#include "mask/FrameGeometry.h"
-#include "mask/ImageBuffer.h"
+#include "base/FrameGeometry.h"
+#include "base/ImageBuffer.h"
 
 namespace kestrimo {
 namespace {

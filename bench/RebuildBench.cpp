@@ -12,8 +12,8 @@
 #include <system_error>
 #include <unistd.h>  // getpid: the benchmarks are built natively only
 
-#include "host/EntryPoints.h"
-#include "host/PluginState.h"
+#include "plugin/EntryPoints.h"
+#include "engine/PluginState.h"
 
 namespace kestrimo {
 namespace {
@@ -123,8 +123,8 @@ void SwitchTo(PluginState& state, ChannelId id) {
   state.LastChannelId = id;
   state.SelectChannel();
   ChannelSettings* record = state.CurrentRecord();
-  state.Mask.LoadMaskPicture(*record);
-  state.Mask.RebuildMask(*record, state.Geometry, state.FrameWidth, state.FrameHeight);
+  state.Mask.LoadMaskPicture(record->MaskFileName);
+  state.Mask.RebuildMask(record->Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
 }
 
 void Switch(benchmark::State& bench, Case c) {
@@ -151,7 +151,7 @@ void Nudge(benchmark::State& bench, Case c) {
   for (auto _ : bench) {
     record.MaskPosX += step;
     step = -step;
-    state.Mask.RebuildMask(record, state.Geometry, state.FrameWidth, state.FrameHeight);
+    state.Mask.RebuildMask(record.Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
     benchmark::DoNotOptimize(state.Mask.FrameMask.pixels);
   }
   if (c.picture && state.Mask.MaskLoaded == 0) bench.SkipWithError("picture not loaded");

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 
 namespace kestrimo::fuzzing {
 

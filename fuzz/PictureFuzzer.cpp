@@ -13,8 +13,8 @@
 
 #include "fuzz/FuzzFrames.h"
 #include "fuzz/FuzzScratch.h"
-#include "host/EntryPoints.h"
-#include "host/FrameDriver.h"
+#include "plugin/EntryPoints.h"
+#include "engine/FrameDriver.h"
 
 namespace kestrimo {
 namespace {

@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "fuzz/FuzzFrames.h"
-#include "host/EntryPoints.h"
-#include "host/FrameDriver.h"
+#include "plugin/EntryPoints.h"
+#include "engine/FrameDriver.h"
 
 namespace kestrimo {
 namespace {
@@ -69,7 +69,7 @@ void ChangeCurrent(PluginState& state, FuzzedDataProvider& input) {
     default: record->ColorKey = other.ColorKey; record->InvertMask = other.InvertMask; break;
   }
   LockHold hold(state.SettingsLock);
-  state.Mask.RebuildMask(*record, state.Geometry, state.FrameWidth, state.FrameHeight);
+  state.Mask.RebuildMask(record->Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
 }
 
 }  // namespace

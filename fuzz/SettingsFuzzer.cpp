@@ -11,7 +11,8 @@
 #include <string>
 
 #include "fuzz/FuzzScratch.h"
-#include "host/PluginState.h"
+#include "engine/PluginState.h"
+#include "engine/SettingsSave.h"
 #include "settings/SettingsPersistence.h"
 
 namespace kestrimo {
@@ -45,8 +46,8 @@ void CheckSame(const PluginState& first, const PluginState& second) {
   if (first.ChannelList.size() != second.ChannelList.size()) Fail("number of channel records");
   for (std::size_t i = 0; i < first.ChannelList.size(); ++i)
     if (!(first.ChannelList[i] == second.ChannelList[i])) Fail("a channel record");
-  if (first.SettingsWindow.DlgWndPosX != second.SettingsWindow.DlgWndPosX ||
-      first.SettingsWindow.DlgWndPosY != second.SettingsWindow.DlgWndPosY)
+  if (first.DlgWndPosX != second.DlgWndPosX ||
+      first.DlgWndPosY != second.DlgWndPosY)
     Fail("window position");
   if (!(second.DefaultSettings == TableDefaults())) Fail("default settings after a save");
 }

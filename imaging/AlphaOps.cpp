@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "imaging/AlphaKernels.h"
-#include "mask/ClipRectPair.h"
+#include "base/ClipRectPair.h"
 
 namespace kestrimo {
 namespace {

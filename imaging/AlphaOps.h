@@ -10,9 +10,9 @@
 
 #include <cstdint>
 
-#include "imaging/ColourKey.h"
+#include "base/ColourKey.h"
 
-#include "mask/Rect.h"
+#include "base/Rect.h"
 
 namespace kestrimo {
 

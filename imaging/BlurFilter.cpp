@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mask/AlignedMemory.h"
-#include "mask/CapacityRule.h"
+#include "base/AlignedMemory.h"
+#include "base/CapacityRule.h"
 
 namespace kestrimo {
 namespace {

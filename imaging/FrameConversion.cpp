@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "imaging/ConversionKernels.h"
-#include "mask/ClipRectPair.h"
+#include "base/ClipRectPair.h"
 
 namespace kestrimo {
 namespace {

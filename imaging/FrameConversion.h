@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "mask/FrameGeometry.h"
-#include "mask/Rect.h"
+#include "base/FrameGeometry.h"
+#include "base/Rect.h"
 
 namespace kestrimo {
 

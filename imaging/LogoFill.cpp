@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "imaging/LogoFillKernels.h"
-#include "mask/FrameGeometry.h"
+#include "base/FrameGeometry.h"
 
 namespace kestrimo {
 namespace {

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "mask/Rect.h"
+#include "base/Rect.h"
 
 namespace kestrimo {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "mask/AlignedMemory.h"
-#include "mask/MulDiv.h"
+#include "base/AlignedMemory.h"
+#include "base/MulDiv.h"
 
 namespace kestrimo {
 namespace {

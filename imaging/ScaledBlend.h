@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "imaging/ScalingKernels.h"
-#include "mask/Rect.h"
+#include "base/Rect.h"
 
 namespace kestrimo {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/ColourKey.h"
+#include "base/ColourKey.h"
 
 namespace kestrimo {
 

@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "mask/AlignedMemory.h"
-#include "mask/CapacityRule.h"
+#include "base/AlignedMemory.h"
+#include "base/CapacityRule.h"
 
 namespace kestrimo {
 

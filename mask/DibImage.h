@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "mask/Rect.h"
+#include "base/Rect.h"
 #include "platform/DibSection.h"
 
 namespace kestrimo {

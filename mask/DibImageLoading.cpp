@@ -2,7 +2,7 @@
 // platform's picture decoder, frame 0 selected, every pixel opaque.
 #include <new>
 
-#include "mask/AlignedMemory.h"
+#include "base/AlignedMemory.h"
 #include "mask/DibImage.h"
 #include "platform/PictureDecoder.h"
 

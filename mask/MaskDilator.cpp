@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "mask/AlignedMemory.h"
-#include "mask/CapacityRule.h"
+#include "base/AlignedMemory.h"
+#include "base/CapacityRule.h"
 #include "platform/EllipseDrawing.h"
 
 namespace kestrimo {

@@ -9,9 +9,9 @@
 #include <cstdint>
 
 #include "mask/DibImage.h"
-#include "mask/ImageBuffer.h"
-#include "mask/Rect.h"
-#include "mask/ScratchArray.h"
+#include "base/ImageBuffer.h"
+#include "base/Rect.h"
+#include "base/ScratchArray.h"
 
 namespace kestrimo {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "mask/ImageBuffer.h"
-#include "mask/Rect.h"
+#include "base/ImageBuffer.h"
+#include "base/Rect.h"
 
 namespace kestrimo::mask_lines {
 

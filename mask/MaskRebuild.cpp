@@ -18,32 +18,32 @@ bool Plausible(std::int64_t side) { return side >= 0 && side <= kMaxBaseMaskSide
 
 }  // namespace
 
-void MaskRebuild::LoadMaskPicture(ChannelSettings& record) {
-  MaskLoaded = MaskPicture.LoadFromFile(record.MaskFileName) ? 1 : 0;
+void MaskRebuild::LoadMaskPicture(std::string& fileName) {
+  MaskLoaded = MaskPicture.LoadFromFile(fileName) ? 1 : 0;
   // A picture that cannot be read is forgotten; one that met a shortage of
   // memory keeps its name, so the next save does not lose the user's choice.
-  if (MaskLoaded == 0 && !MaskPicture.LoadRanOutOfMemory()) record.MaskFileName.clear();
+  if (MaskLoaded == 0 && !MaskPicture.LoadRanOutOfMemory()) fileName.clear();
 }
 
-void MaskRebuild::RebuildMask(const ChannelSettings& record, const FrameGeometry& geometry,
+void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geometry,
                               std::int32_t frameWidth, std::int32_t frameHeight) {
-  const float edgeWidth = static_cast<float>(record.EdgeBlur);
+  const float edgeWidth = static_cast<float>(shape.EdgeBlur);
   EdgeBlurFilter.SetWidths(edgeWidth, edgeWidth);
   const std::int32_t r = EdgeBlurFilter.HorizontalRadius();
-  const bool drawn = MaskLoaded != 0 ? DrawPictureMask(record, r) : DrawRectangleMask(record, r);
+  const bool drawn = MaskLoaded != 0 ? DrawPictureMask(shape, r) : DrawRectangleMask(shape, r);
   if (!drawn) return Empty();
-  if (!SoftenEdges(record)) return Empty();
+  if (!SoftenEdges(shape)) return Empty();
 
   const Size frameSize = geometry.ScaleSize({BaseMask.rect.Width(), BaseMask.rect.Height()});
   if (!SizeFrameBuffers(frameSize)) return Empty();
-  ScaleToFrame(record.ColorKey);
+  ScaleToFrame(shape.ColorKey);
 
-  const Point centre = geometry.ScalePoint({record.MaskPosX, record.MaskPosY});
+  const Point centre = geometry.ScalePoint({shape.MaskPosX, shape.MaskPosY});
   MaskOrigin = {centre.x - frameSize.width / 2, centre.y - frameSize.height / 2};
   VisibleRect = {0, 0, frameSize.width, frameSize.height};
-  ClipToFrame(frameWidth, frameHeight, Complement(record.ColorKey));
-  BuildRowSpans(record.ColorKey);
-  BuildColumnSpans(record.ColorKey);
+  ClipToFrame(frameWidth, frameHeight, Complement(shape.ColorKey));
+  BuildRowSpans(shape.ColorKey);
+  BuildColumnSpans(shape.ColorKey);
 }
 
 bool MaskRebuild::WithinWorkBudget(std::int64_t width, std::int64_t height,
@@ -54,35 +54,35 @@ bool MaskRebuild::WithinWorkBudget(std::int64_t width, std::int64_t height,
 
 // The picture's key pixels (or, inverted, its other pixels), grown by the
 // expansion plus the edge radius, in a margin of 2r + expansion on each side.
-bool MaskRebuild::DrawPictureMask(const ChannelSettings& record, std::int32_t r) {
-  if (record.ExpandX < 0 || record.ExpandY < 0) return false;
-  const std::int64_t width = 4ll * r + 2ll * record.ExpandX + MaskPicture.rect.Width();
-  const std::int64_t height = 4ll * r + 2ll * record.ExpandY + MaskPicture.rect.Height();
-  const std::int64_t growthRows = 2ll * (record.ExpandY + r) + 1;
+bool MaskRebuild::DrawPictureMask(const MaskShape& shape, std::int32_t r) {
+  if (shape.ExpandX < 0 || shape.ExpandY < 0) return false;
+  const std::int64_t width = 4ll * r + 2ll * shape.ExpandX + MaskPicture.rect.Width();
+  const std::int64_t height = 4ll * r + 2ll * shape.ExpandY + MaskPicture.rect.Height();
+  const std::int64_t growthRows = 2ll * (shape.ExpandY + r) + 1;
   if (!Plausible(width) || !Plausible(height) || !WithinWorkBudget(width, height, growthRows, r))
     return false;
   BaseMask.Resize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), kSlack, kSlack);
-  BaseMask.FillAll(Complement(record.ColorKey));
+  BaseMask.FillAll(Complement(shape.ColorKey));
   StampKeyColour(MaskPicture.pixels, {MaskPicture.allocWidth, MaskPicture.allocHeight},
                  MaskPicture.rect, BaseMask.pixels, SizeOf(BaseMask),
-                 {record.ExpandX + 2 * r, record.ExpandY + 2 * r}, record.ColorKey,
-                 record.InvertMask != 0);
+                 {shape.ExpandX + 2 * r, shape.ExpandY + 2 * r}, shape.ColorKey,
+                 shape.InvertMask != 0);
   return BaseMask.rect.Width() == width && BaseMask.rect.Height() == height &&
          Dilator.DilateMask(BaseMask.pixels, BaseMask.allocWidth, BaseMask.allocHeight,
-                            BaseMask.rect, record.ColorKey, record.ExpandX + r, record.ExpandY + r);
+                            BaseMask.rect, shape.ColorKey, shape.ExpandX + r, shape.ExpandY + r);
 }
 
 // The rectangle grown by r on every side, in a margin of r.
-bool MaskRebuild::DrawRectangleMask(const ChannelSettings& record, std::int32_t r) {
-  if (record.RectMaskSizeX < 0 || record.RectMaskSizeY < 0) return false;
-  const std::int64_t width = 4ll * r + record.RectMaskSizeX;
-  const std::int64_t height = 4ll * r + record.RectMaskSizeY;
+bool MaskRebuild::DrawRectangleMask(const MaskShape& shape, std::int32_t r) {
+  if (shape.RectMaskSizeX < 0 || shape.RectMaskSizeY < 0) return false;
+  const std::int64_t width = 4ll * r + shape.RectMaskSizeX;
+  const std::int64_t height = 4ll * r + shape.RectMaskSizeY;
   if (!Plausible(width) || !Plausible(height) || !WithinWorkBudget(width, height, 0, r))
     return false;
   BaseMask.Resize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), kSlack, kSlack);
-  BaseMask.FillAll(Complement(record.ColorKey));
-  BaseMask.FillArea({r, r, record.RectMaskSizeX + 3 * r, record.RectMaskSizeY + 3 * r},
-                    record.ColorKey);
+  BaseMask.FillAll(Complement(shape.ColorKey));
+  BaseMask.FillArea({r, r, shape.RectMaskSizeX + 3 * r, shape.RectMaskSizeY + 3 * r},
+                    shape.ColorKey);
   return BaseMask.rect.Width() == width && BaseMask.rect.Height() == height;
 }
 

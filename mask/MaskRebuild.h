@@ -6,17 +6,18 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
-#include "host/ChannelSettings.h"
 #include "imaging/BlurFilter.h"
 #include "imaging/BlurKernels.h"
 #include "imaging/ScaledBlend.h"
 #include "mask/DibImage.h"
-#include "mask/FrameGeometry.h"
-#include "mask/ImageBuffer.h"
+#include "base/FrameGeometry.h"
+#include "base/ImageBuffer.h"
 #include "mask/MaskDilator.h"
-#include "mask/Rect.h"
-#include "mask/ScratchArray.h"
+#include "mask/MaskShape.h"
+#include "base/Rect.h"
+#include "base/ScratchArray.h"
 
 namespace kestrimo {
 
@@ -33,17 +34,17 @@ constexpr std::int64_t kMaxRebuildWork = std::int64_t{1} << 27;
 
 class MaskRebuild {
  public:
-  // Loads the record's picture into MaskPicture. A picture that cannot be
-  // loaded empties the record's MaskFileName, so the mask becomes the
+  // Loads the channel's picture into MaskPicture. A picture that cannot be
+  // loaded empties fileName (the channel's MaskFileName), so the mask becomes the
   // rectangle and the next save forgets the file; when only memory ran
   // short, the mask is the rectangle until the next load, but the name stays.
-  void LoadMaskPicture(ChannelSettings& record);
+  void LoadMaskPicture(std::string& fileName);
 
   // Builds BaseMask, FrameMask, the span lists, MaskOrigin and VisibleRect
-  // from the record, the loaded picture and the frame format, and sizes the
+  // from the shape, the loaded picture and the frame format, and sizes the
   // WorkBuffer. Absurd settings (negative sizes or growth, sizes beyond
   // kMaxBaseMaskSide) give an empty area: every buffer empty, frames pass.
-  void RebuildMask(const ChannelSettings& record, const FrameGeometry& geometry,
+  void RebuildMask(const MaskShape& shape, const FrameGeometry& geometry,
                    std::int32_t frameWidth, std::int32_t frameHeight);
 
   // Span lists from FrameMask; the last two steps of RebuildMask.
@@ -69,9 +70,9 @@ class MaskRebuild {
  private:
   bool WithinWorkBudget(std::int64_t width, std::int64_t height, std::int64_t growthRows,
                         std::int32_t r) const;
-  bool DrawPictureMask(const ChannelSettings& record, std::int32_t r);
-  bool DrawRectangleMask(const ChannelSettings& record, std::int32_t r);
-  bool SoftenEdges(const ChannelSettings& record);
+  bool DrawPictureMask(const MaskShape& shape, std::int32_t r);
+  bool DrawRectangleMask(const MaskShape& shape, std::int32_t r);
+  bool SoftenEdges(const MaskShape& shape);
   bool BlurBaseMask(float width);
   void BlurBaseMaskRows(BlurLineFn blurLine, BlurEntry* line);
   void BlurBaseMaskColumns(BlurLineFn blurLine, BlurEntry* line);

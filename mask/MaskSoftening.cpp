@@ -44,11 +44,11 @@ void BlurChangedStretches(std::uint32_t* first, std::ptrdiff_t stride, std::int3
 // Hard alpha from the key, blurred, and the key colour restored wherever any
 // alpha is left, so the soft edge lives in alpha alone. False when the blur's
 // scratch memory could not be had.
-bool MaskRebuild::SoftenEdges(const ChannelSettings& record) {
-  const float edgeWidth = static_cast<float>(record.EdgeBlur);
-  SetAlphaOutsideKey(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, record.ColorKey, 0);
+bool MaskRebuild::SoftenEdges(const MaskShape& shape) {
+  const float edgeWidth = static_cast<float>(shape.EdgeBlur);
+  SetAlphaOutsideKey(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, shape.ColorKey, 0);
   if (!BlurBaseMask(edgeWidth)) return false;
-  RecolourVisible(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, record.ColorKey);
+  RecolourVisible(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, shape.ColorKey);
   return true;
 }
 

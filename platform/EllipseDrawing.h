@@ -1,6 +1,6 @@
 // Draws the ellipse of a dilation element on a bitmap surface: on Windows
 // with the windowing system's drawing functions on a memory drawing context,
-// elsewhere with our own rasteriser (mask/EllipseRaster.h).
+// elsewhere with our own rasteriser (platform/EllipseRaster.h).
 #pragma once
 
 #include <cstdint>

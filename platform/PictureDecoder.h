@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "mask/AlignedMemory.h"
-#include "mask/Rect.h"
+#include "base/AlignedMemory.h"
+#include "base/Rect.h"
 #include "platform/DibSection.h"
 
 namespace kestrimo {

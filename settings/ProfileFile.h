@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 #include "platform/FileSystem.h"
 #include "settings/SectionIndex.h"
 #include "settings/SettingsLocation.h"

@@ -1,7 +1,6 @@
 #include "settings/SettingsPersistence.h"
 
 #include <string>
-#include <vector>
 
 #include "settings/DecimalText.h"
 #include "settings/SettingsLocator.h"
@@ -30,50 +29,48 @@ bool KeepRecord(ChannelExistsProc channelExists, ChannelId id) {
 
 }  // namespace
 
-void LoadSettings(PluginState& state) {
-  state.Profile.SetLocation(LocateSettingsFile(state.Profile.Files()));
-  ReadSettings(state);
+void LoadSettings(SettingsDocument& document) {
+  document.Profile.SetLocation(LocateSettingsFile(document.Profile.Files()));
+  ReadSettings(document);
 }
 
-void ReadSettings(PluginState& state) {
-  ProfileFile& file = state.Profile;
+void ReadSettings(SettingsDocument& document) {
+  ProfileFile& file = document.Profile;
   PassGuard guard(file);
   file.BeginRead();
-  const SettingsTable table = MakeSettingsTable(state.StagingSettings);
+  ChannelSettings staging;
+  const SettingsTable table = MakeSettingsTable(staging);
   ReadTable(file, "DEFAULT", table);
-  state.DefaultSettings = state.StagingSettings;
-  ReadLong(file, "COMMON", "DlgWndPosX", state.SettingsWindow.DlgWndPosX, -100);
-  ReadLong(file, "COMMON", "DlgWndPosY", state.SettingsWindow.DlgWndPosY, -100);
+  document.DefaultSettings = staging;
+  ReadLong(file, "COMMON", "DlgWndPosX", document.DlgWndPosX, -100);
+  ReadLong(file, "COMMON", "DlgWndPosY", document.DlgWndPosY, -100);
   std::string name;
   while (file.NextSection(name)) {
     ReadTable(file, name, table);
-    state.StagingSettings.Id = ParseAtoi64(name);
-    state.ChannelList.push_back(state.StagingSettings);
+    staging.Id = ParseAtoi64(name);
+    document.ChannelList.push_back(staging);
   }
   file.EndPass();
 }
 
-bool SaveSettings(PluginState& state) {
-  // What is written is copied under the lock, so frames may go on meanwhile;
-  // the host is asked about each channel without it.
-  std::vector<ChannelSettings> channels;
-  std::int32_t windowX = 0, windowY = 0;
-  {
-    LockHold hold(state.SettingsLock);
-    channels = state.ChannelList;
-    windowX = state.SettingsWindow.DlgWndPosX;
-    windowY = state.SettingsWindow.DlgWndPosY;
-  }
-  ProfileFile& file = state.Profile;
+bool WriteSettings(ProfileFile& file, const ChannelSettingsList& channels,
+                   const SaveOptions& options) {
   if (!file.BeginWrite()) return false;
   PassGuard guard(file);
-  file.WriteSection("COMMON");
-  WriteLong(file, "DlgWndPosX", windowX);
-  WriteLong(file, "DlgWndPosY", windowY);
   ChannelSettings staging;
   const SettingsTable table = MakeSettingsTable(staging);
+  // DEFAULT goes before COMMON: the sections after the last of the two are
+  // read as channels.
+  if (options.defaults != nullptr) {
+    file.WriteSection("DEFAULT");
+    staging = *options.defaults;
+    WriteTable(file, table);
+  }
+  file.WriteSection("COMMON");
+  WriteLong(file, "DlgWndPosX", options.dlgWndPosX);
+  WriteLong(file, "DlgWndPosY", options.dlgWndPosY);
   for (const ChannelSettings& channel : channels) {
-    if (!KeepRecord(state.ChannelExists, channel.Id)) continue;
+    if (!KeepRecord(options.channelExists, channel.Id)) continue;
     staging = channel;
     file.WriteChannelSection(staging.Id);
     WriteTable(file, table);

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "settings/SettingEntry.h"
 
 namespace kestrimo {

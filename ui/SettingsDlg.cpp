@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "host/Cp1251Text.h"
+#include "base/Cp1251Text.h"
 #include "imaging/ScaledBlend.h"
 #include "resources/ResourceIds.h"
 #include "ui/rules/CheckBoxes.h"
@@ -118,8 +118,8 @@ BOOL CSettingsDlg::OnInitDialog() {
 }
 
 void CSettingsDlg::PlaceWindow() {
-  std::int32_t& x = state_->SettingsWindow.DlgWndPosX;
-  std::int32_t& y = state_->SettingsWindow.DlgWndPosY;
+  std::int32_t& x = state_->DlgWndPosX;
+  std::int32_t& y = state_->DlgWndPosY;
   if ((x == kUnsetPosition && y == kUnsetPosition) || x >= GetSystemMetrics(SM_CXSCREEN) ||
       y >= GetSystemMetrics(SM_CYSCREEN)) {
     RECT window{};
@@ -287,7 +287,7 @@ void CSettingsDlg::CloseDiscarding() {
     LockHold hold(state_->SettingsLock);
     state_->ChannelList = state_->UndoList;
     if (ChannelSettings* record = state_->CurrentRecord()) {
-      state_->Mask.LoadMaskPicture(*record);
+      state_->Mask.LoadMaskPicture(record->MaskFileName);
       Rebuild(*record);
     }
   }
@@ -297,8 +297,8 @@ void CSettingsDlg::CloseDiscarding() {
 void CSettingsDlg::OnDestroy() {
   RECT rect{};
   if (GetWindowRect(Window(), &rect)) {
-    state_->SettingsWindow.DlgWndPosX = rect.left;
-    state_->SettingsWindow.DlgWndPosY = rect.top;
+    state_->DlgWndPosX = rect.left;
+    state_->DlgWndPosY = rect.top;
   }
   KillTimer(Window(), ui::kRepeatTimerId);
   KillTimer(Window(), kFlashTimerId);
@@ -340,14 +340,14 @@ void CSettingsDlg::EditCurrent(Edit edit) {
     ChannelSettings* record = state_->CurrentRecord();
     if (record == nullptr) return;
     effect = edit(*record);
-    if (effect.loadMaskPicture) state_->Mask.LoadMaskPicture(*record);
+    if (effect.loadMaskPicture) state_->Mask.LoadMaskPicture(record->MaskFileName);
     if (effect.rebuildMask) Rebuild(*record);
   }
   if (effect.refresh) PostRefresh(*effect.refresh);
 }
 
 void CSettingsDlg::Rebuild(const ChannelSettings& record) {
-  state_->Mask.RebuildMask(record, state_->Geometry, state_->FrameWidth, state_->FrameHeight);
+  state_->Mask.RebuildMask(record.Shape(), state_->Geometry, state_->FrameWidth, state_->FrameHeight);
 }
 
 void CSettingsDlg::PostRefresh(ui::RefreshCode code) {

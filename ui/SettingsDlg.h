@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/ChannelSettings.h"
-#include "host/PluginState.h"
+#include "model/ChannelSettings.h"
+#include "engine/PluginState.h"
 #include "ui/AboutDlg.h"
 #include "ui/DialogBase.h"
 #include "ui/PreviewCanvas.h"
@@ -28,7 +28,7 @@ class CSettingsDlg : public DialogBase {
 
   // Creates the window for the plug-in's state, owned by hostWindow, and
   // shows it; false when it is open already or cannot be created. The
-  // window's last position lives in state.SettingsWindow (DlgWndPosX/Y), where
+  // window's last position lives in state.DlgWndPosX/Y, where
   // the settings load and save find it.
   bool Open(PluginState& state, HWND hostWindow);
   // The state of the open window, or null.

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "host/Cp1251Text.h"
-#include "host/PluginState.h"
+#include "base/Cp1251Text.h"
+#include "engine/PluginState.h"
 #include "ui/SettingsDlg.h"
 
 namespace kestrimo {

@@ -1,6 +1,6 @@
 #include "platform/DibSection.h"
 
-#include "mask/AlignedMemory.h"
+#include "base/AlignedMemory.h"
 
 namespace kestrimo {
 

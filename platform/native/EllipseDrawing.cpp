@@ -1,6 +1,6 @@
 #include "platform/EllipseDrawing.h"
 
-#include "mask/EllipseRaster.h"
+#include "platform/EllipseRaster.h"
 
 namespace kestrimo {
 

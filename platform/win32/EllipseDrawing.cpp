@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "mask/EllipseRaster.h"
+#include "platform/EllipseRaster.h"
 
 namespace kestrimo {
 namespace {

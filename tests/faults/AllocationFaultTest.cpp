@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "host/EntryPoints.h"
+#include "plugin/EntryPoints.h"
 #include "imaging/BlurFilter.h"
-#include "host/FrameDriver.h"
-#include "mask/AlignedMemory.h"
+#include "engine/FrameDriver.h"
+#include "base/AlignedMemory.h"
 #include "tests/faults/FaultSweep.h"
 #include "tests/integration/TestFrame.h"
 #include "tests/support/PictureFiles.h"

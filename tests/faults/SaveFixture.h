@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "host/PluginState.h"
+#include "engine/PluginState.h"
+#include "engine/SettingsSave.h"
 #include "settings/SettingsPersistence.h"
 #include "tests/settings/SettingsTestFiles.h"
 

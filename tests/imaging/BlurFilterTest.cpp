@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "mask/AlignedMemory.h"
+#include "base/AlignedMemory.h"
 #include "tests/support/KernelTesting.h"
 
 namespace kestrimo {

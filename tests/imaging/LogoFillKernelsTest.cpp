@@ -11,7 +11,7 @@
 
 #include "imaging/CpuFeatures.h"
 #include "imaging/LogoFill.h"
-#include "mask/FrameGeometry.h"
+#include "base/FrameGeometry.h"
 #include "tests/support/KernelTesting.h"
 
 namespace kestrimo {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "imaging/CpuFeatures.h"
-#include "mask/FrameGeometry.h"
+#include "base/FrameGeometry.h"
 
 namespace kestrimo {
 namespace {

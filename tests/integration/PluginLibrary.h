@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 
 namespace kestrimo::testing {
 

@@ -11,10 +11,11 @@
 
 #include "imaging/AlphaOps.h"
 #include "imaging/BlurFilter.h"
-#include "imaging/ColourKey.h"
+#include "base/ColourKey.h"
 #include "imaging/ScaledBlend.h"
 #include "mask/MaskDilator.h"
 #include "mask/MaskRebuild.h"
+#include "model/ChannelSettings.h"
 
 namespace kestrimo {
 namespace {
@@ -99,7 +100,7 @@ class RebuildReference : public ::testing::TestWithParam<Case> {
       mask.MaskLoaded = 1;
     }
     geometry.SetFrameFormat(c.frameWidth, c.frameHeight, 0);
-    mask.RebuildMask(record, geometry, c.frameWidth, c.frameHeight);
+    mask.RebuildMask(record.Shape(), geometry, c.frameWidth, c.frameHeight);
   }
 
   // BaseMask by the plain steps, the edge blur over the whole image.

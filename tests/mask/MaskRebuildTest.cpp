@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "imaging/ColourKey.h"
+#include "base/ColourKey.h"
 #include "mask/MaskRebuild.h"
+#include "model/ChannelSettings.h"
 #include "tests/support/PictureFiles.h"
 
 namespace kestrimo {
@@ -24,7 +25,7 @@ FrameGeometry Frame(std::int32_t width, std::int32_t height) {
 class MaskRebuildTest : public ::testing::Test {
  protected:
   void Rebuild(std::int32_t frameWidth = 720, std::int32_t frameHeight = 576) {
-    mask.RebuildMask(record, Frame(frameWidth, frameHeight), frameWidth, frameHeight);
+    mask.RebuildMask(record.Shape(), Frame(frameWidth, frameHeight), frameWidth, frameHeight);
   }
   std::uint32_t MaskPixel(std::int32_t x, std::int32_t y) { return *mask.FrameMask.PixelAt(x, y); }
   std::vector<std::int32_t> RowList(std::int32_t y) {
@@ -210,7 +211,7 @@ TEST_F(MaskRebuildTest, HugeEdgeBlurStaysBounded) {
 
 TEST_F(MaskRebuildTest, FailedPictureLoadForgetsTheFileName) {
   record.MaskFileName = "/no/such/folder/logo.bmp";
-  mask.LoadMaskPicture(record);
+  mask.LoadMaskPicture(record.MaskFileName);
   EXPECT_EQ(mask.MaskLoaded, 0);
   EXPECT_EQ(record.MaskFileName, "");
   Rebuild();
@@ -226,7 +227,7 @@ class PictureMask : public MaskRebuildTest {
     for (testing::Rgba& p : picture.pixels) p = {255, 127, 0, 255};
     for (auto [x, y] : {std::pair{2, 1}, {3, 1}, {2, 2}, {3, 2}, {5, 3}}) picture.At(x, y) = {0, 128, 255, 255};
     record.MaskFileName = folder.Write("logo.bmp", testing::EncodeBmp(picture, 24));
-    mask.LoadMaskPicture(record);
+    mask.LoadMaskPicture(record.MaskFileName);
     ASSERT_EQ(mask.MaskLoaded, 1);
   }
   bool BaseKey(std::int32_t x, std::int32_t y) { return *mask.BaseMask.PixelAt(x, y) == kKeyPixel; }
@@ -266,7 +267,7 @@ TEST_F(PictureMask, BrokenPicturesFallBackToTheRectangle) {
   for (const std::string& bytes :
        {good.substr(0, good.size() / 2), std::string(), std::string("BM\x10\x00garbage")}) {
     record.MaskFileName = folder.Write("broken" + std::to_string(++n) + ".bmp", bytes);
-    mask.LoadMaskPicture(record);
+    mask.LoadMaskPicture(record.MaskFileName);
     EXPECT_EQ(mask.MaskLoaded, 0);
     EXPECT_EQ(record.MaskFileName, "");
     Rebuild();

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "host/EntryPoints.h"
-#include "host/FrameDriver.h"
-#include "host/PluginState.h"
+#include "plugin/EntryPoints.h"
+#include "engine/FrameDriver.h"
+#include "engine/PluginState.h"
 #include "tests/reliability/ReliabilityOptions.h"
 #include "tests/reliability/StressFixtures.h"
 #include "tests/reliability/WindowStandIn.h"

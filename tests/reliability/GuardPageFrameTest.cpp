@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "host/EntryPoints.h"
-#include "host/FrameDriver.h"
-#include "host/PluginState.h"
+#include "plugin/EntryPoints.h"
+#include "engine/FrameDriver.h"
+#include "engine/PluginState.h"
 #include "tests/reliability/GuardPageBlock.h"
 #include "tests/support/KernelTesting.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/ModuleInfo.h"
 #include "tests/integration/TestFrame.h"

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "host/EntryPoints.h"
-#include "host/FrameDriver.h"
-#include "host/PluginState.h"
+#include "plugin/EntryPoints.h"
+#include "engine/FrameDriver.h"
+#include "engine/PluginState.h"
 #include "tests/reliability/ProcessMemory.h"
 #include "tests/reliability/ReliabilityOptions.h"
 #include "tests/reliability/StressFixtures.h"

@@ -1,8 +1,8 @@
 #include "tests/reliability/StressFixtures.h"
 
-#include "host/EntryPoints.h"
-#include "host/FrameDriver.h"
-#include "host/PluginState.h"
+#include "plugin/EntryPoints.h"
+#include "engine/FrameDriver.h"
+#include "engine/PluginState.h"
 
 namespace kestrimo::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "tests/integration/TestFrame.h"
 #include "tests/support/PictureFiles.h"
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "host/EntryPoints.h"
+#include "plugin/EntryPoints.h"
 #include "imaging/ScaledBlend.h"
 #include "ui/rules/CheckBoxes.h"
 #include "ui/rules/ColourChoice.h"
@@ -75,9 +75,9 @@ const std::vector<Step>& Cycle() {
 }
 
 void Carry(PluginState& state, ChannelSettings& record, const EditEffect& effect) {
-  if (effect.loadMaskPicture) state.Mask.LoadMaskPicture(record);
+  if (effect.loadMaskPicture) state.Mask.LoadMaskPicture(record.MaskFileName);
   if (effect.rebuildMask)
-    state.Mask.RebuildMask(record, state.Geometry, state.FrameWidth, state.FrameHeight);
+    state.Mask.RebuildMask(record.Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ std::vector<ChannelSettings> WindowStandIn::States(const std::string& picturePat
   state.LastChannelId = 1;
   state.SelectChannel();
   ChannelSettings& record = state.ChannelList.at(0);
-  state.Mask.LoadMaskPicture(record);
+  state.Mask.LoadMaskPicture(record.MaskFileName);
   Carry(state, record, EditEffect{false, true, std::nullopt});
   std::vector<ChannelSettings> states{record};
   for (const Step& step : Cycle()) {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "host/ChannelSettings.h"
-#include "host/PluginState.h"
+#include "model/ChannelSettings.h"
+#include "engine/PluginState.h"
 
 namespace kestrimo::testing {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/PluginState.h"
+#include "engine/PluginState.h"
 #include "settings/SettingsPersistence.h"
 #include "tests/settings/SettingsTestFiles.h"
 

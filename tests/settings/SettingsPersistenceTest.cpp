@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "host/PluginState.h"
+#include "engine/PluginState.h"
+#include "engine/SettingsSave.h"
 #include "settings/SettingsPersistence.h"
 #include "tests/settings/SettingsTestFiles.h"
 
@@ -61,8 +62,8 @@ TEST_F(SettingsPersistenceTest, DefaultCommonAndChannelsInFileOrder) {
   EXPECT_EQ(state.DefaultSettings.ColorKey, 255u);
   EXPECT_EQ(state.DefaultSettings.MaskPosY, 95);
   EXPECT_EQ(state.DefaultSettings.Id, 0);
-  EXPECT_EQ(state.SettingsWindow.DlgWndPosX, 412);
-  EXPECT_EQ(state.SettingsWindow.DlgWndPosY, -3);
+  EXPECT_EQ(state.DlgWndPosX, 412);
+  EXPECT_EQ(state.DlgWndPosY, -3);
   ASSERT_EQ(state.ChannelList.size(), 2u);
   ChannelSettings first = Record(123);
   first.MaskPosY = 5;
@@ -128,8 +129,8 @@ TEST_F(SettingsPersistenceTest, SectionNamesParsedLikeAtoi64) {
 }
 
 TEST_F(SettingsPersistenceTest, SaveWritesTheExactBytes) {
-  state.SettingsWindow.DlgWndPosX = 412;
-  state.SettingsWindow.DlgWndPosY = 160;
+  state.DlgWndPosX = 412;
+  state.DlgWndPosY = 160;
   ChannelSettings one = Record(123, 1);
   one.MaskFileName = "C:\\logos\\one.bmp ";
   one.ExpandX = -3;

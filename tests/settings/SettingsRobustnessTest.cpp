@@ -5,7 +5,8 @@
 #include <random>
 #include <string>
 
-#include "host/PluginState.h"
+#include "engine/PluginState.h"
+#include "engine/SettingsSave.h"
 #include "settings/SettingsPersistence.h"
 #include "tests/settings/SettingsTestFiles.h"
 
@@ -28,8 +29,8 @@ class SettingsRobustnessTest : public ::testing::Test {
   void ExpectDefaultsOnly() {
     ChannelSettings defaults = TableDefaults();
     EXPECT_EQ(state.DefaultSettings, defaults);
-    EXPECT_EQ(state.SettingsWindow.DlgWndPosX, -100);
-    EXPECT_EQ(state.SettingsWindow.DlgWndPosY, -100);
+    EXPECT_EQ(state.DlgWndPosX, -100);
+    EXPECT_EQ(state.DlgWndPosY, -100);
     EXPECT_TRUE(state.ChannelList.empty());
   }
   // A save after a load of the old file, with a change worth writing.
@@ -81,7 +82,7 @@ TEST_F(SettingsRobustnessTest, CrOnlyLineEndsGiveDefaults) {
 
 TEST_F(SettingsRobustnessTest, NoFinalLineEnd) {
   Load("[COMMON]\r\nDlgWndPosX=3\r\n[1]\r\nProcEnable=1");
-  EXPECT_EQ(state.SettingsWindow.DlgWndPosX, 3);
+  EXPECT_EQ(state.DlgWndPosX, 3);
   ASSERT_EQ(state.ChannelList.size(), 1u);
   EXPECT_EQ(state.ChannelList[0].ProcEnable, 1);
 }
@@ -110,7 +111,7 @@ TEST_F(SettingsRobustnessTest, ReadOnlyFileIsReadButNotReplaced) {
   WriteBytes(File(), kOldFile);
   MakeReadOnly(File(), true);
   ReadSettings(state);
-  EXPECT_EQ(state.SettingsWindow.DlgWndPosX, 1);
+  EXPECT_EQ(state.DlgWndPosX, 1);
   ASSERT_EQ(state.ChannelList.size(), 1u);
   state.ChannelList[0].MaskPosX = 500;
   EXPECT_FALSE(SaveSettings(state));

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 
 #if defined(_WIN32)
 #define FAKE_EXPORT extern "C" __declspec(dllexport)

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "host/EntryPoints.h"
-#include "host/FrameDriver.h"
-#include "host/PluginState.h"
+#include "plugin/EntryPoints.h"
+#include "engine/FrameDriver.h"
+#include "engine/PluginState.h"
 #include "tests/settings/SettingsTestFiles.h"
 #include "tests/tools/LogoClip.h"
 #include "tools/kestrimo-host/DetectLuma.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 #include "tools/kestrimo-host/Options.h"
 
 namespace kestrimo {

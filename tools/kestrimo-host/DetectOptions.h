@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 #include "tools/kestrimo-host/StreamFormat.h"
 
 namespace kestrimo {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 
 namespace kestrimo {
 

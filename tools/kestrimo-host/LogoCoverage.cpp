@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "mask/ImageBuffer.h"
+#include "base/ImageBuffer.h"
 
 namespace kestrimo {
 namespace {
@@ -50,15 +50,15 @@ LogoMask LogoCoverage::OfPicture(const LogoPicture& picture, std::uint32_t key,
     for (int x = 0; x < picture.width; ++x) row[x] = picture.Keyed(x, y) ? keyPixel : keptPixel;
   }
   rebuild_.MaskLoaded = 1;
-  rebuild_.RebuildMask(RecordFor(picture, "", key, expand), geometry_, geometry_.width,
+  rebuild_.RebuildMask(RecordFor(picture, "", key, expand).Shape(), geometry_, geometry_.width,
                        geometry_.height);
   return Rebuilt(key);
 }
 
 bool LogoCoverage::OfRecord(ChannelSettings record, LogoMask& rebuilt) {
-  rebuild_.LoadMaskPicture(record);
+  rebuild_.LoadMaskPicture(record.MaskFileName);
   if (!rebuild_.MaskLoaded) return false;
-  rebuild_.RebuildMask(record, geometry_, geometry_.width, geometry_.height);
+  rebuild_.RebuildMask(record.Shape(), geometry_, geometry_.width, geometry_.height);
   rebuilt = Rebuilt(record.ColorKey);
   return true;
 }

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/ChannelSettings.h"
-#include "mask/FrameGeometry.h"
+#include "model/ChannelSettings.h"
+#include "base/FrameGeometry.h"
 #include "mask/MaskRebuild.h"
 #include "tools/kestrimo-host/LogoMask.h"
 #include "tools/kestrimo-host/LogoPicture.h"

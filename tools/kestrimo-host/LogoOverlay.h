@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "mask/Rect.h"
+#include "base/Rect.h"
 #include "tools/kestrimo-host/LogoMask.h"
 #include "tools/kestrimo-host/StreamFormat.h"
 

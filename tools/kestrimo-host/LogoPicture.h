@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "mask/FrameGeometry.h"
-#include "mask/Rect.h"
+#include "base/FrameGeometry.h"
+#include "base/Rect.h"
 #include "tools/kestrimo-host/LogoMask.h"
 
 namespace kestrimo {

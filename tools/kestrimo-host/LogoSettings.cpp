@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/SettingEntry.h"
 #include "settings/SettingsPersistence.h"
-#include "settings/SettingsTable.h"
 
 namespace kestrimo {
 
@@ -40,33 +38,33 @@ std::string LogoSectionText(ChannelId id, const ChannelSettings& detected,
 LogoSettingsFile::LogoSettingsFile(const std::string& path) : path_(path) {
   SettingsLocation location;
   location.path = path;
-  state_.Profile.SetLocation(location);
+  document_.Profile.SetLocation(location);
 }
 
 bool LogoSettingsFile::Load() {
-  ProfileFile& file = state_.Profile;
+  ProfileFile& file = document_.Profile;
   if (!file.BeginRead()) {
     error_ = "cannot read the settings file " + path_;
     return false;
   }
   hasDefault_ = file.FindSection("DEFAULT");
   file.EndPass();
-  ReadSettings(state_);
+  ReadSettings(document_);
   return true;
 }
 
 ChannelSettings LogoSettingsFile::Channel(ChannelId id) const {
-  const auto& list = state_.ChannelList;
+  const auto& list = document_.ChannelList;
   const auto found = std::find_if(list.begin(), list.end(),
                                   [id](const ChannelSettings& r) { return r.Id == id; });
   if (found != list.end()) return *found;
-  ChannelSettings record = state_.DefaultSettings;
+  ChannelSettings record = document_.DefaultSettings;
   record.Id = id;
   return record;
 }
 
 bool LogoSettingsFile::Store(ChannelId id, const ChannelSettings& detected) {
-  auto& list = state_.ChannelList;
+  auto& list = document_.ChannelList;
   auto found = std::find_if(list.begin(), list.end(),
                             [id](const ChannelSettings& r) { return r.Id == id; });
   if (found == list.end()) {
@@ -75,29 +73,11 @@ bool LogoSettingsFile::Store(ChannelId id, const ChannelSettings& detected) {
   }
   ApplyLogoMask(*found, detected);
 
-  ProfileFile& file = state_.Profile;
-  if (!file.BeginWrite()) {
-    error_ = "cannot write the settings file " + path_ + " (read-only?)";
-    return false;
-  }
-  ChannelSettings& staging = state_.StagingSettings;
-  const SettingsTable table = MakeSettingsTable(staging);
-  // DEFAULT goes before COMMON: the plug-in takes the sections after the last
-  // of the two as channels.
-  if (hasDefault_) {
-    file.WriteSection("DEFAULT");
-    staging = state_.DefaultSettings;
-    WriteTable(file, table);
-  }
-  file.WriteSection("COMMON");
-  WriteLong(file, "DlgWndPosX", state_.SettingsWindow.DlgWndPosX);
-  WriteLong(file, "DlgWndPosY", state_.SettingsWindow.DlgWndPosY);
-  for (const ChannelSettings& record : list) {
-    staging = record;
-    file.WriteChannelSection(record.Id);
-    WriteTable(file, table);
-  }
-  if (!file.EndPass()) {
+  SaveOptions options;
+  options.dlgWndPosX = document_.DlgWndPosX;
+  options.dlgWndPosY = document_.DlgWndPosY;
+  if (hasDefault_) options.defaults = &document_.DefaultSettings;
+  if (!WriteSettings(document_.Profile, list, options)) {
     error_ = "cannot write the settings file " + path_;
     return false;
   }

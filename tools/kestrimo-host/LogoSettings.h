@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/ChannelSettings.h"
-#include "host/PluginState.h"
+#include "model/ChannelSettings.h"
+#include "settings/SettingsDocument.h"
 
 namespace kestrimo {
 
@@ -37,7 +37,7 @@ class LogoSettingsFile {
   const std::string& Error() const { return error_; }
 
  private:
-  PluginState state_;
+  SettingsDocument document_;
   bool hasDefault_ = false;
   std::string path_;
   std::string error_;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 #include "platform/DynamicLibrary.h"
 
 namespace kestrimo {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "ui/rules/ControlIds.h"
 #include "ui/rules/EditEffect.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "ui/rules/EditEffect.h"
 
 namespace kestrimo::ui {

@@ -1,6 +1,6 @@
 #include "ui/rules/MaskFileRules.h"
 
-#include "host/Cp1251Text.h"
+#include "base/Cp1251Text.h"
 
 namespace kestrimo::ui {
 namespace {

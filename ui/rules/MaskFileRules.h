@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "ui/rules/EditEffect.h"
 
 namespace kestrimo::ui {

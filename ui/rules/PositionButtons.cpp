@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "mask/FrameGeometry.h"
+#include "base/FrameGeometry.h"
 #include "mask/MaskRebuild.h"
 
 namespace kestrimo::ui {

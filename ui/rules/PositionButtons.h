@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "host/ChannelSettings.h"
-#include "mask/Rect.h"
+#include "model/ChannelSettings.h"
+#include "base/Rect.h"
 #include "ui/rules/ControlIds.h"
 #include "ui/rules/EditEffect.h"
 

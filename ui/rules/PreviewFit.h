@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "mask/Rect.h"
+#include "base/Rect.h"
 
 namespace kestrimo::ui {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "host/Cp1251Text.h"
+#include "base/Cp1251Text.h"
 
 namespace kestrimo::ui {
 namespace {

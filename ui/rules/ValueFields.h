@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "ui/rules/ControlIds.h"
 
 namespace kestrimo::ui {

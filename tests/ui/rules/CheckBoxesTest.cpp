@@ -1,7 +1,7 @@
 // The check boxes: the field each one stores and what follows.
 #include <gtest/gtest.h>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "ui/rules/CheckBoxes.h"
 
 namespace kestrimo::ui {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "ui/rules/ColourChoice.h"
 #include "ui/rules/MaskFileRules.h"
 

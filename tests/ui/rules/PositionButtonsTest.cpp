@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "mask/MaskRebuild.h"
 #include "ui/rules/AutoRepeat.h"
 #include "ui/rules/PositionButtons.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/ChannelSettings.h"
+#include "model/ChannelSettings.h"
 #include "ui/rules/ValueFields.h"
 
 namespace kestrimo::ui {

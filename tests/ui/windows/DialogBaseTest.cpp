@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "host/SettingsWindowLink.h"
+#include "engine/SettingsWindowLink.h"
 #include "resources/ResourceIds.h"
 #include "tests/ui/windows/SettingsTemplateTable.h"
 #include "tests/ui/windows/WindowTesting.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/HostRecords.h"
+#include "model/HostRecords.h"
 
 namespace kestrimo::testing {
 

@@ -1,0 +1,105 @@
+#include "engine/FrameDriver.h"
+
+#include <cstring>
+
+#include "imaging/AlphaOps.h"
+#include "imaging/FrameConversion.h"
+#include "imaging/LogoFill.h"
+
+namespace kestrimo {
+namespace {
+
+constexpr std::int32_t kOpacityFull = 100;
+
+Size SizeOf(const ImageBuffer& image) { return {image.allocWidth, image.allocHeight}; }
+
+// The name stored inline in the host's record, read up to its terminator and
+// never past the record's capacity.
+void CopyChannelName(const ChannelInfo& channel, std::string& name) {
+  const void* end = std::memchr(channel.name, 0, kChannelNameCapacity);
+  const std::size_t length = end != nullptr
+      ? static_cast<std::size_t>(static_cast<const char*>(end) - channel.name)
+      : kChannelNameCapacity - 1;
+  name.assign(channel.name, length);
+}
+
+// Switches to the settings of a channel whose frames have started to arrive
+// and rebuilds its mask for the current frame size.
+void ChangeChannel(PluginState& state, const ChannelInfo& channel) {
+  state.LastChannelId = channel.id;
+  CopyChannelName(channel, state.ChannelName);
+  state.SelectChannel();
+  if (ChannelSettings* record = state.CurrentRecord()) {
+    state.Mask.LoadMaskPicture(record->MaskFileName);
+    state.Mask.RebuildMask(record->Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
+  }
+  state.SettingsWindow.PostRefresh(kRefreshAll);
+}
+
+float BlurWidth(std::int32_t frameSide, std::uint32_t screenBlur, float k) {
+  return static_cast<float>(static_cast<double>(frameSide) * static_cast<double>(screenBlur) *
+                            static_cast<double>(k));
+}
+constexpr float kPerReferenceColumn = 0.0013020833721384406f;  // 0x3AAAAAAB
+constexpr float kPerReferenceRow = 0.0017361111240461469f;     // 0x3AE38E39
+
+// Draws the mask over the frame so that the user can place it.
+void ShowMask(PluginState& state, std::uint8_t* frame, const ChannelSettings& record) {
+  const MaskRebuild& mask = state.Mask;
+  WriteBackArea(frame, state.Geometry, mask.MaskOrigin, mask.FrameMask.pixels,
+                SizeOf(mask.FrameMask), mask.FrameMask.rect, kLayoutBgrAlpha, record.Opacity);
+}
+
+// Lifts the area out of the frame, rebuilds the masked pixels from their
+// surroundings, softens them and blends them back through the mask's alpha.
+void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& record) {
+  MaskRebuild& mask = state.Mask;
+  ImageBuffer& work = mask.WorkBuffer;
+  const std::int32_t mode = state.FrameMode;
+  const bool yuv = mode == kFrameModeYuy2;
+  const bool known = yuv || mode == kFrameModeBgr;
+  if (known)
+    ExtractArea(frame, state.Geometry, mask.MaskOrigin, work.pixels, SizeOf(work), work.rect,
+                yuv ? kLayoutYuv : kLayoutBgrLuma);
+  FillRows(work.pixels, SizeOf(work), work.rect,
+           reinterpret_cast<const std::int32_t*>(mask.RowSpans.pixels), SizeOf(mask.RowSpans), mode);
+  FillColumns(work.pixels, SizeOf(work), work.rect,
+              reinterpret_cast<const std::int32_t*>(mask.ColumnSpans.pixels),
+              SizeOf(mask.ColumnSpans), mode);
+  if (!known) return;
+  const BlurWidths widths = ScreenBlurWidths(state.FrameWidth, state.FrameHeight, record.ScreenBlur);
+  state.FrameBlurFilter.ApplyBlur(work.pixels, SizeOf(work), mask.VisibleRect, !yuv,
+                                  widths.horizontal, widths.vertical);
+  const ImageBuffer& alpha = mask.FrameMask;
+  if (yuv)
+    CopyMaskAlphaToYuv(alpha.pixels, SizeOf(alpha), alpha.rect, work.pixels, SizeOf(work), work.rect);
+  else
+    CopyMaskAlphaToBgr(alpha.pixels, SizeOf(alpha), alpha.rect, work.pixels, SizeOf(work), work.rect);
+  WriteBackArea(frame, state.Geometry, mask.MaskOrigin, work.pixels, SizeOf(work), work.rect,
+                yuv ? kLayoutYuvAlpha : kLayoutBgrAlpha, kOpacityFull);
+}
+
+}  // namespace
+
+BlurWidths ScreenBlurWidths(std::int32_t frameWidth, std::int32_t frameHeight,
+                            std::uint32_t screenBlur) {
+  return {BlurWidth(frameWidth, screenBlur, kPerReferenceColumn),
+          BlurWidth(frameHeight, screenBlur, kPerReferenceRow)};
+}
+
+std::int32_t ProcessFrame(PluginState& state, const FrameInfo* frame) {
+  if (frame == nullptr || frame->pixels == nullptr) return 0;
+  LockHold hold(state.SettingsLock);
+  if (state.NoSse()) return 0;  // the format call stores the level under the lock
+  if (frame->channel != nullptr && frame->channel->id != state.LastChannelId)
+    ChangeChannel(state, *frame->channel);
+  const ChannelSettings* record = state.CurrentRecord();
+  if (record == nullptr || record->ProcEnable == 0) return 1;
+  if (record->ShowMask != 0 && state.SettingsWindow.Exists())
+    ShowMask(state, frame->pixels, *record);
+  else
+    RemoveLogo(state, frame->pixels, *record);
+  return 1;
+}
+
+}  // namespace kestrimo
