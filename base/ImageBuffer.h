@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/ImageView.h"
 #include "base/Rect.h"
 
 namespace kestrimo {
@@ -39,6 +40,9 @@ class ImageBuffer {
   std::uint32_t* PixelAt(std::int32_t x, std::int32_t y) const {
     return pixels + x + static_cast<std::ptrdiff_t>(allocWidth) * (allocHeight - 1 - y);
   }
+
+  // The pixels, the allocation and the rectangle, for the kernels.
+  ImageView View() const { return {pixels, {allocWidth, allocHeight}, rect}; }
 
   std::uint32_t* pixels = nullptr;
   std::int32_t allocWidth = 0;

@@ -12,8 +12,9 @@ root=$(pwd)
 build=${KESTRIMO_BUILD_ROOT:-build}
 
 bash scripts/setup.sh
-cmake --preset native -B "$build/native" >/dev/null && cmake --build "$build/native"
-cmake --preset win32 -B "$build/win32" >/dev/null && cmake --build "$build/win32"
+# Only the plug-in and kestrimo-host, no tests or benchmarks.
+cmake --preset tool -B "$build/tool" >/dev/null && cmake --build "$build/tool"
+cmake --preset win32-tool -B "$build/win32-tool" >/dev/null && cmake --build "$build/win32-tool"
 
 out=$root/out
 mkdir -p "$out"
@@ -34,9 +35,9 @@ printf '%s\r\n' '[COMMON]' '[1]' 'MaskPosX=117' 'MaskPosY=95' 'RectMaskSizeX=68'
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 frame=25
 
-"$build/native/kestrimo-host" --channel 1 --name "Channel 1" --settings "$out/logo.ini" \
+"$build/tool/kestrimo-host" --channel 1 --name "Channel 1" --settings "$out/logo.ini" \
   --snapshot "$frame:$out/before-after-native.png" < "$out/clip.y4m" > "$out/clip-native.y4m"
-scripts/wine-run.sh "$build/win32/kestrimo-host.exe" --channel 1 --name "Channel 1" \
+scripts/wine-run.sh "$build/win32-tool/kestrimo-host.exe" --channel 1 --name "Channel 1" \
   --settings "$(windows_path "$out/logo.ini")" \
   --snapshot "$frame:$(windows_path "$out/before-after-win32.png")" \
   < "$out/clip.y4m" > "$out/clip-win32.y4m"
@@ -54,11 +55,11 @@ else
 fi
 # The mask drawn from the recording: a picture, its settings in a channel
 # section, an overlay to check it; the same picture from the Windows build.
-"$build/native/kestrimo-host" detect -i "$out/clip.y4m" --mask "$out/detected.bmp" \
+"$build/tool/kestrimo-host" detect -i "$out/clip.y4m" --mask "$out/detected.bmp" \
   --overlay "$out/detected-overlay.png" --write 1 --settings "$out/detected.ini"
-"$build/native/kestrimo-host" --channel 1 --name "Channel 1" --settings "$out/detected.ini" \
+"$build/tool/kestrimo-host" --channel 1 --name "Channel 1" --settings "$out/detected.ini" \
   --snapshot "$frame:$out/before-after-detected.png" < "$out/clip.y4m" > "$out/clip-detected.y4m"
-scripts/wine-run.sh "$build/win32/kestrimo-host.exe" detect -i "$(windows_path "$out/clip.y4m")" \
+scripts/wine-run.sh "$build/win32-tool/kestrimo-host.exe" detect -i "$(windows_path "$out/clip.y4m")" \
   --mask "$(windows_path "$out/detected-win32.bmp")" > /dev/null
 if cmp -s "$out/detected.bmp" "$out/detected-win32.bmp"; then
   echo "main: the native and the Windows detect found the same mask picture"

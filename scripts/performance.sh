@@ -4,8 +4,9 @@
 # plotting tools if missing, builds the native preset, runs the frame bench
 # (ours against the peers and a bare copy, plus the quality runs), the rebuild
 # latency and instruction counts where those tools exist, and draws the plot.
-# Results: out/performance/ (speed.csv, quality.csv, summary.md, logs) and
-# docs/performance-area.png.
+# Results, all in out/performance/: speed.csv, quality.csv, summary.md, the
+# logs and area.png. Nothing tracked is written: copy a plot to docs/ by hand
+# when the page's figures are renewed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=out/performance
@@ -45,5 +46,5 @@ if [ -f scripts/count-instructions.sh ]; then
   bash scripts/count-instructions.sh | tee "$out/instructions.txt"
 fi
 
-/usr/bin/python3 scripts/plot-performance.py --csv "$out/speed.csv" --out docs/performance-area.png
-echo "performance: tables in $out/summary.md, plot in docs/performance-area.png"
+/usr/bin/python3 scripts/plot-performance.py --csv "$out/speed.csv" --out "$out/area.png"
+echo "performance: tables in $out/summary.md, plot in $out/area.png"

@@ -2,7 +2,7 @@
 """Draws the cost per frame against the logo area from the frame bench's CSV.
 
     /usr/bin/python3 scripts/plot-performance.py [--csv out/performance/speed.csv]
-                                                 [--out docs/performance-area.png]
+                                                 [--out out/performance/area.png]
 
 One panel per frame size; one line per method (ours, the peers, the bare copy
 of the area), both axes logarithmic.
@@ -65,7 +65,7 @@ def draw(series, out):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--csv", default="out/performance/speed.csv")
-    parser.add_argument("--out", default="docs/performance-area.png")
+    parser.add_argument("--out", default="out/performance/area.png")
     args = parser.parse_args()
     series = read_sweep(args.csv)
     if not series:

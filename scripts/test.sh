@@ -1,33 +1,48 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine (as root) and runs every test of both
-# targets: natively, then the 32-bit Windows build under Wine.
+# Sets up a fresh Debian 12 machine (as root) and runs the test stages asked
+# for, each timed; all of them by default, in this order:
+#   native  the native build and its tests
+#   win32   the 32-bit Windows build, its tests under Wine (windows on Xvfb)
+#   asan    the native build under AddressSanitizer and UndefinedBehaviorSanitizer
+#   tsan    the native build under ThreadSanitizer, less the few tests its
+#           runtime cannot host (see the tsan test preset's description)
+#   fuzz    the libFuzzer targets, each for a bounded time over its seed corpus
+#
+#   bash scripts/test.sh              every stage
+#   bash scripts/test.sh native win32
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+all_stages=(native win32 asan tsan fuzz)
+stages=("$@")
+[ ${#stages[@]} -gt 0 ] || stages=("${all_stages[@]}")
+for stage in "${stages[@]}"; do
+  [[ " ${all_stages[*]} " == *" $stage "* ]] || { echo "test: no stage '$stage' (${all_stages[*]})" >&2; exit 2; }
+done
+
 bash scripts/setup.sh
 
-cmake --preset native
-cmake --build --preset native
-ctest --preset native
+preset_stage() {
+  cmake --preset "$1"
+  cmake --build --preset "$1"
+  ctest --preset "$1"
+}
 
-cmake --preset win32
-cmake --build --preset win32
-# Wine gets a virtual display for the tests that open windows.
-xvfb-run -a ctest --preset win32
+run_stage() {
+  case "$1" in
+    native|asan|tsan) preset_stage "$1" ;;
+    # Wine gets a virtual display for the tests that open windows.
+    win32) cmake --preset win32 && cmake --build --preset win32 && xvfb-run -a ctest --preset win32 ;;
+    fuzz) bash scripts/fuzz.sh 30 ;;
+  esac
+}
 
-# The native build once more under AddressSanitizer and UndefinedBehaviorSanitizer
-# (any finding stops the test that made it).
-cmake --preset asan
-cmake --build --preset asan
-ctest --preset asan
-
-# And under ThreadSanitizer: the frame thread against the settings window's
-# edits (reliability_stress) and every other native test, less the few that the
-# sanitizer's runtime cannot host (see the tsan test preset's description).
-cmake --preset tsan
-cmake --build --preset tsan
-ctest --preset tsan
-
-# The fuzzers (clang's libFuzzer under AddressSanitizer and
-# UndefinedBehaviorSanitizer), each for a bounded time over its seed corpus.
-bash scripts/fuzz.sh 30
+times=()
+for stage in "${stages[@]}"; do
+  start=$SECONDS
+  echo "test: stage $stage" >&2
+  run_stage "$stage"
+  times+=("$stage $((SECONDS - start)) s")
+  echo "test: stage $stage passed in $((SECONDS - start)) s" >&2
+done
+printf 'test: %s\n' "${times[@]}" >&2
