@@ -1,4 +1,5 @@
-// Turns a frame in the plug-in's layout into RGB rows for a picture file.
+// Turns a frame in the plug-in's layout into RGB rows: the one colour
+// conversion behind every picture the tool writes (snapshots, overlays).
 #pragma once
 
 #include <cstddef>
