@@ -23,28 +23,15 @@ tests+=":SettingsWindowFromResources.IconButtonsTakeTheirIcons"
   --capture-dir="$windows_captures" \
   --gtest_filter=SettingsWindow.EnableStatesFollowProcessingPictureAndShowMask)
 
-# 24-bit bottom-up BMP to PNG, with the standard library only.
-python3 - "$captures" "$root/docs" <<'PY'
-import os, struct, sys, zlib
+# 24-bit bottom-up BMP to PNG, with Pillow (Debian's python3-pil).
+/usr/bin/python3 - "$captures" "$root/docs" <<'PY'
+import os, sys
+from PIL import Image
 
 def bmp_to_png(source, target):
-    data = open(source, "rb").read()
-    offset = struct.unpack_from("<I", data, 10)[0]
-    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
-    assert bits == 24 and height > 0
-    stride = (width * 3 + 3) & ~3
-    rows = []
-    for y in reversed(range(height)):
-        row = data[offset + y * stride: offset + y * stride + width * 3]
-        rows.append(b"\0" + bytes(row[i + 2 - 2 * (i % 3)] for i in range(width * 3)))
-    def chunk(kind, body):
-        return (struct.pack(">I", len(body)) + kind + body
-                + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-    png = (b"\x89PNG\r\n\x1a\n"
-           + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-           + chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b""))
-    open(target, "wb").write(png)
-    print(f"{target}: {width} x {height}")
+    with Image.open(source) as picture:
+        picture.convert("RGB").save(target, optimize=True)
+        print(f"{target}: {picture.width} x {picture.height}")
 
 captures, docs = sys.argv[1], sys.argv[2]
 for name in ("about-box", "settings-window-template", "settings-window"):

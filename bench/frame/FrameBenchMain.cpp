@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "bench/frame/Suites.h"
-#include "tools/kestrimo-host/Console.h"
+#include "tools/kestrimo-host/hosting/PluginLocation.h"
 
 namespace kestrimo::bench {
 namespace {
@@ -59,7 +59,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
   }
-  if (options.plugin.empty()) options.plugin = ExecutableFolder() + PluginLibraryName();
+  options.plugin = PluginPathOr(options.plugin);
   return true;
 }
 

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "tools/kestrimo-host/PluginHost.h"
-#include "tools/kestrimo-host/SettingsSwap.h"
+#include "tools/kestrimo-host/hosting/PluginHost.h"
+#include "tools/kestrimo-host/hosting/SettingsSwap.h"
 
 namespace kestrimo::bench {
 

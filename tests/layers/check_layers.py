@@ -19,12 +19,12 @@ import sys
 LAYERS = ["base", "platform", "imaging", "mask", "detect", "model", "settings",
           "engine", "resources", "ui", "plugin"]
 TOOL = "tools/kestrimo-host"
-ROOMS = ["stream", "pictures", "hosting", "detect", "app"]
+ROOMS = ["process", "stream", "pictures", "hosting", "detect", "app"]
 OUTSIDE = ["tools", "tests", "bench", "fuzz"]
 WINDOWS_ALLOWED = ("platform/win32/", "ui/", "plugin/")
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]', re.M)
-LAYER_CALL = re.compile(r"kestrimo_layer\((\w+)([^)]*)\)", re.S)
+CALL = re.compile(r"kestrimo_(layer|room)\((\w+)([^)]*)\)", re.S)
 
 
 def source_files(root):
@@ -38,11 +38,11 @@ def source_files(root):
 
 
 def build_files(root):
-    for top in LAYERS:
-        path = os.path.join(root, top, "CMakeLists.txt")
+    for folder in LAYERS + [f"{TOOL}/{room}" for room in ROOMS]:
+        path = os.path.join(root, folder, "CMakeLists.txt")
         if os.path.exists(path):
             with open(path, encoding="utf-8") as f:
-                yield f"{top}/CMakeLists.txt", f.read()
+                yield f"{folder}/CMakeLists.txt", f.read()
 
 
 def rank(order, name):
@@ -81,11 +81,12 @@ def violations(files, builds):
             if why:
                 found.append(f"{path}: #include \"{target}\": {why}")
     for path, text in builds:
-        for name, rest in LAYER_CALL.findall(text):
-            depends = re.search(r"DEPENDS([^)]*)", rest)
+        for kind, name, rest in CALL.findall(text):
+            order = LAYERS if kind == "layer" else ROOMS
+            depends = re.search(r"DEPENDS(.*?)(?:LINKS|GLOBS|EXCLUDE|$)", rest, re.S)
             for dependency in depends.group(1).split() if depends else []:
-                if rank(LAYERS, dependency) is None or rank(LAYERS, dependency) >= rank(LAYERS, name):
-                    found.append(f"{path}: layer {name} links {dependency}, not a lower layer")
+                if rank(order, dependency) is None or rank(order, dependency) >= rank(order, name):
+                    found.append(f"{path}: {kind} {name} links {dependency}, not a lower {kind}")
     return found
 
 

@@ -1,4 +1,4 @@
-#include "tools/kestrimo-host/ChannelSchedule.h"
+#include "tools/kestrimo-host/hosting/ChannelSchedule.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/Rect.h"
-#include "tools/kestrimo-host/LogoMask.h"
+#include "tools/kestrimo-host/detect/LogoMask.h"
 
 namespace kestrimo::testing {
 

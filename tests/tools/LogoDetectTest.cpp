@@ -11,11 +11,11 @@
 #include "engine/PluginState.h"
 #include "tests/settings/SettingsTestFiles.h"
 #include "tests/tools/LogoClip.h"
-#include "tools/kestrimo-host/DetectLuma.h"
-#include "tools/kestrimo-host/LogoBitmapFile.h"
-#include "tools/kestrimo-host/LogoCoverage.h"
-#include "tools/kestrimo-host/LogoDetector.h"
-#include "tools/kestrimo-host/LogoPicture.h"
+#include "tools/kestrimo-host/detect/DetectLuma.h"
+#include "tools/kestrimo-host/detect/LogoBitmapFile.h"
+#include "tools/kestrimo-host/detect/LogoCoverage.h"
+#include "tools/kestrimo-host/detect/LogoDetector.h"
+#include "tools/kestrimo-host/detect/LogoPicture.h"
 
 namespace kestrimo {
 namespace {

@@ -4,8 +4,7 @@
 #include <string>
 
 #include "tests/settings/SettingsTestFiles.h"
-#include "tools/kestrimo-host/DetectOptions.h"
-#include "tools/kestrimo-host/LogoSettings.h"
+#include "tools/kestrimo-host/detect/LogoSettings.h"
 
 namespace kestrimo {
 namespace {
@@ -94,24 +93,6 @@ TEST(LogoSettingsText, SectionReadyToPaste) {
   EXPECT_NE(text.find("\nColorKey=255\n"), std::string::npos);
   EXPECT_NE(text.find("\nInvertMask=0\n"), std::string::npos);
   EXPECT_NE(text.find("\nProcEnable=1\n"), std::string::npos);
-}
-
-TEST(DetectOptions, ReadsValuesAndRefusesNonsense) {
-  const auto good = ParseDetectOptions({"-i", "in.y4m", "--frames=100", "--step", "2", "--key",
-                                        "#0080FF", "--write", "-5", "--settings", "my.ini",
-                                        "-inst:3"});
-  ASSERT_TRUE(good.Ok()) << good.error;
-  EXPECT_EQ(good.options.frames, 100);
-  EXPECT_EQ(good.options.step, 2);
-  EXPECT_EQ(*good.options.key, 16744448u);  // R 0 G 128 B 255
-  EXPECT_EQ(*good.options.writeChannel, -5);
-
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--frames", "0"}, {"--frames", "-3"}, {"--step", "x"},
-        {"--margin", "1"}, {"--key", "16777216"}, {"--key", "#12345"}, {"--settings", "a.ini"},
-        {"--format", "bgr24"}, {"--mask", "-"}, {"--write"}, {"stray"}, {"-o", "out"}}) {
-    EXPECT_FALSE(ParseDetectOptions(bad).Ok()) << bad.front();
-  }
 }
 
 }  // namespace

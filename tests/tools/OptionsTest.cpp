@@ -1,9 +1,11 @@
-#include "tools/kestrimo-host/Options.h"
+#include "tools/kestrimo-host/app/Options.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "tools/kestrimo-host/app/DetectCommandLine.h"
 
 namespace kestrimo {
 namespace {
@@ -145,6 +147,24 @@ TEST(HostOptions, HelpSkipsTheCombinationChecks) {
   const ParsedOptions parsed = Parse({"--format", "bgr24", "--help"});
   ASSERT_TRUE(parsed.Ok());
   EXPECT_TRUE(parsed.options.help);
+}
+
+TEST(DetectOptions, ReadsValuesAndRefusesNonsense) {
+  const auto good = ParseDetectOptions({"-i", "in.y4m", "--frames=100", "--step", "2", "--key",
+                                        "#0080FF", "--write", "-5", "--settings", "my.ini",
+                                        "-inst:3"});
+  ASSERT_TRUE(good.Ok()) << good.error;
+  EXPECT_EQ(good.options.frames, 100);
+  EXPECT_EQ(good.options.step, 2);
+  EXPECT_EQ(*good.options.key, 16744448u);  // R 0 G 128 B 255
+  EXPECT_EQ(*good.options.writeChannel, -5);
+
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--frames", "0"}, {"--frames", "-3"}, {"--step", "x"},
+        {"--margin", "1"}, {"--key", "16777216"}, {"--key", "#12345"}, {"--settings", "a.ini"},
+        {"--format", "bgr24"}, {"--mask", "-"}, {"--write"}, {"stray"}, {"-o", "out"}}) {
+    EXPECT_FALSE(ParseDetectOptions(bad).Ok()) << bad.front();
+  }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "tools/kestrimo-host/PixelConversion.h"
+#include "tools/kestrimo-host/stream/PixelConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "tools/kestrimo-host/PluginHost.h"
+#include "tools/kestrimo-host/hosting/PluginHost.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "tools/kestrimo-host/KnownChannels.h"
+#include "tools/kestrimo-host/hosting/KnownChannels.h"
 
 namespace kestrimo {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/kestrimo-host/SettingsSwap.h"
+#include "tools/kestrimo-host/hosting/SettingsSwap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/kestrimo-host/SnapshotImage.h"
+#include "tools/kestrimo-host/pictures/SnapshotImage.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "tests/settings/SettingsTestFiles.h"
-#include "tools/kestrimo-host/Snapshots.h"
+#include "tests/tools/PictureDecoding.h"
+#include "tools/kestrimo-host/pictures/Snapshots.h"
 
 namespace kestrimo {
 namespace {
@@ -74,10 +75,6 @@ Bytes ReadFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-std::uint32_t BigEndian(const Bytes& b, std::size_t at) {
-  return (std::uint32_t{b[at]} << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
-}
-
 TEST(Snapshots, WriteEveryRequestOfAFrameAndReportThoseNeverReached) {
   testing::TempFolder folder;
   const auto file = [&](const char* name) { return (folder.Path() / name).string(); };
@@ -94,10 +91,14 @@ TEST(Snapshots, WriteEveryRequestOfAFrameAndReportThoseNeverReached) {
   }
   EXPECT_EQ(wanted, (std::vector<std::int64_t>{1}));
   for (const char* name : {"a.png", "b.png"}) {
-    const Bytes png = ReadFile(folder.Path() / name);
-    ASSERT_GT(png.size(), 24u) << name;
-    EXPECT_EQ(BigEndian(png, 16), 8u) << "twice the frame width";
-    EXPECT_EQ(BigEndian(png, 20), 3u);
+    const testing::DecodedPicture picture = testing::DecodePicture(ReadFile(folder.Path() / name));
+    ASSERT_EQ(picture.width, 8) << name << ": twice the frame width";
+    ASSERT_EQ(picture.height, 3) << name;
+    for (int y = 0; y < 3; ++y) {
+      const auto row = picture.rgb.begin() + 3 * 8 * y;
+      EXPECT_EQ(Bytes(row, row + 12), Bytes(12, 50)) << name << ": before, row " << y;
+      EXPECT_EQ(Bytes(row + 12, row + 24), Bytes(12, 99)) << name << ": after, row " << y;
+    }
   }
   const std::string missed = snapshots.Unreached(3);
   EXPECT_NE(missed.find("late.png"), std::string::npos) << missed;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/kestrimo-host/StreamFiles.h"
-#include "tools/kestrimo-host/VideoReader.h"
-#include "tools/kestrimo-host/VideoWriter.h"
+#include "tools/kestrimo-host/stream/StreamFiles.h"
+#include "tools/kestrimo-host/stream/VideoReader.h"
+#include "tools/kestrimo-host/stream/VideoWriter.h"
 
 namespace kestrimo {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/kestrimo-host/Y4mHeader.h"
+#include "tools/kestrimo-host/stream/Y4mHeader.h"
 
 #include <gtest/gtest.h>
 

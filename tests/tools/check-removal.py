@@ -100,6 +100,15 @@ def compare_planes(before, after, height, area, logo, what):
         fail(f"{what}: only {changed} of {total} logo samples changed")
 
 
+def png_predictor(kind, left, up, up_left):
+    """The value a PNG row filter (0 None .. 4 Paeth) adds back to a byte."""
+    if kind == 4:
+        p = left + up - up_left
+        pa, pb, pc = abs(p - left), abs(p - up), abs(p - up_left)
+        return left if pa <= pb and pa <= pc else up if pb <= pc else up_left
+    return (0, left, up, (left + up) // 2)[kind]
+
+
 def png_halves(path, width, height):
     data = open(path, "rb").read()
     if data[:8] != b"\x89PNG\r\n\x1a\n":
@@ -124,11 +133,12 @@ def png_halves(path, width, height):
     rows, previous = [], bytearray(stride)
     for y in range(h):
         kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        if kind > 4:
+            fail(f"snapshot row {y} uses filter {kind}, which PNG does not have")
         for i in range(stride):
             left = line[i - 3] if i >= 3 else 0
-            line[i] = (line[i] + (left if kind == 1 else previous[i] if kind == 2 else 0)) & 255
-        if kind not in (0, 1, 2):
-            fail(f"snapshot row {y} uses filter {kind}, not one of ours")
+            up, up_left = previous[i], previous[i - 3] if i >= 3 else 0
+            line[i] = (line[i] + png_predictor(kind, left, up, up_left)) & 255
         rows.append(bytes(line))
         previous = line
     half = 3 * width
