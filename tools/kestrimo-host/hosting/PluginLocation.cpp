@@ -39,7 +39,14 @@ const char* PluginLibraryName() { return "libKRD_Kestrimo.so"; }
 #endif
 
 std::string PluginPathOr(const std::string& path) {
-  return path.empty() ? ExecutableFolder() + PluginLibraryName() : path;
+  if (!path.empty()) return path;
+  const std::string beside = ExecutableFolder() + PluginLibraryName();
+#if !defined(_WIN32)
+  // Installed, the tool is in bin/ and the library in lib/ beside it.
+  const std::string installed = ExecutableFolder() + "../lib/" + PluginLibraryName();
+  if (access(beside.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0) return installed;
+#endif
+  return beside;
 }
 
 }  // namespace kestrimo
