@@ -1,7 +1,5 @@
 #include "imaging/ConversionKernels.h"
 
-#include "imaging/CpuFeatures.h"
-
 namespace kestrimo {
 namespace {
 
@@ -170,8 +168,8 @@ std::int32_t OpacityScale(std::int32_t percent) {
   return clamped * 256 / 100;
 }
 
-const ConversionKernels& ScalarConversionKernels() {
-  static const ConversionKernels table{
+void FillScalar(ConversionKernels& kernels) {
+  kernels = {
       &ExtractYuy2Row<StoreYuv>,          &ExtractYuy2Row<StoreYuvAlpha>,
       &ExtractYuy2Row<StoreBgrLuma>,      &ExtractYuy2Row<StoreBgrAlpha>,
       &ExtractBgrRow<BgrToYuvPixel>,      &ExtractBgrRow<BgrToYuvAlphaPixel>,
@@ -179,12 +177,6 @@ const ConversionKernels& ScalarConversionKernels() {
       &WriteBackYuy2Row<YuvAlphaSource>,  &WriteBackYuy2Row<BgrAlphaSource>,
       &WriteBackBgrRow,
   };
-  return table;
-}
-
-const ConversionKernels& ConversionKernelsInUse() {
-  if (UseAvx2Kernels()) return Avx2ConversionKernels();
-  return UseSse2Kernels() ? Sse2ConversionKernels() : ScalarConversionKernels();
 }
 
 }  // namespace kestrimo

@@ -321,9 +321,7 @@ void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t c
 
 }  // namespace
 
-const ConversionKernels& Avx2ConversionKernels() {
-  static const ConversionKernels table = [] {
-    ConversionKernels t = Sse2ConversionKernels();
+void UpgradeToAvx2(ConversionKernels& t) {
     t.yuy2ToYuv = &ExtractYuy2Row<false>;
     t.yuy2ToYuvAlpha = &ExtractYuy2Row<true>;
     t.bgrToYuv = &ExtractBgrRow<BgrToYuv>;
@@ -333,9 +331,6 @@ const ConversionKernels& Avx2ConversionKernels() {
     t.yuvAlphaOverYuy2 = &WriteBackYuy2Row<YuvAlphaGroups>;
     t.bgrAlphaOverYuy2 = &WriteBackYuy2Row<BgrAlphaGroups>;
     t.bgrAlphaOverBgr = &WriteBackBgrRow;
-    return t;
-  }();
-  return table;
 }
 
 }  // namespace kestrimo

@@ -321,8 +321,8 @@ void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t 
 
 }  // namespace
 
-const ConversionKernels& Sse2ConversionKernels() {
-  static const ConversionKernels table{
+void UpgradeToSse2(ConversionKernels& kernels) {
+  kernels = {
       &ExtractYuy2Row<Yuy2ToYuv>,
       &ExtractYuy2Row<Yuy2ToYuvAlpha>,
       &ExtractYuy2Row<Yuy2ToBgr<0>>,
@@ -335,7 +335,6 @@ const ConversionKernels& Sse2ConversionKernels() {
       &WriteBackYuy2Row<BgrAlphaGroups>,
       &WriteBackBgrRow,
   };
-  return table;
 }
 
 }  // namespace kestrimo
