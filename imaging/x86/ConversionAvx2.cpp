@@ -231,15 +231,15 @@ void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t c
 }  // namespace
 
 void UpgradeToAvx2(ConversionKernels& t) {
-    t.yuy2ToYuv = &ExtractYuy2Row<false>;
-    t.yuy2ToYuvAlpha = &ExtractYuy2Row<true>;
-    t.bgrToYuv = &ExtractBgrRow<BgrToYuv>;
-    t.bgrToYuvAlpha = &ExtractBgrRow<BgrToYuvAlpha>;
-    t.bgrToBgrLuma = &ExtractBgrRow<BgrToBgrLuma>;
-    t.bgrToBgrAlpha = &ExtractBgrRow<BgrToBgrAlpha>;
-    t.yuvAlphaOverYuy2 = &WriteBackYuy2Row<YuvAlphaGroups>;
-    t.bgrAlphaOverYuy2 = &WriteBackYuy2Row<BgrAlphaGroups>;
-    t.bgrAlphaOverBgr = &WriteBackBgrRow;
+  t.yuy2ToYuv = &ExtractYuy2Row<false>;
+  t.yuy2ToYuvAlpha = &ExtractYuy2Row<true>;
+  t.bgrToYuv = &ExtractBgrRow<BgrToYuv>;
+  t.bgrToYuvAlpha = &ExtractBgrRow<BgrToYuvAlpha>;
+  t.bgrToBgrLuma = &ExtractBgrRow<BgrToBgrLuma>;
+  t.bgrToBgrAlpha = &ExtractBgrRow<BgrToBgrAlpha>;
+  t.yuvAlphaOverYuy2 = &WriteBackYuy2Row<YuvAlphaGroups>;
+  t.bgrAlphaOverYuy2 = &WriteBackYuy2Row<BgrAlphaGroups>;
+  t.bgrAlphaOverBgr = &WriteBackBgrRow;
 }
 
 }  // namespace kestrimo

@@ -105,8 +105,7 @@ void BlendColumnRuns(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t d
                      std::int32_t columns) {
   std::int32_t c = 0;
   for (; c + 8 <= columns; c += 8) BlendEightColumns(anchor + c * kPixelBytes, stride, distance);
-  if (c < columns)
-    BlendColumnRunsSse2(anchor + c * kPixelBytes, stride, distance, columns - c);
+  if (c < columns) BlendColumnRunsSse2(anchor + c * kPixelBytes, stride, distance, columns - c);
 }
 
 }  // namespace

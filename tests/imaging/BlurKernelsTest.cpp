@@ -400,8 +400,8 @@ TEST(BlurDispatch, EachChoiceSelectsItsLevel) {
   EXPECT_EQ(&KernelsInUse().blur, CpuHasSse2() ? &Sse2Kernels().blur : &ScalarKernels().blur);
   SetKernelChoice(KernelChoice::Best);
   EXPECT_EQ(&KernelsInUse().blur, CpuHasAvx2()   ? &Avx2Kernels().blur
-                                 : CpuHasSse2() ? &Sse2Kernels().blur
-                                                : &ScalarKernels().blur);
+                                  : CpuHasSse2() ? &Sse2Kernels().blur
+                                                 : &ScalarKernels().blur);
 }
 
 }  // namespace

@@ -188,7 +188,8 @@ TEST_F(ConversionKernelsTest, ZeroCountTouchesNothing) {
   for (const WriteBackCase& c : kWriteBackCases) {
     (sse2_.*c.routine)(frame.data(), work.data(), 0, true, 256);
     (scalar_.*c.routine)(frame.data(), work.data(), 0, true, 256);
-    if (CpuHasAvx2()) (Avx2Kernels().conversion.*c.routine)(frame.data(), work.data(), 0, true, 256);
+    if (CpuHasAvx2())
+      (Avx2Kernels().conversion.*c.routine)(frame.data(), work.data(), 0, true, 256);
   }
   EXPECT_TRUE(frame.GuardsIntact());
   EXPECT_TRUE(work.GuardsIntact());

@@ -89,10 +89,10 @@ void CheckVertical(const VerticalCase& c, TestRng& rng) {
   std::memcpy(sse2.data(), scalar.data(), outBytes);
   const KeyProtection protection{c.protect, KeyFromColour(kKeyColour)};
 
-  ScalarKernels().scaling.verticalStep(row, next, c.weight, c.width,
-                                      scalar.as<std::uint32_t>(), protection);
+  ScalarKernels().scaling.verticalStep(row, next, c.weight, c.width, scalar.as<std::uint32_t>(),
+                                       protection);
   Sse2Kernels().scaling.verticalStep(row, next, c.weight, c.width, sse2.as<std::uint32_t>(),
-                                    protection);
+                                     protection);
   ASSERT_EQ(scalar.Bytes(), sse2.Bytes()) << c;
   ASSERT_TRUE(scalar.GuardsIntact()) << c;
   ASSERT_TRUE(sse2.GuardsIntact()) << c;
@@ -181,10 +181,10 @@ void CheckHorizontal(const HorizontalCase& c, TestRng& rng) {
   GuardedBlock scalar(outBytes, c.outputOffset);
   GuardedBlock sse2(outBytes, c.outputOffset);
   const KeyProtection protection{c.protect, KeyFromColour(kKeyColour)};
-  ScalarKernels().scaling.horizontalStep(row.as<std::uint32_t>(), entries, c.count,
-                                        scalar.data(), protection);
+  ScalarKernels().scaling.horizontalStep(row.as<std::uint32_t>(), entries, c.count, scalar.data(),
+                                         protection);
   Sse2Kernels().scaling.horizontalStep(row.as<std::uint32_t>(), entries, c.count, sse2.data(),
-                                      protection);
+                                       protection);
   ASSERT_EQ(scalar.Bytes(), sse2.Bytes()) << c;
   ASSERT_TRUE(scalar.GuardsIntact()) << c;
   ASSERT_TRUE(sse2.GuardsIntact()) << c;
