@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "imaging/LogoFillKernels.h"
 #include "imaging/x86/Sse2Pixel.h"

@@ -3,8 +3,6 @@
 // rounded by the processor's default mode (nearest, ties to even).
 #include <emmintrin.h>
 
-#include <cstring>
-
 #include "imaging/LogoFillKernels.h"
 #include "imaging/x86/Sse2Pixel.h"
 
