@@ -10,6 +10,7 @@
 
 #include "imaging/BlurFilter.h"
 #include "imaging/CpuFeatures.h"
+#include "imaging/Kernels.h"
 #include "base/AlignedMemory.h"
 #include "base/CapacityRule.h"
 
@@ -68,13 +69,13 @@ void ColumnPass(benchmark::State& state, std::int32_t width, std::int32_t height
 void RegisterColumnPasses(const std::string& name, std::int32_t width, std::int32_t height,
                           float blurWidth, bool perLine) {
   benchmark::RegisterBenchmark((name + "/scalar").c_str(), ColumnPass, width, height, blurWidth,
-                               &ScalarBlurKernels(), perLine);
+                               &ScalarKernels().blur, perLine);
   if (CpuHasSse2())
     benchmark::RegisterBenchmark((name + "/sse2").c_str(), ColumnPass, width, height, blurWidth,
-                                 &Sse2BlurKernels(), perLine);
+                                 &Sse2Kernels().blur, perLine);
   if (CpuHasAvx2())
     benchmark::RegisterBenchmark((name + "/avx2").c_str(), ColumnPass, width, height, blurWidth,
-                                 &Avx2BlurKernels(), perLine);
+                                 &Avx2Kernels().blur, perLine);
 }
 
 const bool registered = [] {

@@ -1,7 +1,5 @@
 #include "imaging/AlphaKernels.h"
 
-#include "imaging/CpuFeatures.h"
-
 namespace kestrimo {
 namespace {
 
@@ -42,15 +40,8 @@ void StampKey(const std::uint8_t* src, std::uint8_t* dst, std::int32_t count,
 
 }  // namespace
 
-const AlphaKernels& ScalarAlphaKernels() {
-  static const AlphaKernels kernels{CopyAlphaToByte2, CopyAlphaToByte3, SetAlphaOutsideKey,
-                                    RecolourVisible, StampKey};
-  return kernels;
-}
-
-const AlphaKernels& AlphaKernelsInUse() {
-  if (UseAvx2Kernels()) return Avx2AlphaKernels();
-  return UseSse2Kernels() ? Sse2AlphaKernels() : ScalarAlphaKernels();
+void FillScalar(AlphaKernels& kernels) {
+  kernels = {CopyAlphaToByte2, CopyAlphaToByte3, SetAlphaOutsideKey, RecolourVisible, StampKey};
 }
 
 }  // namespace kestrimo

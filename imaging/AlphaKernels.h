@@ -22,11 +22,11 @@ struct AlphaKernels {
                    std::uint32_t opaqueKey, bool invert);
 };
 
-const AlphaKernels& ScalarAlphaKernels();
-const AlphaKernels& Sse2AlphaKernels();
-// The SSE2 table with the alpha copies as AVX2 twins.
-const AlphaKernels& Avx2AlphaKernels();
-const AlphaKernels& AlphaKernelsInUse();
+// The scalar references, then the twins laid over them (imaging/Kernels.h):
+// SSE2 for every row, AVX2 for the alpha copies.
+void FillScalar(AlphaKernels& kernels);
+void UpgradeToSse2(AlphaKernels& kernels);  // imaging/x86/AlphaSse2.cpp
+void UpgradeToAvx2(AlphaKernels& kernels);  // imaging/x86/AlphaAvx2.cpp
 
 // Pixel access for rows without alignment guarantees.
 inline std::uint32_t LoadPixel32(const std::uint8_t* p) {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <type_traits>
 
-#include "imaging/AlphaKernels.h"
+#include "imaging/Kernels.h"
 #include "base/ClipRectPair.h"
 
 namespace kestrimo {
@@ -69,25 +69,25 @@ void ForEachRow(std::uint32_t* pixels, Size allocSize, const Rect& rect, RowOp r
 void CopyMaskAlphaToYuv(const std::uint32_t* maskPixels, Size maskAllocSize, const Rect& maskRect,
                         std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect) {
   CopyMaskAlpha(maskPixels, maskAllocSize, maskRect, workPixels, workAllocSize, workRect, false,
-                AlphaKernelsInUse().copyAlphaToByte2);
+                KernelsInUse().alpha.copyAlphaToByte2);
 }
 
 void CopyMaskAlphaToBgr(const std::uint32_t* maskPixels, Size maskAllocSize, const Rect& maskRect,
                         std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect) {
   CopyMaskAlpha(maskPixels, maskAllocSize, maskRect, workPixels, workAllocSize, workRect, true,
-                AlphaKernelsInUse().copyAlphaToByte3);
+                KernelsInUse().alpha.copyAlphaToByte3);
 }
 
 void SetAlphaOutsideKey(std::uint32_t* pixels, Size allocSize, const Rect& rect,
                         std::uint32_t colorKey, std::uint8_t alpha) {
-  const auto kernel = AlphaKernelsInUse().setAlphaOutsideKey;
+  const auto kernel = KernelsInUse().alpha.setAlphaOutsideKey;
   const std::uint32_t key = KeyFromColour(colorKey);
   ForEachRow(pixels, allocSize, rect,
              [&](std::uint8_t* row, std::int32_t width) { kernel(row, width, key, alpha); });
 }
 
 void RecolourVisible(std::uint32_t* pixels, Size allocSize, const Rect& rect, std::uint32_t colour) {
-  const auto kernel = AlphaKernelsInUse().recolourVisible;
+  const auto kernel = KernelsInUse().alpha.recolourVisible;
   const std::uint32_t key = KeyFromColour(colour);
   ForEachRow(pixels, allocSize, rect,
              [&](std::uint8_t* row, std::int32_t width) { kernel(row, width, key); });
@@ -106,7 +106,7 @@ void StampKeyColour(const std::uint32_t* srcPixels, Size srcAllocSize, const Rec
            static_cast<std::int32_t>(dstBottom)};
   if (!ClipRectPair(src, srcAllocSize, dst, dstAllocSize)) return;
 
-  const auto kernel = AlphaKernelsInUse().stampKey;
+  const auto kernel = KernelsInUse().alpha.stampKey;
   const std::uint32_t opaqueKey = KeyFromColour(colorKey) | 0xFF000000u;
   for (std::int32_t r = 0; r < src.Height(); ++r) {
     kernel(RowAt(srcPixels, srcAllocSize, BottomUpRow(srcAllocSize, src.top + r), src.left),

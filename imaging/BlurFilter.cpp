@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "imaging/Kernels.h"
 #include "base/AlignedMemory.h"
 #include "base/CapacityRule.h"
 
@@ -108,7 +109,7 @@ void BlurFilter::ApplyBlur(std::uint32_t* pixels, Size allocSize, const Rect& re
   if (!IntersectRect(area, rect, Rect{0, 0, allocSize.width, allocSize.height})) return;
   SetWidths(wx, wy);
   if (!EnsureLineBuffer(area.Width(), area.Height())) return;
-  const BlurKernels& kernels = BlurKernelsInUse();
+  const BlurKernels& kernels = KernelsInUse().blur;
   if (horizontalRadius_ > 0) BlurRows(pixels, allocSize, area, bottomUp, kernels.blurLine);
   if (verticalRadius_ > 0) BlurColumns(pixels, allocSize, area, bottomUp, kernels.blurColumns);
 }

@@ -1,7 +1,5 @@
 #include "imaging/BlurKernels.h"
 
-#include "imaging/CpuFeatures.h"
-
 namespace kestrimo {
 namespace {
 
@@ -106,14 +104,6 @@ void BlurColumnsScalar(std::uint32_t* top, std::ptrdiff_t down, std::int32_t wid
   }
 }
 
-const BlurKernels& ScalarBlurKernels() {
-  static const BlurKernels table{&BlurLineScalar, &BlurColumnsScalar};
-  return table;
-}
-
-const BlurKernels& BlurKernelsInUse() {
-  if (UseAvx2Kernels()) return Avx2BlurKernels();
-  return UseSse2Kernels() ? Sse2BlurKernels() : ScalarBlurKernels();
-}
+void FillScalar(BlurKernels& kernels) { kernels = {&BlurLineScalar, &BlurColumnsScalar}; }
 
 }  // namespace kestrimo

@@ -44,11 +44,10 @@ struct BlurKernels {
   BlurColumnsFn blurColumns;
 };
 
-const BlurKernels& ScalarBlurKernels();
-const BlurKernels& Sse2BlurKernels();
-const BlurKernels& Avx2BlurKernels();
-// The best table the processor and the kernel choice allow.
-const BlurKernels& BlurKernelsInUse();
+// The scalar references, then the twins laid over them (imaging/Kernels.h).
+void FillScalar(BlurKernels& kernels);
+void UpgradeToSse2(BlurKernels& kernels);  // imaging/x86/BlurSse2.cpp
+void UpgradeToAvx2(BlurKernels& kernels);  // imaging/x86/BlurAvx2.cpp
 
 // The scalar references, also used directly by tests.
 void BlurLineScalar(std::uint32_t* first, std::ptrdiff_t stride, std::int32_t count,

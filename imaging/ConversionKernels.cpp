@@ -1,6 +1,6 @@
 #include "imaging/ConversionKernels.h"
 
-#include "imaging/CpuFeatures.h"
+#include "imaging/ColourCoefficients.h"
 
 namespace kestrimo {
 namespace {
@@ -21,19 +21,22 @@ struct Yuv {
   std::uint8_t y, u, v;
 };
 
+// (wB * B + wG * G + wR * R) >> 15.
+std::int32_t Weigh(BgrWeights w, const std::uint8_t* bgr) {
+  return (w.b * bgr[0] + w.g * bgr[1] + w.r * bgr[2]) >> kBgrWeightShift;
+}
+
 Yuv BgrToYuv(const std::uint8_t* bgr) {
-  const std::int32_t b = bgr[0], g = bgr[1], r = bgr[2];
-  return {Clamp((3735 * b + 19235 * g + 9798 * r) >> 15),
-          Clamp(((16384 * b - 10855 * g - 5529 * r) >> 15) + 128),
-          Clamp(((-2664 * b - 13720 * g + 16384 * r) >> 15) + 128)};
+  return {Clamp(Weigh(kLumaWeights, bgr)), Clamp(Weigh(kCbWeights, bgr) + kChromaOffset),
+          Clamp(Weigh(kCrWeights, bgr) + kChromaOffset)};
 }
 
 void YuvToBgr(std::int32_t y, std::int32_t cb, std::int32_t cr, std::uint8_t* out) {
-  const std::int32_t u = (cb - 128) * 16;
-  const std::int32_t v = (cr - 128) * 16;
-  out[0] = Clamp(y + HighProduct(u, 7258));
-  out[1] = Clamp(y + HighProduct(u, -1410) + HighProduct(v, -2925));
-  out[2] = Clamp(y + HighProduct(v, 5743));
+  const std::int32_t u = (cb - kChromaOffset) * kChromaScale;
+  const std::int32_t v = (cr - kChromaOffset) * kChromaScale;
+  out[0] = Clamp(y + HighProduct(u, kCbToB));
+  out[1] = Clamp(y + HighProduct(u, kCbToG) + HighProduct(v, kCrToG));
+  out[2] = Clamp(y + HighProduct(v, kCrToR));
 }
 
 std::uint8_t Blend(std::int32_t s, std::int32_t d, std::int32_t alpha, std::int32_t p) {
@@ -170,8 +173,8 @@ std::int32_t OpacityScale(std::int32_t percent) {
   return clamped * 256 / 100;
 }
 
-const ConversionKernels& ScalarConversionKernels() {
-  static const ConversionKernels table{
+void FillScalar(ConversionKernels& kernels) {
+  kernels = {
       &ExtractYuy2Row<StoreYuv>,          &ExtractYuy2Row<StoreYuvAlpha>,
       &ExtractYuy2Row<StoreBgrLuma>,      &ExtractYuy2Row<StoreBgrAlpha>,
       &ExtractBgrRow<BgrToYuvPixel>,      &ExtractBgrRow<BgrToYuvAlphaPixel>,
@@ -179,12 +182,6 @@ const ConversionKernels& ScalarConversionKernels() {
       &WriteBackYuy2Row<YuvAlphaSource>,  &WriteBackYuy2Row<BgrAlphaSource>,
       &WriteBackBgrRow,
   };
-  return table;
-}
-
-const ConversionKernels& ConversionKernelsInUse() {
-  if (UseAvx2Kernels()) return Avx2ConversionKernels();
-  return UseSse2Kernels() ? Sse2ConversionKernels() : ScalarConversionKernels();
 }
 
 }  // namespace kestrimo

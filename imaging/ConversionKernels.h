@@ -52,13 +52,11 @@ struct ConversionKernels {
   WriteBackRowFn bgrAlphaOverBgr;
 };
 
-const ConversionKernels& ScalarConversionKernels();
-const ConversionKernels& Sse2ConversionKernels();
-// The SSE2 table with the write-backs and most extractions replaced by AVX2
-// twins.
-const ConversionKernels& Avx2ConversionKernels();
-// The best table the processor and the kernel choice allow.
-const ConversionKernels& ConversionKernelsInUse();
+// The scalar references, then the twins laid over them (imaging/Kernels.h):
+// SSE2 for every routine, AVX2 for the write-backs and most extractions.
+void FillScalar(ConversionKernels& kernels);
+void UpgradeToSse2(ConversionKernels& kernels);  // imaging/x86/ConversionSse2.cpp
+void UpgradeToAvx2(ConversionKernels& kernels);  // imaging/x86/ConversionAvx2.cpp
 
 // p = floor(percent * 256 / 100), the percentage first limited to 0..100.
 std::int32_t OpacityScale(std::int32_t percent);

@@ -1,6 +1,5 @@
-// Which kernel implementations run: the best the processor offers, the SSE2
-// twins only, or the scalar references (for tests and benchmarks that compare
-// the levels).
+// Which kernel set runs: the best the processor offers, the SSE2 twins only,
+// or the scalar references (for tests and benchmarks that compare the levels).
 #pragma once
 
 namespace kestrimo {
@@ -13,10 +12,5 @@ bool CpuHasAvx2();
 
 void SetKernelChoice(KernelChoice choice);
 KernelChoice CurrentKernelChoice();
-
-// True when the dispatch tables should hand out the SSE2 twins.
-bool UseSse2Kernels();
-// True when the tables that have AVX2 twins should hand them out.
-bool UseAvx2Kernels();
 
 }  // namespace kestrimo

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/ConversionKernels.h"
+#include "imaging/Kernels.h"
 #include "base/ClipRectPair.h"
 
 namespace kestrimo {
@@ -115,7 +115,7 @@ void ExtractArea(const std::uint8_t* frame, const FrameGeometry& geometry, Point
                  std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect,
                  std::int32_t layout) {
   if (frame == nullptr || workPixels == nullptr) return;
-  const ExtractRowFn row = ExtractRoutine(ConversionKernelsInUse(), geometry.mode, layout);
+  const ExtractRowFn row = ExtractRoutine(KernelsInUse().conversion, geometry.mode, layout);
   AreaPlan plan;
   if (row == nullptr ||
       !PlanArea(geometry, position, workAllocSize, workRect, layout, true, plan))
@@ -131,7 +131,7 @@ void WriteBackArea(std::uint8_t* frame, const FrameGeometry& geometry, Point pos
                    const std::uint32_t* srcPixels, Size srcAllocSize, const Rect& srcRect,
                    std::int32_t layout, std::int32_t opacityPercent) {
   if (frame == nullptr || srcPixels == nullptr) return;
-  const WriteBackRowFn row = WriteBackRoutine(ConversionKernelsInUse(), geometry.mode, layout);
+  const WriteBackRowFn row = WriteBackRoutine(KernelsInUse().conversion, geometry.mode, layout);
   const std::int32_t p = OpacityScale(opacityPercent);
   AreaPlan plan;
   if (row == nullptr || p == 0 ||

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "imaging/LogoFillKernels.h"
+#include "imaging/Kernels.h"
 #include "base/FrameGeometry.h"
 
 namespace kestrimo {
@@ -112,7 +112,7 @@ void FillRows(std::uint32_t* workPixels, Size workAllocSize, const Rect& workRec
   const FillArea area =
       AreaOf(workPixels, workAllocSize, workRect, spans, spansAllocSize, frameMode);
   if (area.IsEmpty()) return;
-  const LogoFillKernels& kernels = LogoFillKernelsInUse();
+  const LogoFillKernels& kernels = KernelsInUse().logoFill;
   for (std::int32_t r = 0; r < area.height; ++r) {
     const SpanLine line{spans + ListRowStart(spansAllocSize, r), 1, area.width};
     std::uint8_t* row = WorkRow(workPixels, workAllocSize, area.bottomUp, r);
@@ -127,7 +127,7 @@ void FillColumns(std::uint32_t* workPixels, Size workAllocSize, const Rect& work
   const FillArea area =
       AreaOf(workPixels, workAllocSize, workRect, spans, spansAllocSize, frameMode);
   if (area.IsEmpty()) return;
-  const LogoFillKernels& kernels = LogoFillKernelsInUse();
+  const LogoFillKernels& kernels = KernelsInUse().logoFill;
   // Walking down the picture moves up in memory in a bottom-up buffer.
   const std::ptrdiff_t pitch = std::ptrdiff_t{workAllocSize.width} * 4;
   const std::ptrdiff_t stride = area.bottomUp ? -pitch : pitch;

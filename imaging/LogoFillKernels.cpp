@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "imaging/CpuFeatures.h"
-
 namespace kestrimo {
 namespace {
 
@@ -77,14 +75,8 @@ void BlendColumnRuns(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t d
 
 }  // namespace
 
-const LogoFillKernels& ScalarLogoFillKernels() {
-  static const LogoFillKernels kernels{FillRowRun, BlendColumnRun, BlendColumnRuns};
-  return kernels;
-}
-
-const LogoFillKernels& LogoFillKernelsInUse() {
-  if (UseAvx2Kernels()) return Avx2LogoFillKernels();
-  return UseSse2Kernels() ? Sse2LogoFillKernels() : ScalarLogoFillKernels();
+void FillScalar(LogoFillKernels& kernels) {
+  kernels = {FillRowRun, BlendColumnRun, BlendColumnRuns};
 }
 
 }  // namespace kestrimo

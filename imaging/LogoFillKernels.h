@@ -22,10 +22,10 @@ struct LogoFillKernels {
                           std::int32_t columns);
 };
 
-const LogoFillKernels& ScalarLogoFillKernels();
-const LogoFillKernels& Sse2LogoFillKernels();
-// The SSE2 table with the row run and the column groups as AVX2 twins.
-const LogoFillKernels& Avx2LogoFillKernels();
-const LogoFillKernels& LogoFillKernelsInUse();
+// The scalar references, then the twins laid over them (imaging/Kernels.h):
+// SSE2 for every run, AVX2 for the row run and the column groups.
+void FillScalar(LogoFillKernels& kernels);
+void UpgradeToSse2(LogoFillKernels& kernels);  // imaging/x86/LogoFillSse2.cpp
+void UpgradeToAvx2(LogoFillKernels& kernels);  // imaging/x86/LogoFillAvx2.cpp
 
 }  // namespace kestrimo

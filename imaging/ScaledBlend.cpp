@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "imaging/Kernels.h"
 #include "base/AlignedMemory.h"
 #include "base/MulDiv.h"
 
@@ -36,7 +37,7 @@ void ResampleRows(const std::uint8_t* sourceRow, std::int32_t sourceWidth,
                   const ScaleTableEntry* vertical, const ScaleTableEntry* horizontal,
                   std::uint32_t* rowBuffer, std::uint32_t* dstPixels, Size dstAllocSize,
                   const Rect& dst, KeyProtection protection) {
-  const ScalingKernels& kernels = ScalingKernelsInUse();
+  const ScalingKernels& kernels = KernelsInUse().scaling;
   for (std::int32_t y = 0; y < dst.Height(); ++y) {
     const ScaleTableEntry& entry = vertical[y];
     sourceRow += entry.step;

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "imaging/CpuFeatures.h"
-
 namespace kestrimo {
 namespace {
 
@@ -40,13 +38,8 @@ void HorizontalStepScalar(const std::uint32_t* rowBuffer, const ScaleTableEntry*
 
 }  // namespace
 
-const ScalingKernels& ScalarScalingKernels() {
-  static const ScalingKernels kernels{VerticalStepScalar, HorizontalStepScalar};
-  return kernels;
-}
-
-const ScalingKernels& ScalingKernelsInUse() {
-  return UseSse2Kernels() ? Sse2ScalingKernels() : ScalarScalingKernels();
+void FillScalar(ScalingKernels& kernels) {
+  kernels = {VerticalStepScalar, HorizontalStepScalar};
 }
 
 }  // namespace kestrimo

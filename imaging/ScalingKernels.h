@@ -75,9 +75,10 @@ struct ScalingKernels {
   ScaleHorizontalStep horizontalStep;
 };
 
-const ScalingKernels& ScalarScalingKernels();
-const ScalingKernels& Sse2ScalingKernels();  // imaging/x86/ScalingSse2.cpp
-// The SSE2 table when the processor has it and the scalar path is not forced.
-const ScalingKernels& ScalingKernelsInUse();
+// The scalar references, then the twins laid over them (imaging/Kernels.h);
+// there are no AVX2 twins, the SSE2 ones stay.
+void FillScalar(ScalingKernels& kernels);
+void UpgradeToSse2(ScalingKernels& kernels);  // imaging/x86/ScalingSse2.cpp
+inline void UpgradeToAvx2(ScalingKernels&) {}
 
 }  // namespace kestrimo

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "imaging/Kernels.h"
 #include "mask/MaskLines.h"
 
 namespace kestrimo {
@@ -37,7 +38,7 @@ void MaskRebuild::ScaleToFrame(std::uint32_t colorKey) {
   }
   const std::int32_t sw = FrameMask.rect.Width();
   const std::int32_t sh = FrameMask.rect.Height();
-  const ScalingKernels& kernels = ScalingKernelsInUse();
+  const ScalingKernels& kernels = KernelsInUse().scaling;
   const KeyProtection protection{true, KeyFromColour(colorKey)};
   const ScaleTableEntry* steps = rowSteps_.Ensure(sh);
   const std::int32_t* rowClass = rowClass_.Ensure(BaseMask.rect.Height());
@@ -68,7 +69,7 @@ void MaskRebuild::ScaleToFrame(std::uint32_t colorKey) {
 // columns from its first pixel.
 void MaskRebuild::ScaleFrameRow(const std::uint32_t* rowBuffer, std::uint8_t* row,
                                 KeyProtection protection) const {
-  const ScalingKernels& kernels = ScalingKernelsInUse();
+  const ScalingKernels& kernels = KernelsInUse().scaling;
   const ScaleTableEntry* tables = columnSteps_.Data();
   for (const ColumnSegment& segment : Segments()) {
     kernels.horizontalStep(rowBuffer, tables + segment.table, segment.computed,

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "imaging/AlphaOps.h"
+#include "imaging/Kernels.h"
 #include "mask/MaskLines.h"
 
 namespace kestrimo {
@@ -67,7 +68,7 @@ bool MaskRebuild::BlurBaseMask(float width) {
   const std::int32_t longest = std::max(BaseMask.rect.Width(), BaseMask.rect.Height());
   BlurEntry* line = blurLine_.Ensure(longest + 2 * r);
   if (line == nullptr || repeats_.Ensure(longest) == nullptr) return false;
-  const BlurLineFn blurLine = BlurKernelsInUse().blurLine;
+  const BlurLineFn blurLine = KernelsInUse().blur.blurLine;
   BlurBaseMaskRows(blurLine, line);
   BlurBaseMaskColumns(blurLine, line);
   return true;

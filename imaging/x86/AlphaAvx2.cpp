@@ -48,14 +48,9 @@ void CopyAlphaToByte3(const std::uint8_t* mask, std::uint8_t* work, std::int32_t
 
 }  // namespace
 
-const AlphaKernels& Avx2AlphaKernels() {
-  static const AlphaKernels kernels = [] {
-    AlphaKernels k = Sse2AlphaKernels();
-    k.copyAlphaToByte2 = CopyAlphaToByte2;
-    k.copyAlphaToByte3 = CopyAlphaToByte3;
-    return k;
-  }();
-  return kernels;
+void UpgradeToAvx2(AlphaKernels& kernels) {
+  kernels.copyAlphaToByte2 = CopyAlphaToByte2;
+  kernels.copyAlphaToByte3 = CopyAlphaToByte3;
 }
 
 }  // namespace kestrimo

@@ -84,10 +84,8 @@ void StampKey(const std::uint8_t* src, std::uint8_t* dst, std::int32_t count,
 
 }  // namespace
 
-const AlphaKernels& Sse2AlphaKernels() {
-  static const AlphaKernels kernels{CopyAlphaToByte2, CopyAlphaToByte3, SetAlphaOutsideKey,
-                                    RecolourVisible, StampKey};
-  return kernels;
+void UpgradeToSse2(AlphaKernels& kernels) {
+  kernels = {CopyAlphaToByte2, CopyAlphaToByte3, SetAlphaOutsideKey, RecolourVisible, StampKey};
 }
 
 }  // namespace kestrimo

@@ -8,13 +8,10 @@
 #include <cstring>
 
 #include "imaging/BlurKernels.h"
+#include "imaging/x86/Sse2Pixel.h"
 
 namespace kestrimo {
 namespace {
-
-std::uint32_t* PixelAt(std::uint32_t* first, std::ptrdiff_t stride, std::int32_t i) {
-  return first + stride * i;
-}
 
 __m128 WidenPixel(const std::uint32_t* pixel) {
   std::int32_t value;
@@ -34,15 +31,6 @@ void FillLine(float* line, std::uint32_t* first, std::ptrdiff_t stride, std::int
   for (; i < count; ++i) _mm_store_ps(line + 4 * i, WidenPixel(PixelAt(first, stride, i)));
 }
 
-void ReplicateEnds(float* buffer, std::int32_t count, std::int32_t radius) {
-  const __m128 head = _mm_load_ps(buffer + 4 * radius);
-  const __m128 tail = _mm_load_ps(buffer + 4 * (radius + count - 1));
-  for (std::int32_t j = 0; j < radius; ++j) {
-    _mm_store_ps(buffer + 4 * j, head);
-    _mm_store_ps(buffer + 4 * (radius + count + j), tail);
-  }
-}
-
 __m256 KernelPair(const float* k, std::int32_t j) {
   return _mm256_broadcast_ps(reinterpret_cast<const __m128*>(k + 4 * j));
 }
@@ -58,22 +46,6 @@ __m256 ConvolveTwo(const float* b, std::ptrdiff_t step, const float* k, std::int
     acc = _mm256_add_ps(acc, _mm256_mul_ps(KernelPair(k, j), pair));
   }
   return acc;
-}
-
-__m128 ConvolveOne(const float* b, std::ptrdiff_t step, const float* k, std::int32_t radius) {
-  __m128 acc = _mm_mul_ps(_mm_load_ps(k), _mm_load_ps(b));
-  for (std::int32_t j = 1; j <= radius; ++j) {
-    const __m128 pair = _mm_add_ps(_mm_load_ps(b + step * j), _mm_load_ps(b - step * j));
-    acc = _mm_add_ps(acc, _mm_mul_ps(_mm_load_ps(k + 4 * j), pair));
-  }
-  return acc;
-}
-
-// Rounds to nearest-even (default MXCSR), saturates to int16, then to 0..255.
-void StoreOne(std::uint32_t* pixel, __m128 acc) {
-  const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(acc), _mm_setzero_si128());
-  const std::int32_t value = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
-  std::memcpy(pixel, &value, 4);
 }
 
 // The two pixels of a pair, in the low eight bytes.
@@ -143,14 +115,15 @@ void BlurLineAvx2(std::uint32_t* first, std::ptrdiff_t stride, std::int32_t coun
   float* line = buffer[0].lane;
   const float* k = kernel[0].lane;
   FillLine(line + 4 * radius, first, stride, count);
-  ReplicateEnds(line, count, radius);
+  ReplicateLineEnds(line, count, radius);
   const float* centre = line + 4 * radius;
   std::int32_t i = 0;
   for (; i + 8 <= count; i += 8)
     StoreEight(first, stride, i, ConvolveEight(centre + 4 * i, 4, k, radius));
   for (; i + 2 <= count; i += 2)
     StoreTwo(first, stride, i, ConvolveTwo(centre + 4 * i, 4, k, radius));
-  if (i < count) StoreOne(PixelAt(first, stride, i), ConvolveOne(centre + 4 * i, 4, k, radius));
+  if (i < count)
+    StoreConvolvedPixel(PixelAt(first, stride, i), ConvolvePixel(centre + 4 * i, 4, k, radius));
 }
 
 // ---- Blocks of up to eight neighbouring columns, row by row. Buffer row r
@@ -181,16 +154,6 @@ void FillBlock(float* rows, std::uint32_t* top, std::ptrdiff_t down, std::int32_
   }
 }
 
-void ReplicateBlockEnds(float* buffer, std::int32_t w, std::int32_t count, std::int32_t radius) {
-  const float* head = buffer + 4 * w * radius;
-  const float* tail = buffer + 4 * w * (radius + count - 1);
-  for (std::int32_t j = 0; j < radius; ++j)
-    for (std::int32_t e = 0; e < 4 * w; e += 4) {
-      _mm_store_ps(buffer + 4 * w * j + e, _mm_load_ps(head + e));
-      _mm_store_ps(buffer + 4 * w * (radius + count + j) + e, _mm_load_ps(tail + e));
-    }
-}
-
 void BlurBlock(std::uint32_t* top, std::ptrdiff_t down, std::int32_t w, std::int32_t count,
                const float* k, std::int32_t radius, float* buffer) {
   FillBlock(buffer + 4 * w * radius, top, down, w, count);
@@ -207,7 +170,7 @@ void BlurBlock(std::uint32_t* top, std::ptrdiff_t down, std::int32_t w, std::int
     for (; c + 2 <= w; c += 2)
       _mm_storel_epi64(reinterpret_cast<__m128i*>(row + c),
                        PackTwo(ConvolveTwo(b + 4 * c, step, k, radius)));
-    if (c < w) StoreOne(row + c, ConvolveOne(b + 4 * c, step, k, radius));
+    if (c < w) StoreConvolvedPixel(row + c, ConvolvePixel(b + 4 * c, step, k, radius));
   }
 }
 
@@ -226,9 +189,6 @@ void BlurColumnsAvx2(std::uint32_t* top, std::ptrdiff_t down, std::int32_t width
 
 }  // namespace
 
-const BlurKernels& Avx2BlurKernels() {
-  static const BlurKernels table{&BlurLineAvx2, &BlurColumnsAvx2};
-  return table;
-}
+void UpgradeToAvx2(BlurKernels& kernels) { kernels = {&BlurLineAvx2, &BlurColumnsAvx2}; }
 
 }  // namespace kestrimo

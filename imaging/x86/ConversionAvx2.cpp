@@ -1,6 +1,6 @@
-// AVX2 twins of the write-backs, with the SSE2 twins' arithmetic on 256-bit
-// vectors: over 4:2:2 sixteen source pixels over eight groups (32 frame
-// bytes) per step, over BGR eight pixels over 24 frame bytes. Also the
+// AVX2 twins of the write-backs, on the formulas of ConversionFormulas.h:
+// over 4:2:2 sixteen source pixels over eight groups (32 frame bytes) per
+// step, over BGR eight pixels over 24 frame bytes. Also the
 // extractions that the processing chain uses (4:2:2 to Y, U, Y, V and its
 // alpha form; BGR to every layout); the 4:2:2 to BGR extractions are the SSE2
 // ones.
@@ -17,82 +17,10 @@
 #include <cstring>
 
 #include "imaging/ConversionKernels.h"
+#include "imaging/x86/ConversionFormulas.h"
 
 namespace kestrimo {
 namespace {
-
-__m256i Dwords(std::uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
-
-__m256i JoinBytes(__m256i b0, __m256i b1, __m256i b2, __m256i b3) {
-  return _mm256_or_si256(_mm256_or_si256(b0, _mm256_slli_epi32(b1, 8)),
-                         _mm256_or_si256(_mm256_slli_epi32(b2, 16), _mm256_slli_epi32(b3, 24)));
-}
-
-// cB * B + cG * G + cR * R of eight B, G, R, x pixels, one 32-bit sum each
-// (pixel order within each 128-bit half kept).
-__m256i DotBgr(__m256i px, __m256i coeffs) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i m01 = _mm256_madd_epi16(_mm256_unpacklo_epi8(px, zero), coeffs);
-  const __m256i m23 = _mm256_madd_epi16(_mm256_unpackhi_epi8(px, zero), coeffs);
-  const __m256i t01 = _mm256_shuffle_epi32(m01, _MM_SHUFFLE(3, 1, 2, 0));
-  const __m256i t23 = _mm256_shuffle_epi32(m23, _MM_SHUFFLE(3, 1, 2, 0));
-  return _mm256_add_epi32(_mm256_unpacklo_epi64(t01, t23), _mm256_unpackhi_epi64(t01, t23));
-}
-
-__m256i BgrCoeffs(short b, short g, short r) {
-  return _mm256_setr_epi16(b, g, r, 0, b, g, r, 0, b, g, r, 0, b, g, r, 0);
-}
-
-__m256i LumaOf(__m256i px) {
-  return _mm256_srai_epi32(DotBgr(px, BgrCoeffs(3735, 19235, 9798)), 15);
-}
-__m256i CbOf(__m256i px) {
-  return _mm256_add_epi32(_mm256_srai_epi32(DotBgr(px, BgrCoeffs(16384, -10855, -5529)), 15),
-                          Dwords(128));
-}
-__m256i CrOf(__m256i px) {
-  return _mm256_add_epi32(_mm256_srai_epi32(DotBgr(px, BgrCoeffs(-2664, -13720, 16384)), 15),
-                          Dwords(128));
-}
-
-// The blend on sixteen 16-bit lanes, p16 = p * 16 (see the SSE2 twin).
-__m256i Blend16(__m256i s, __m256i d, __m256i alpha, __m256i p16) {
-  const __m256i a = _mm256_add_epi16(alpha, _mm256_srli_epi16(alpha, 7));
-  __m256i t = _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(s, d), 4),
-                                 _mm256_slli_epi16(a, 4));
-  t = _mm256_mulhi_epi16(_mm256_slli_epi16(t, 4), p16);
-  return _mm256_add_epi16(d, t);
-}
-
-__m256i BlendBytes(__m256i s, __m256i d, __m256i alpha, __m256i p16) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i lo = Blend16(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero),
-                             _mm256_unpacklo_epi8(alpha, zero), p16);
-  const __m256i hi = Blend16(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero),
-                             _mm256_unpackhi_epi8(alpha, zero), p16);
-  return _mm256_packus_epi16(lo, hi);
-}
-
-// Source values (Y0, U, Y1, V) and alphas (A0, A0, A1, A0) of eight groups
-// from their first pixels `even` and second pixels `odd`.
-struct YuvAlphaGroups {
-  static void Make(__m256i even, __m256i odd, __m256i& source, __m256i& alpha) {
-    const __m256i low = Dwords(0xFF);
-    source = _mm256_or_si256(_mm256_and_si256(even, Dwords(0xFF00FFFF)),
-                             _mm256_slli_epi32(_mm256_and_si256(odd, low), 16));
-    const __m256i ae = _mm256_and_si256(_mm256_srli_epi32(even, 16), low);
-    const __m256i ao = _mm256_and_si256(_mm256_srli_epi32(odd, 16), low);
-    alpha = JoinBytes(ae, ae, ao, ae);
-  }
-};
-struct BgrAlphaGroups {
-  static void Make(__m256i even, __m256i odd, __m256i& source, __m256i& alpha) {
-    source = JoinBytes(LumaOf(even), CbOf(even), LumaOf(odd), CrOf(even));
-    const __m256i ae = _mm256_srli_epi32(even, 24);
-    const __m256i ao = _mm256_srli_epi32(odd, 24);
-    alpha = JoinBytes(ae, ae, ao, ae);
-  }
-};
 
 // Sixteen source pixels p0..p15 (two vectors) to the first and second pixels
 // of groups 0..7, in frame order.
@@ -240,7 +168,7 @@ template <bool kAlpha>
 __m256i Yuy2Pixels(__m128i groups) {
   const __m256i both = _mm256_broadcastsi128_si256(groups);
   const __m256i pixels = _mm256_shuffle_epi8(both, Yuy2Shuffle<kAlpha>());
-  return kAlpha ? _mm256_or_si256(pixels, Dwords(0x00FF0000)) : pixels;
+  return kAlpha ? _mm256_or_si256(pixels, Splat<__m256i>(0x00FF0000)) : pixels;
 }
 
 __m128i RangeMask128(std::int32_t high) {
@@ -282,27 +210,8 @@ void ExtractYuy2Row(const std::uint8_t* g, std::uint8_t* work, std::int32_t coun
   if (pixels > 0) ExtractMaskedStep<kAlpha>(g, pairs, 0, pixels);
 }
 
-// ---- Extraction from BGR: 8 pixels (24 frame bytes) a step.
-
-struct BgrToYuv {
-  static __m256i Convert(__m256i px) {
-    const __m256i y = LumaOf(px);
-    return JoinBytes(y, CbOf(px), y, CrOf(px));
-  }
-};
-struct BgrToYuvAlpha {
-  static __m256i Convert(__m256i px) {
-    return JoinBytes(LumaOf(px), CbOf(px), Dwords(255), CrOf(px));
-  }
-};
-struct BgrToBgrLuma {
-  static __m256i Convert(__m256i px) {
-    return _mm256_or_si256(px, _mm256_slli_epi32(LumaOf(px), 24));
-  }
-};
-struct BgrToBgrAlpha {
-  static __m256i Convert(__m256i px) { return _mm256_or_si256(px, Dwords(0xFF000000)); }
-};
+// ---- Extraction from BGR: 8 pixels (24 frame bytes) a step, per layout
+// (ConversionFormulas.h).
 
 template <typename Kind>
 void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t count, bool) {
@@ -321,21 +230,16 @@ void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t c
 
 }  // namespace
 
-const ConversionKernels& Avx2ConversionKernels() {
-  static const ConversionKernels table = [] {
-    ConversionKernels t = Sse2ConversionKernels();
-    t.yuy2ToYuv = &ExtractYuy2Row<false>;
-    t.yuy2ToYuvAlpha = &ExtractYuy2Row<true>;
-    t.bgrToYuv = &ExtractBgrRow<BgrToYuv>;
-    t.bgrToYuvAlpha = &ExtractBgrRow<BgrToYuvAlpha>;
-    t.bgrToBgrLuma = &ExtractBgrRow<BgrToBgrLuma>;
-    t.bgrToBgrAlpha = &ExtractBgrRow<BgrToBgrAlpha>;
-    t.yuvAlphaOverYuy2 = &WriteBackYuy2Row<YuvAlphaGroups>;
-    t.bgrAlphaOverYuy2 = &WriteBackYuy2Row<BgrAlphaGroups>;
-    t.bgrAlphaOverBgr = &WriteBackBgrRow;
-    return t;
-  }();
-  return table;
+void UpgradeToAvx2(ConversionKernels& t) {
+  t.yuy2ToYuv = &ExtractYuy2Row<false>;
+  t.yuy2ToYuvAlpha = &ExtractYuy2Row<true>;
+  t.bgrToYuv = &ExtractBgrRow<BgrToYuv>;
+  t.bgrToYuvAlpha = &ExtractBgrRow<BgrToYuvAlpha>;
+  t.bgrToBgrLuma = &ExtractBgrRow<BgrToBgrLuma>;
+  t.bgrToBgrAlpha = &ExtractBgrRow<BgrToBgrAlpha>;
+  t.yuvAlphaOverYuy2 = &WriteBackYuy2Row<YuvAlphaGroups>;
+  t.bgrAlphaOverYuy2 = &WriteBackYuy2Row<BgrAlphaGroups>;
+  t.bgrAlphaOverBgr = &WriteBackBgrRow;
 }
 
 }  // namespace kestrimo

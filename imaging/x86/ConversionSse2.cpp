@@ -1,7 +1,5 @@
-// SSE2 twins of the frame conversion row routines. Samples are widened to
-// 16-bit lanes; products keep their high 16 bits (_mm_mulhi_epi16, which
-// floors) or are summed in 32 bits (_mm_madd_epi16) where the formula shifts a
-// whole sum; _mm_packus_epi16 does the final clamp to 0..255.
+// SSE2 twins of the frame conversion row routines, on the formulas of
+// ConversionFormulas.h.
 //
 // A step handles four 4:2:2 groups (eight pixels) or four BGR pixels. Row
 // ends that do not fill a step, and the single pixels at an odd start or an
@@ -12,6 +10,7 @@
 #include <cstring>
 
 #include "imaging/ConversionKernels.h"
+#include "imaging/x86/ConversionFormulas.h"
 
 namespace kestrimo {
 namespace {
@@ -51,62 +50,6 @@ __m128i PackBgr(__m128i px) {
   const __m128i p3 = _mm_and_si128(px, _mm_setr_epi32(0, 0, 0, 0x00FFFFFF));
   return _mm_or_si128(_mm_or_si128(p0, _mm_srli_si128(p1, 1)),
                       _mm_or_si128(_mm_srli_si128(p2, 2), _mm_srli_si128(p3, 3)));
-}
-
-// cB * B + cG * G + cR * R of four B, G, R, x pixels, one 32-bit sum each.
-__m128i DotBgr(__m128i px, __m128i coeffs) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i m01 = _mm_madd_epi16(_mm_unpacklo_epi8(px, zero), coeffs);  // bg0 r0 bg1 r1
-  const __m128i m23 = _mm_madd_epi16(_mm_unpackhi_epi8(px, zero), coeffs);  // bg2 r2 bg3 r3
-  const __m128i t01 = _mm_shuffle_epi32(m01, _MM_SHUFFLE(3, 1, 2, 0));      // bg0 bg1 r0 r1
-  const __m128i t23 = _mm_shuffle_epi32(m23, _MM_SHUFFLE(3, 1, 2, 0));
-  return _mm_add_epi32(_mm_unpacklo_epi64(t01, t23), _mm_unpackhi_epi64(t01, t23));
-}
-
-__m128i BgrCoeffs(short b, short g, short r) { return _mm_setr_epi16(b, g, r, 0, b, g, r, 0); }
-
-// Y of four pixels, one dword each. The coefficients sum to 32768, so the
-// value is already 0..255.
-__m128i LumaOf(__m128i px) {
-  return _mm_srai_epi32(DotBgr(px, BgrCoeffs(3735, 19235, 9798)), 15);
-}
-
-// U and V: the weights of each sum to at most 16384 either way, so the
-// floored quotient lies in -128..127 and the result in 0..255.
-__m128i CbOf(__m128i px) {
-  return _mm_add_epi32(_mm_srai_epi32(DotBgr(px, BgrCoeffs(16384, -10855, -5529)), 15),
-                       Dwords(128));
-}
-__m128i CrOf(__m128i px) {
-  return _mm_add_epi32(_mm_srai_epi32(DotBgr(px, BgrCoeffs(-2664, -13720, 16384)), 15),
-                       Dwords(128));
-}
-
-// Four dwords of 0..255 values as the bytes b0, b1, b2, b3 of each dword.
-__m128i JoinBytes(__m128i b0, __m128i b1, __m128i b2, __m128i b3) {
-  return _mm_or_si128(_mm_or_si128(b0, _mm_slli_epi32(b1, 8)),
-                      _mm_or_si128(_mm_slli_epi32(b2, 16), _mm_slli_epi32(b3, 24)));
-}
-
-// The blend on eight 16-bit lanes; p16 = p * 16. Scaling both factors by 16
-// makes the high half of the 16-bit product the product divided by 256,
-// floored: (S - D) * 16 and t * 16 stay within +-4080, a * 16 and p * 16
-// within 4096.
-__m128i Blend16(__m128i s, __m128i d, __m128i alpha, __m128i p16) {
-  const __m128i a = _mm_add_epi16(alpha, _mm_srli_epi16(alpha, 7));
-  __m128i t = _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(s, d), 4), _mm_slli_epi16(a, 4));
-  t = _mm_mulhi_epi16(_mm_slli_epi16(t, 4), p16);
-  return _mm_add_epi16(d, t);
-}
-
-// Sixteen bytes of source over sixteen frame bytes, one alpha per byte.
-__m128i BlendBytes(__m128i s, __m128i d, __m128i alpha, __m128i p16) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i lo = Blend16(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero),
-                             _mm_unpacklo_epi8(alpha, zero), p16);
-  const __m128i hi = Blend16(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero),
-                             _mm_unpackhi_epi8(alpha, zero), p16);
-  return _mm_packus_epi16(lo, hi);
 }
 
 // ---- 4:2:2 extraction: 16 frame bytes (4 groups Y0, U, Y1, V) to 8 pixels.
@@ -149,10 +92,13 @@ struct Yuy2ToBgr {
     const __m128i cb = _mm_and_si128(_mm_srli_epi32(g, 8), low);
     const __m128i cr = _mm_srli_epi32(g, 24);
     // u0..u3, v0..v3 as (C - 128) * 16.
-    const __m128i uv = _mm_slli_epi16(_mm_sub_epi16(_mm_packs_epi32(cb, cr), _mm_set1_epi16(128)), 4);
-    const __m128i br = _mm_mulhi_epi16(uv, _mm_setr_epi16(7258, 7258, 7258, 7258, 5743, 5743, 5743, 5743));
-    const __m128i gg = _mm_mulhi_epi16(
-        uv, _mm_setr_epi16(-1410, -1410, -1410, -1410, -2925, -2925, -2925, -2925));
+    static_assert(kChromaScale == 1 << 4);
+    const __m128i uv =
+        _mm_slli_epi16(_mm_sub_epi16(_mm_packs_epi32(cb, cr), _mm_set1_epi16(kChromaOffset)), 4);
+    const __m128i br = _mm_mulhi_epi16(uv, _mm_setr_epi16(kCbToB, kCbToB, kCbToB, kCbToB,  //
+                                                          kCrToR, kCrToR, kCrToR, kCrToR));
+    const __m128i gg = _mm_mulhi_epi16(uv, _mm_setr_epi16(kCbToG, kCbToG, kCbToG, kCbToG,  //
+                                                          kCrToG, kCrToG, kCrToG, kCrToG));
     const __m128i gsum = _mm_add_epi16(gg, _mm_srli_si128(gg, 8));
     // Per group the offsets (b, g, r, 0) added to the pixel's Y in all four lanes.
     const __m128i bg = _mm_unpacklo_epi16(br, gsum);
@@ -193,25 +139,8 @@ void ExtractYuy2Row(const std::uint8_t* g, std::uint8_t* work, std::int32_t coun
   }
 }
 
-// ---- BGR extraction: 12 frame bytes (4 pixels) to 4 pixels.
-
-struct BgrToYuv {
-  static __m128i Convert(__m128i px) {
-    const __m128i y = LumaOf(px);
-    return JoinBytes(y, CbOf(px), y, CrOf(px));
-  }
-};
-struct BgrToYuvAlpha {
-  static __m128i Convert(__m128i px) {
-    return JoinBytes(LumaOf(px), CbOf(px), Dwords(255), CrOf(px));
-  }
-};
-struct BgrToBgrLuma {
-  static __m128i Convert(__m128i px) { return _mm_or_si128(px, _mm_slli_epi32(LumaOf(px), 24)); }
-};
-struct BgrToBgrAlpha {
-  static __m128i Convert(__m128i px) { return _mm_or_si128(px, Dwords(0xFF000000)); }
-};
+// ---- BGR extraction: 12 frame bytes (4 pixels) to 4 pixels, per layout
+// (ConversionFormulas.h).
 
 template <typename Kind>
 void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t count, bool) {
@@ -228,28 +157,9 @@ void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t c
   }
 }
 
-// ---- Write-back over 4:2:2: 8 source pixels over 16 frame bytes (4 groups).
-
-// The source values (Y0, U, Y1, V) and alphas (A0, A0, A1, A0) of four groups
-// from their first pixels `even` and second pixels `odd`, one dword per group.
-struct YuvAlphaGroups {
-  static void Make(__m128i even, __m128i odd, __m128i& source, __m128i& alpha) {
-    const __m128i low = Dwords(0xFF);
-    source = _mm_or_si128(_mm_and_si128(even, Dwords(0xFF00FFFF)),
-                          _mm_slli_epi32(_mm_and_si128(odd, low), 16));
-    const __m128i ae = _mm_and_si128(_mm_srli_epi32(even, 16), low);
-    const __m128i ao = _mm_and_si128(_mm_srli_epi32(odd, 16), low);
-    alpha = JoinBytes(ae, ae, ao, ae);
-  }
-};
-struct BgrAlphaGroups {
-  static void Make(__m128i even, __m128i odd, __m128i& source, __m128i& alpha) {
-    source = JoinBytes(LumaOf(even), CbOf(even), LumaOf(odd), CrOf(even));
-    const __m128i ae = _mm_srli_epi32(even, 24);
-    const __m128i ao = _mm_srli_epi32(odd, 24);
-    alpha = JoinBytes(ae, ae, ao, ae);
-  }
-};
+// ---- Write-back over 4:2:2: 8 source pixels over 16 frame bytes (4 groups),
+// the groups' source values and alphas made per source layout
+// (ConversionFormulas.h).
 
 template <typename Kind>
 void BlendGroupsStep(std::uint8_t* frame, const std::uint8_t* src, __m128i p16) {
@@ -321,8 +231,8 @@ void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t 
 
 }  // namespace
 
-const ConversionKernels& Sse2ConversionKernels() {
-  static const ConversionKernels table{
+void UpgradeToSse2(ConversionKernels& kernels) {
+  kernels = {
       &ExtractYuy2Row<Yuy2ToYuv>,
       &ExtractYuy2Row<Yuy2ToYuvAlpha>,
       &ExtractYuy2Row<Yuy2ToBgr<0>>,
@@ -335,7 +245,6 @@ const ConversionKernels& Sse2ConversionKernels() {
       &WriteBackYuy2Row<BgrAlphaGroups>,
       &WriteBackBgrRow,
   };
-  return table;
 }
 
 }  // namespace kestrimo

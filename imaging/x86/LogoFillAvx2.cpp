@@ -6,9 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "imaging/LogoFillKernels.h"
+#include "imaging/x86/Sse2Pixel.h"
 
 namespace kestrimo {
 namespace {
@@ -22,21 +22,6 @@ __m256i RunSlope(__m256i p0, __m256i p1, std::int32_t distance) {
   const __m256 quotient =
       _mm256_div_ps(difference, _mm256_set1_ps(static_cast<float>(distance)));
   return _mm256_cvtps_epi32(_mm256_mul_ps(quotient, _mm256_set1_ps(128.0f)));
-}
-
-__m128i RunSlope128(__m128i p0, __m128i p1, std::int32_t distance) {
-  const __m128 difference = _mm_cvtepi32_ps(_mm_sub_epi32(p1, p0));
-  const __m128 quotient = _mm_div_ps(difference, _mm_set1_ps(static_cast<float>(distance)));
-  const __m128i slope = _mm_cvtps_epi32(_mm_mul_ps(quotient, _mm_set1_ps(128.0f)));
-  const __m128i slope16 = _mm_packs_epi32(slope, slope);  // saturated to 16 bits
-  return _mm_srai_epi32(_mm_unpacklo_epi16(slope16, slope16), 16);
-}
-
-// The four bytes of a pixel at any alignment as 32-bit lanes.
-__m128i WidenPixel(const std::uint8_t* p) {
-  std::int32_t value;
-  std::memcpy(&value, p, 4);
-  return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(value));
 }
 
 __m256i Halves(__m128i low, __m128i high) {
@@ -54,9 +39,9 @@ __m256i Shrink(__m256i a, __m256i b, __m256i c, __m256i d) {
 // As the SSE2 twin: the saturated 16-bit accumulator equals the exact sum
 // saturated, so the sums are kept in 32 bits and saturated when packed.
 void FillRowRun(std::uint8_t* anchor, std::int32_t distance) {
-  const __m128i p0 = WidenPixel(anchor);
-  const __m128i p1 = WidenPixel(anchor + distance * kPixelBytes);
-  const __m128i slope = RunSlope128(p0, p1, distance);
+  const __m128i p0 = WidenPixel(LoadPixel(anchor));
+  const __m128i p1 = WidenPixel(LoadPixel(anchor + distance * kPixelBytes));
+  const __m128i slope = RunSlope(p0, p1, distance);
   const __m128i acc1 = _mm_add_epi32(_mm_slli_epi32(p0, 7), slope);
   const __m128i acc2 = _mm_add_epi32(acc1, slope);
   const __m128i acc3 = _mm_add_epi32(acc2, slope);
@@ -119,20 +104,14 @@ void BlendColumnRuns(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t d
                      std::int32_t columns) {
   std::int32_t c = 0;
   for (; c + 8 <= columns; c += 8) BlendEightColumns(anchor + c * kPixelBytes, stride, distance);
-  if (c < columns)
-    Sse2LogoFillKernels().blendColumnRuns(anchor + c * kPixelBytes, stride, distance, columns - c);
+  if (c < columns) BlendColumnRunsSse2(anchor + c * kPixelBytes, stride, distance, columns - c);
 }
 
 }  // namespace
 
-const LogoFillKernels& Avx2LogoFillKernels() {
-  static const LogoFillKernels kernels = [] {
-    LogoFillKernels k = Sse2LogoFillKernels();
-    k.fillRowRun = FillRowRun;
-    k.blendColumnRuns = BlendColumnRuns;
-    return k;
-  }();
-  return kernels;
+void UpgradeToAvx2(LogoFillKernels& kernels) {
+  kernels.fillRowRun = FillRowRun;
+  kernels.blendColumnRuns = BlendColumnRuns;
 }
 
 }  // namespace kestrimo

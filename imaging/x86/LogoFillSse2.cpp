@@ -3,8 +3,6 @@
 // rounded by the processor's default mode (nearest, ties to even).
 #include <emmintrin.h>
 
-#include <cstring>
-
 #include "imaging/LogoFillKernels.h"
 #include "imaging/x86/Sse2Pixel.h"
 
@@ -12,21 +10,6 @@ namespace kestrimo {
 namespace {
 
 constexpr std::ptrdiff_t kPixelBytes = 4;
-
-// The four bytes of a pixel as 32-bit lanes.
-__m128i WidenPixel(__m128i pixel) {
-  const __m128i zero = _mm_setzero_si128();
-  return _mm_unpacklo_epi16(_mm_unpacklo_epi8(pixel, zero), zero);
-}
-
-// round((P1 - P0) / distance * 128), saturated to 16 bits, in 32-bit lanes.
-__m128i RunSlope(__m128i p0, __m128i p1, std::int32_t distance) {
-  const __m128 difference = _mm_cvtepi32_ps(_mm_sub_epi32(p1, p0));
-  const __m128 quotient = _mm_div_ps(difference, _mm_set1_ps(static_cast<float>(distance)));
-  const __m128i slope = _mm_cvtps_epi32(_mm_mul_ps(quotient, _mm_set1_ps(128.0f)));
-  const __m128i slope16 = _mm_packs_epi32(slope, slope);
-  return _mm_srai_epi32(_mm_unpacklo_epi16(slope16, slope16), 16);
-}
 
 // Bytes of the pixels whose 32-bit accumulators are a and b (two pixels of
 // four lanes each): 16-bit saturation, >> 7, clamp to 0..255.
@@ -117,18 +100,17 @@ void BlendFourColumns(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t 
   }
 }
 
-void BlendColumnRuns(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t distance,
-                     std::int32_t columns) {
+}  // namespace
+
+void BlendColumnRunsSse2(std::uint8_t* anchor, std::ptrdiff_t stride, std::int32_t distance,
+                         std::int32_t columns) {
   std::int32_t c = 0;
   for (; c + 4 <= columns; c += 4) BlendFourColumns(anchor + c * kPixelBytes, stride, distance);
   for (; c < columns; ++c) BlendColumnRun(anchor + c * kPixelBytes, stride, distance);
 }
 
-}  // namespace
-
-const LogoFillKernels& Sse2LogoFillKernels() {
-  static const LogoFillKernels kernels{FillRowRun, BlendColumnRun, BlendColumnRuns};
-  return kernels;
+void UpgradeToSse2(LogoFillKernels& kernels) {
+  kernels = {FillRowRun, BlendColumnRun, BlendColumnRunsSse2};
 }
 
 }  // namespace kestrimo

@@ -129,9 +129,8 @@ void HorizontalStepSse2(const std::uint32_t* rowBuffer, const ScaleTableEntry* t
 
 }  // namespace
 
-const ScalingKernels& Sse2ScalingKernels() {
-  static const ScalingKernels kernels{VerticalStepSse2, HorizontalStepSse2};
-  return kernels;
+void UpgradeToSse2(ScalingKernels& kernels) {
+  kernels = {VerticalStepSse2, HorizontalStepSse2};
 }
 
 }  // namespace kestrimo

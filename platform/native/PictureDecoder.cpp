@@ -15,7 +15,7 @@ namespace kestrimo {
 namespace {
 
 // The decoder's allocations, counted by the out-of-memory test hook of
-// mask/AlignedMemory like every pixel block. A failed reallocation leaves
+// base/AlignedMemory like every pixel block. A failed reallocation leaves
 // the old block to its owner, as realloc does. A failure is noted for the
 // decode under way on this thread.
 thread_local bool decoderMemoryShort = false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/CpuFeatures.h"
+#include "imaging/Kernels.h"
 #include "tests/support/KernelTesting.h"
 
 namespace kestrimo {
@@ -65,13 +66,13 @@ void CompareRow(const RowCase& row, TestRng& rng, Call call) {
   std::memcpy(b.data(), a.data(), bytes);
   const auto srcBefore = src.Bytes();
   const auto destBefore = a.Bytes();
-  call(ScalarAlphaKernels(), src.data(), a.data(), row.width);
-  std::vector<const AlphaKernels*> twins{&Sse2AlphaKernels()};
-  if (CpuHasAvx2()) twins.push_back(&Avx2AlphaKernels());
+  call(ScalarKernels().alpha, src.data(), a.data(), row.width);
+  std::vector<const AlphaKernels*> twins{&Sse2Kernels().alpha};
+  if (CpuHasAvx2()) twins.push_back(&Avx2Kernels().alpha);
   for (const AlphaKernels* twin : twins) {
     std::memcpy(b.data(), destBefore.data(), bytes);
     call(*twin, src.data(), b.data(), row.width);
-    const char* level = twin == &Sse2AlphaKernels() ? "sse2" : "avx2";
+    const char* level = twin == &Sse2Kernels().alpha ? "sse2" : "avx2";
     ASSERT_EQ(a.Bytes(), b.Bytes()) << level << " width " << row.width << " offsets "
                                     << row.srcOffset << "/" << row.dstOffset << " bias "
                                     << BiasName(row.bias) << " key " << std::hex << row.key;
@@ -106,11 +107,11 @@ class AlphaKernelsTest : public ::testing::Test {
 
 TEST_F(AlphaKernelsTest, TableInUseFollowsTheKernelChoice) {
   SetKernelChoice(KernelChoice::ScalarOnly);
-  EXPECT_EQ(&AlphaKernelsInUse(), &ScalarAlphaKernels());
+  EXPECT_EQ(&KernelsInUse().alpha, &ScalarKernels().alpha);
   SetKernelChoice(KernelChoice::Sse2Only);
-  EXPECT_EQ(&AlphaKernelsInUse(), &Sse2AlphaKernels());
+  EXPECT_EQ(&KernelsInUse().alpha, &Sse2Kernels().alpha);
   SetKernelChoice(KernelChoice::Best);
-  EXPECT_EQ(&AlphaKernelsInUse(), CpuHasAvx2() ? &Avx2AlphaKernels() : &Sse2AlphaKernels());
+  EXPECT_EQ(&KernelsInUse().alpha, CpuHasAvx2() ? &Avx2Kernels().alpha : &Sse2Kernels().alpha);
 }
 
 TEST_F(AlphaKernelsTest, CopyAlphaToByte2) {

@@ -8,6 +8,7 @@
 
 #include "imaging/BlurFilter.h"
 #include "imaging/CpuFeatures.h"
+#include "imaging/Kernels.h"
 #include "tests/support/KernelTesting.h"
 
 namespace kestrimo {
@@ -113,21 +114,21 @@ void CompareLine(const LineCase& c, TestRng& rng) {
   const std::ptrdiff_t step = c.stride < 0 ? -c.stride : c.stride;
   std::vector<std::uint8_t> pixels(std::size_t((c.count - 1) * step + 1) * 4);
   testing::FillBytes(pixels.data(), pixels.size(), rng, c.bias);
-  const LineRun scalar = RunLine(ScalarBlurKernels().blurLine, actual, pixels, kernel);
-  const LineRun sse2 = RunLine(Sse2BlurKernels().blurLine, actual, pixels, kernel);
+  const LineRun scalar = RunLine(ScalarKernels().blur.blurLine, actual, pixels, kernel);
+  const LineRun sse2 = RunLine(Sse2Kernels().blur.blurLine, actual, pixels, kernel);
   ASSERT_EQ(scalar.pixels, sse2.pixels) << actual;
   ASSERT_EQ(scalar.buffer, sse2.buffer) << actual;
   if (!CpuHasAvx2()) return;
-  const LineRun avx2 = RunLine(Avx2BlurKernels().blurLine, actual, pixels, kernel);
+  const LineRun avx2 = RunLine(Avx2Kernels().blur.blurLine, actual, pixels, kernel);
   ASSERT_EQ(scalar.pixels, avx2.pixels) << actual << " (avx2)";
   ASSERT_EQ(scalar.buffer, avx2.buffer) << actual << " (avx2)";
 }
 
 // The tables that this processor can run, scalar first.
 std::vector<const BlurKernels*> RunnableTables() {
-  std::vector<const BlurKernels*> tables{&ScalarBlurKernels()};
-  if (CpuHasSse2()) tables.push_back(&Sse2BlurKernels());
-  if (CpuHasAvx2()) tables.push_back(&Avx2BlurKernels());
+  std::vector<const BlurKernels*> tables{&ScalarKernels().blur};
+  if (CpuHasSse2()) tables.push_back(&Sse2Kernels().blur);
+  if (CpuHasAvx2()) tables.push_back(&Avx2Kernels().blur);
   return tables;
 }
 
@@ -248,12 +249,12 @@ void CompareColumns(const ColumnsCase& c, TestRng& rng) {
   std::vector<std::uint8_t> pixels(std::size_t(c.pitch) * c.count * 4);
   testing::FillBytes(pixels.data(), pixels.size(), rng, c.bias);
   const auto want = LineByLine(actual, pixels, kernel);
-  const auto scalar = RunColumns(ScalarBlurKernels().blurColumns, actual, pixels, kernel);
+  const auto scalar = RunColumns(ScalarKernels().blur.blurColumns, actual, pixels, kernel);
   ASSERT_EQ(scalar, want) << actual << " (scalar)";
-  const auto sse2 = RunColumns(Sse2BlurKernels().blurColumns, actual, pixels, kernel);
+  const auto sse2 = RunColumns(Sse2Kernels().blur.blurColumns, actual, pixels, kernel);
   ASSERT_EQ(sse2, want) << actual << " (sse2)";
   if (!CpuHasAvx2()) return;
-  const auto avx2 = RunColumns(Avx2BlurKernels().blurColumns, actual, pixels, kernel);
+  const auto avx2 = RunColumns(Avx2Kernels().blur.blurColumns, actual, pixels, kernel);
   ASSERT_EQ(avx2, want) << actual << " (avx2)";
 }
 
@@ -394,13 +395,13 @@ TEST(BlurWholeImage, ScalarAndSse2AgreeOnRandomImages) {
 
 TEST(BlurDispatch, EachChoiceSelectsItsLevel) {
   SetKernelChoice(KernelChoice::ScalarOnly);
-  EXPECT_EQ(&BlurKernelsInUse(), &ScalarBlurKernels());
+  EXPECT_EQ(&KernelsInUse().blur, &ScalarKernels().blur);
   SetKernelChoice(KernelChoice::Sse2Only);
-  EXPECT_EQ(&BlurKernelsInUse(), CpuHasSse2() ? &Sse2BlurKernels() : &ScalarBlurKernels());
+  EXPECT_EQ(&KernelsInUse().blur, CpuHasSse2() ? &Sse2Kernels().blur : &ScalarKernels().blur);
   SetKernelChoice(KernelChoice::Best);
-  EXPECT_EQ(&BlurKernelsInUse(), CpuHasAvx2()   ? &Avx2BlurKernels()
-                                 : CpuHasSse2() ? &Sse2BlurKernels()
-                                                : &ScalarBlurKernels());
+  EXPECT_EQ(&KernelsInUse().blur, CpuHasAvx2()   ? &Avx2Kernels().blur
+                                  : CpuHasSse2() ? &Sse2Kernels().blur
+                                                 : &ScalarKernels().blur);
 }
 
 }  // namespace

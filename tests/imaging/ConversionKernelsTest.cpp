@@ -17,6 +17,7 @@
 
 #include "imaging/CpuFeatures.h"
 #include "imaging/FrameConversion.h"
+#include "imaging/Kernels.h"
 #include "tests/support/KernelTesting.h"
 
 namespace kestrimo {
@@ -85,17 +86,17 @@ class ConversionKernelsTest : public ::testing::Test {
   void SetUp() override {
     if (!CpuHasSse2()) GTEST_SKIP() << "no SSE2";
   }
-  const ConversionKernels& scalar_ = ScalarConversionKernels();
-  const ConversionKernels& sse2_ = Sse2ConversionKernels();
+  const ConversionKernels& scalar_ = ScalarKernels().conversion;
+  const ConversionKernels& sse2_ = Sse2Kernels().conversion;
 };
 
 TEST_F(ConversionKernelsTest, TableInUseFollowsTheKernelChoice) {
   SetKernelChoice(KernelChoice::ScalarOnly);
-  EXPECT_EQ(&ConversionKernelsInUse(), &scalar_);
+  EXPECT_EQ(&KernelsInUse().conversion, &scalar_);
   SetKernelChoice(KernelChoice::Sse2Only);
-  EXPECT_EQ(&ConversionKernelsInUse(), &sse2_);
+  EXPECT_EQ(&KernelsInUse().conversion, &sse2_);
   SetKernelChoice(KernelChoice::Best);
-  EXPECT_EQ(&ConversionKernelsInUse(), CpuHasAvx2() ? &Avx2ConversionKernels() : &sse2_);
+  EXPECT_EQ(&KernelsInUse().conversion, CpuHasAvx2() ? &Avx2Kernels().conversion : &sse2_);
 }
 
 TEST_F(ConversionKernelsTest, ExtractRowsMatchScalar) {
@@ -128,7 +129,7 @@ TEST_F(ConversionKernelsTest, ExtractRowsMatchScalar) {
           if (!CpuHasAvx2()) continue;
           GuardedBlock wide(workBytes, workOffset);
           FillBytes(wide.data(), workBytes, rng);
-          (Avx2ConversionKernels().*c.routine)(frame.data(), wide.data(), count, oddStart);
+          (Avx2Kernels().conversion.*c.routine)(frame.data(), wide.data(), count, oddStart);
           ASSERT_EQ(frame.Bytes(), input) << "avx2 " << params();
           ASSERT_TRUE(wide.GuardsIntact()) << "avx2 " << params();
           ASSERT_EQ(wide.Bytes(), want.Bytes()) << "avx2 " << params();
@@ -170,7 +171,7 @@ TEST_F(ConversionKernelsTest, WriteBackRowsMatchScalar) {
           if (!CpuHasAvx2()) continue;
           GuardedBlock wide(frameBytes, frameOffset);
           std::memcpy(wide.data(), frameBefore.data(), frameBytes);
-          (Avx2ConversionKernels().*c.routine)(wide.data(), source.data(), count, oddStart, p);
+          (Avx2Kernels().conversion.*c.routine)(wide.data(), source.data(), count, oddStart, p);
           ASSERT_EQ(source.Bytes(), input) << "avx2 " << params();
           ASSERT_TRUE(wide.GuardsIntact()) << "avx2 " << params();
           ASSERT_EQ(wide.Bytes(), want.Bytes()) << "avx2 " << params();
@@ -187,7 +188,8 @@ TEST_F(ConversionKernelsTest, ZeroCountTouchesNothing) {
   for (const WriteBackCase& c : kWriteBackCases) {
     (sse2_.*c.routine)(frame.data(), work.data(), 0, true, 256);
     (scalar_.*c.routine)(frame.data(), work.data(), 0, true, 256);
-    if (CpuHasAvx2()) (Avx2ConversionKernels().*c.routine)(frame.data(), work.data(), 0, true, 256);
+    if (CpuHasAvx2())
+      (Avx2Kernels().conversion.*c.routine)(frame.data(), work.data(), 0, true, 256);
   }
   EXPECT_TRUE(frame.GuardsIntact());
   EXPECT_TRUE(work.GuardsIntact());
@@ -226,7 +228,7 @@ TEST_F(ConversionKernelsTest, WriteBackRowsStayWithinTheirBytes) {
   ASSERT_TRUE(sourcePage.ok() && framePage.ok());
   TestRng rng(0xFE4CE);
   std::vector<const ConversionKernels*> tables{&scalar_, &sse2_};
-  if (CpuHasAvx2()) tables.push_back(&Avx2ConversionKernels());
+  if (CpuHasAvx2()) tables.push_back(&Avx2Kernels().conversion);
   for (const ConversionKernels* table : tables)
     for (const WriteBackCase& c : kWriteBackCases)
       for (std::int32_t count = 1; count <= 40; ++count)
@@ -300,7 +302,7 @@ TEST_F(ConversionKernelsTest, BlendAgreesForEveryTriple) {
         ASSERT_EQ(got, want) << "opacity " << percent << " A " << a << " D " << d;
         if (!CpuHasAvx2()) continue;
         std::memset(got.data(), d, got.size());
-        Avx2ConversionKernels().bgrAlphaOverBgr(got.data(), source.data(), 256, false, p);
+        Avx2Kernels().conversion.bgrAlphaOverBgr(got.data(), source.data(), 256, false, p);
         ASSERT_EQ(got, want) << "avx2 opacity " << percent << " A " << a << " D " << d;
       }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "imaging/CpuFeatures.h"
+#include "imaging/Kernels.h"
 #include "imaging/LogoFill.h"
 #include "base/FrameGeometry.h"
 #include "tests/support/KernelTesting.h"
@@ -32,24 +33,24 @@ class LogoFillKernelsTest : public ::testing::Test {
   void TearDown() override { SetKernelChoice(KernelChoice::Best); }
   // The SIMD tables this processor can run.
   static std::vector<const LogoFillKernels*> Twins() {
-    std::vector<const LogoFillKernels*> twins{&Sse2LogoFillKernels()};
-    if (CpuHasAvx2()) twins.push_back(&Avx2LogoFillKernels());
+    std::vector<const LogoFillKernels*> twins{&Sse2Kernels().logoFill};
+    if (CpuHasAvx2()) twins.push_back(&Avx2Kernels().logoFill);
     return twins;
   }
   static const char* Level(const LogoFillKernels* twin) {
-    return twin == &Sse2LogoFillKernels() ? "sse2" : "avx2";
+    return twin == &Sse2Kernels().logoFill ? "sse2" : "avx2";
   }
-  const LogoFillKernels& scalar = ScalarLogoFillKernels();
-  const LogoFillKernels& sse2 = Sse2LogoFillKernels();
+  const LogoFillKernels& scalar = ScalarKernels().logoFill;
+  const LogoFillKernels& sse2 = Sse2Kernels().logoFill;
 };
 
 TEST_F(LogoFillKernelsTest, TableInUseFollowsTheKernelChoice) {
   SetKernelChoice(KernelChoice::ScalarOnly);
-  EXPECT_EQ(&LogoFillKernelsInUse(), &scalar);
+  EXPECT_EQ(&KernelsInUse().logoFill, &scalar);
   SetKernelChoice(KernelChoice::Sse2Only);
-  EXPECT_EQ(&LogoFillKernelsInUse(), &sse2);
+  EXPECT_EQ(&KernelsInUse().logoFill, &sse2);
   SetKernelChoice(KernelChoice::Best);
-  EXPECT_EQ(&LogoFillKernelsInUse(), CpuHasAvx2() ? &Avx2LogoFillKernels() : &sse2);
+  EXPECT_EQ(&KernelsInUse().logoFill, CpuHasAvx2() ? &Avx2Kernels().logoFill : &sse2);
 }
 
 std::vector<std::int32_t> TestDistances() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/CpuFeatures.h"
+#include "imaging/Kernels.h"
 #include "imaging/ScalingKernels.h"
 #include "tests/support/KernelTesting.h"
 
@@ -499,7 +500,7 @@ TEST_P(ScaledBlendTest, HugeEnlargementProducesOnlyTheVisiblePart) {
 class ScalingFormulaTest : public ::testing::TestWithParam<bool> {
  protected:
   const ScalingKernels& kernels() const {
-    return GetParam() ? Sse2ScalingKernels() : ScalarScalingKernels();
+    return GetParam() ? Sse2Kernels().scaling : ScalarKernels().scaling;
   }
 };
 

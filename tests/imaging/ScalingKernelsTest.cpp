@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/CpuFeatures.h"
+#include "imaging/Kernels.h"
 #include "imaging/ScaledBlend.h"
 #include "tests/support/KernelTesting.h"
 
@@ -88,10 +89,10 @@ void CheckVertical(const VerticalCase& c, TestRng& rng) {
   std::memcpy(sse2.data(), scalar.data(), outBytes);
   const KeyProtection protection{c.protect, KeyFromColour(kKeyColour)};
 
-  ScalarScalingKernels().verticalStep(row, next, c.weight, c.width,
-                                      scalar.as<std::uint32_t>(), protection);
-  Sse2ScalingKernels().verticalStep(row, next, c.weight, c.width, sse2.as<std::uint32_t>(),
-                                    protection);
+  ScalarKernels().scaling.verticalStep(row, next, c.weight, c.width, scalar.as<std::uint32_t>(),
+                                       protection);
+  Sse2Kernels().scaling.verticalStep(row, next, c.weight, c.width, sse2.as<std::uint32_t>(),
+                                     protection);
   ASSERT_EQ(scalar.Bytes(), sse2.Bytes()) << c;
   ASSERT_TRUE(scalar.GuardsIntact()) << c;
   ASSERT_TRUE(sse2.GuardsIntact()) << c;
@@ -180,10 +181,10 @@ void CheckHorizontal(const HorizontalCase& c, TestRng& rng) {
   GuardedBlock scalar(outBytes, c.outputOffset);
   GuardedBlock sse2(outBytes, c.outputOffset);
   const KeyProtection protection{c.protect, KeyFromColour(kKeyColour)};
-  ScalarScalingKernels().horizontalStep(row.as<std::uint32_t>(), entries, c.count,
-                                        scalar.data(), protection);
-  Sse2ScalingKernels().horizontalStep(row.as<std::uint32_t>(), entries, c.count, sse2.data(),
-                                      protection);
+  ScalarKernels().scaling.horizontalStep(row.as<std::uint32_t>(), entries, c.count, scalar.data(),
+                                         protection);
+  Sse2Kernels().scaling.horizontalStep(row.as<std::uint32_t>(), entries, c.count, sse2.data(),
+                                       protection);
   ASSERT_EQ(scalar.Bytes(), sse2.Bytes()) << c;
   ASSERT_TRUE(scalar.GuardsIntact()) << c;
   ASSERT_TRUE(sse2.GuardsIntact()) << c;
@@ -215,7 +216,7 @@ TEST(ScalingKernelsHorizontal, Sse2MatchesScalar) {
 TEST(ScalingKernelsHorizontal, ZeroCountWritesNothing) {
   GuardedBlock row(8);
   GuardedBlock out(0, 5);
-  for (const ScalingKernels* k : {&ScalarScalingKernels(), &Sse2ScalingKernels()}) {
+  for (const ScalingKernels* k : {&ScalarKernels().scaling, &Sse2Kernels().scaling}) {
     k->horizontalStep(row.as<std::uint32_t>(), nullptr, 0, out.data(), {true, 0});
     k->verticalStep(row.data(), 0, 100, 0, nullptr, {true, 0});
   }
