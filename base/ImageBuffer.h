@@ -41,8 +41,9 @@ class ImageBuffer {
     return pixels + x + static_cast<std::ptrdiff_t>(allocWidth) * (allocHeight - 1 - y);
   }
 
-  // The pixels, the allocation and the rectangle, for the kernels.
-  ImageView View() const { return {pixels, {allocWidth, allocHeight}, rect}; }
+  // The pixels, the allocation and the rectangle (or another one), for the passes.
+  ImageView View() const { return View(rect); }
+  ImageView View(const Rect& area) const { return {pixels, {allocWidth, allocHeight}, area}; }
 
   std::uint32_t* pixels = nullptr;
   std::int32_t allocWidth = 0;
