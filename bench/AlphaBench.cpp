@@ -24,13 +24,11 @@ void CopyAlpha(benchmark::State& state, std::int32_t width, std::int32_t height,
   for (ImageBuffer* image : {&mask, &work})
     for (std::int64_t i = 0; i < std::int64_t{image->allocWidth} * image->allocHeight; ++i)
       image->pixels[i] = seed = seed * 1664525u + 1013904223u;
-  const Size maskSize{mask.allocWidth, mask.allocHeight};
-  const Size workSize{work.allocWidth, work.allocHeight};
   for (auto _ : state) {
     if (target == Target::Yuv)
-      CopyMaskAlphaToYuv(mask.pixels, maskSize, mask.rect, work.pixels, workSize, work.rect);
+      CopyMaskAlphaToYuv(mask.View(), work.View());
     else
-      CopyMaskAlphaToBgr(mask.pixels, maskSize, mask.rect, work.pixels, workSize, work.rect);
+      CopyMaskAlphaToBgr(mask.View(), work.View());
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * width * height);

@@ -24,9 +24,9 @@ void BlurArea(benchmark::State& state, std::int32_t width, std::int32_t height, 
   std::uint32_t seed = 12345;
   for (auto& p : pixels) p = seed = seed * 1664525u + 1013904223u;
   BlurFilter filter;
-  const Rect rect{0, 0, width, height};
+  const ImageView image{pixels.data(), Size{width, height}, Rect{0, 0, width, height}};
   for (auto _ : state) {
-    filter.ApplyBlur(pixels.data(), Size{width, height}, rect, true, blurWidth, blurWidth);
+    filter.ApplyBlur(image, true, blurWidth, blurWidth);
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * width * height);

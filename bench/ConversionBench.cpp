@@ -65,14 +65,14 @@ void Run(benchmark::State& state, Pair pair, Area area, KernelChoice choice) {
   Fill(init, 2);
   std::copy(init.begin(), init.end(), reinterpret_cast<std::uint8_t*>(work));
 
-  const Rect rect{0, 0, area.width, area.height};
+  const ImageView view{work, alloc, Rect{0, 0, area.width, area.height}};
   const Point position{161, 97};  // an odd column: both row ends are single pixels
   SetKernelChoice(choice);
   for (auto _ : state) {
     if (pair.writeBack)
-      WriteBackArea(frame.data(), geometry, position, work, alloc, rect, pair.layout, 80);
+      WriteBackArea(frame.data(), geometry, position, view, pair.layout, 80);
     else
-      ExtractArea(frame.data(), geometry, position, work, alloc, rect, pair.layout);
+      ExtractArea(frame.data(), geometry, position, view, pair.layout);
     benchmark::ClobberMemory();
   }
   SetKernelChoice(KernelChoice::Best);

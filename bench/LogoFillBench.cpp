@@ -81,14 +81,11 @@ void FillArea(benchmark::State& state, std::int32_t width, std::int32_t height, 
     work.pixels[i] = seed = seed * 1664525u + 1013904223u;
   BuildSpans(rows, columns, width, height, shape);
   const ImageBuffer& spans = pass == Pass::Rows ? rows : columns;
-  const auto* cells = reinterpret_cast<const std::int32_t*>(spans.pixels);
-  const Size workSize{work.allocWidth, work.allocHeight};
-  const Size spanSize{spans.allocWidth, spans.allocHeight};
   for (auto _ : state) {
     if (pass == Pass::Rows)
-      FillRows(work.pixels, workSize, work.rect, cells, spanSize, kFrameModeYuy2);
+      FillRows(work.View(), spans.View(), kFrameModeYuy2);
     else
-      FillColumns(work.pixels, workSize, work.rect, cells, spanSize, kFrameModeYuy2);
+      FillColumns(work.View(), spans.View(), kFrameModeYuy2);
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * width * height);

@@ -23,9 +23,10 @@ void ScaleArea(benchmark::State& state, Size from, Size to, KernelChoice choice)
   ScaledBlend blend;
   SetKernelChoice(choice);
   for (auto _ : state) {
-    blend.Scale(source.data(), from, {0, 0, from.width, from.height}, kScaleFormatBgraBottomUp,
-                destination.data(), to, {0, 0, to.width, to.height}, kScaleFormatBgraBottomUp,
-                kScaleOpacityCopy, 0x00FF8000, true);
+    blend.Scale(ConstImageView{source.data(), from, {0, 0, from.width, from.height}},
+                kScaleFormatBgraBottomUp,
+                ImageView{destination.data(), to, {0, 0, to.width, to.height}},
+                kScaleFormatBgraBottomUp, kScaleOpacityCopy, 0x00FF8000, true);
     benchmark::DoNotOptimize(destination.data());
     benchmark::ClobberMemory();
   }

@@ -11,8 +11,6 @@ namespace {
 
 constexpr std::int32_t kOpacityFull = 100;
 
-Size SizeOf(const ImageBuffer& image) { return {image.allocWidth, image.allocHeight}; }
-
 // The name stored inline in the host's record, read up to its terminator and
 // never past the record's capacity.
 void CopyChannelName(const ChannelInfo& channel, std::string& name) {
@@ -46,8 +44,8 @@ constexpr float kPerReferenceRow = 0.0017361111240461469f;     // 0x3AE38E39
 // Draws the mask over the frame so that the user can place it.
 void ShowMask(PluginState& state, std::uint8_t* frame, const ChannelSettings& record) {
   const MaskRebuild& mask = state.Mask;
-  WriteBackArea(frame, state.Geometry, mask.MaskOrigin, mask.FrameMask.pixels,
-                SizeOf(mask.FrameMask), mask.FrameMask.rect, kLayoutBgrAlpha, record.Opacity);
+  WriteBackArea(frame, state.Geometry, mask.MaskOrigin, mask.FrameMask.View(), kLayoutBgrAlpha,
+                record.Opacity);
 }
 
 // Lifts the area out of the frame, rebuilds the masked pixels from their
@@ -59,23 +57,19 @@ void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& 
   const bool yuv = mode == kFrameModeYuy2;
   const bool known = yuv || mode == kFrameModeBgr;
   if (known)
-    ExtractArea(frame, state.Geometry, mask.MaskOrigin, work.pixels, SizeOf(work), work.rect,
+    ExtractArea(frame, state.Geometry, mask.MaskOrigin, work.View(),
                 yuv ? kLayoutYuv : kLayoutBgrLuma);
-  FillRows(work.pixels, SizeOf(work), work.rect,
-           reinterpret_cast<const std::int32_t*>(mask.RowSpans.pixels), SizeOf(mask.RowSpans), mode);
-  FillColumns(work.pixels, SizeOf(work), work.rect,
-              reinterpret_cast<const std::int32_t*>(mask.ColumnSpans.pixels),
-              SizeOf(mask.ColumnSpans), mode);
+  FillRows(work.View(), mask.RowSpans.View(), mode);
+  FillColumns(work.View(), mask.ColumnSpans.View(), mode);
   if (!known) return;
   const BlurWidths widths = ScreenBlurWidths(state.FrameWidth, state.FrameHeight, record.ScreenBlur);
-  state.FrameBlurFilter.ApplyBlur(work.pixels, SizeOf(work), mask.VisibleRect, !yuv,
-                                  widths.horizontal, widths.vertical);
-  const ImageBuffer& alpha = mask.FrameMask;
+  state.FrameBlurFilter.ApplyBlur(work.View(mask.VisibleRect), !yuv, widths.horizontal,
+                                  widths.vertical);
   if (yuv)
-    CopyMaskAlphaToYuv(alpha.pixels, SizeOf(alpha), alpha.rect, work.pixels, SizeOf(work), work.rect);
+    CopyMaskAlphaToYuv(mask.FrameMask.View(), work.View());
   else
-    CopyMaskAlphaToBgr(alpha.pixels, SizeOf(alpha), alpha.rect, work.pixels, SizeOf(work), work.rect);
-  WriteBackArea(frame, state.Geometry, mask.MaskOrigin, work.pixels, SizeOf(work), work.rect,
+    CopyMaskAlphaToBgr(mask.FrameMask.View(), work.View());
+  WriteBackArea(frame, state.Geometry, mask.MaskOrigin, work.View(),
                 yuv ? kLayoutYuvAlpha : kLayoutBgrAlpha, kOpacityFull);
 }
 

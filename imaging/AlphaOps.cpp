@@ -34,83 +34,75 @@ std::int32_t BottomUpRow(Size allocSize, std::int32_t visualRow) {
   return allocSize.height - 1 - visualRow;
 }
 
-void CopyMaskAlpha(const std::uint32_t* maskPixels, Size maskAllocSize, const Rect& maskRect,
-                   std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect,
-                   bool workBottomUp, AlphaCopyRow copyRow) {
-  if (maskPixels == nullptr || workPixels == nullptr || maskRect.IsEmpty() || workRect.IsEmpty())
+void CopyMaskAlpha(ConstImageView mask, ImageView work, bool workBottomUp, AlphaCopyRow copyRow) {
+  if (mask.pixels == nullptr || work.pixels == nullptr || mask.rect.IsEmpty() ||
+      work.rect.IsEmpty())
     return;
   const std::int32_t width =
-      std::min(ExtentUpTo(maskRect.left, maskRect.right, maskAllocSize.width),
-               ExtentUpTo(workRect.left, workRect.right, workAllocSize.width));
+      std::min(ExtentUpTo(mask.rect.left, mask.rect.right, mask.alloc.width),
+               ExtentUpTo(work.rect.left, work.rect.right, work.alloc.width));
   const std::int32_t height =
-      std::min(ExtentUpTo(maskRect.top, maskRect.bottom, maskAllocSize.height),
-               ExtentUpTo(workRect.top, workRect.bottom, workAllocSize.height));
+      std::min(ExtentUpTo(mask.rect.top, mask.rect.bottom, mask.alloc.height),
+               ExtentUpTo(work.rect.top, work.rect.bottom, work.alloc.height));
   if (width <= 0 || height <= 0) return;
   for (std::int32_t r = 0; r < height; ++r) {
-    const std::int32_t workRow = workBottomUp ? BottomUpRow(workAllocSize, r) : r;
-    copyRow(RowAt(maskPixels, maskAllocSize, BottomUpRow(maskAllocSize, r)),
-            RowAt(workPixels, workAllocSize, workRow), width);
+    const std::int32_t workRow = workBottomUp ? BottomUpRow(work.alloc, r) : r;
+    copyRow(RowAt(mask.pixels, mask.alloc, BottomUpRow(mask.alloc, r)),
+            RowAt(work.pixels, work.alloc, workRow), width);
   }
 }
 
 // Calls rowOp(row start, width) for each row of a whole-image pass.
 template <typename RowOp>
-void ForEachRow(std::uint32_t* pixels, Size allocSize, const Rect& rect, RowOp rowOp) {
-  if (pixels == nullptr || rect.IsEmpty()) return;
-  const std::int32_t width = ExtentUpTo(rect.left, rect.right, allocSize.width);
-  const std::int32_t height = ExtentUpTo(rect.top, rect.bottom, allocSize.height);
+void ForEachRow(ImageView image, RowOp rowOp) {
+  if (image.pixels == nullptr || image.rect.IsEmpty()) return;
+  const std::int32_t width = ExtentUpTo(image.rect.left, image.rect.right, image.alloc.width);
+  const std::int32_t height = ExtentUpTo(image.rect.top, image.rect.bottom, image.alloc.height);
   if (width <= 0 || height <= 0) return;
   for (std::int32_t r = 0; r < height; ++r)
-    rowOp(RowAt(pixels, allocSize, BottomUpRow(allocSize, r)), width);
+    rowOp(RowAt(image.pixels, image.alloc, BottomUpRow(image.alloc, r)), width);
 }
 
 }  // namespace
 
-void CopyMaskAlphaToYuv(const std::uint32_t* maskPixels, Size maskAllocSize, const Rect& maskRect,
-                        std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect) {
-  CopyMaskAlpha(maskPixels, maskAllocSize, maskRect, workPixels, workAllocSize, workRect, false,
-                KernelsInUse().alpha.copyAlphaToByte2);
+void CopyMaskAlphaToYuv(ConstImageView mask, ImageView work) {
+  CopyMaskAlpha(mask, work, false, KernelsInUse().alpha.copyAlphaToByte2);
 }
 
-void CopyMaskAlphaToBgr(const std::uint32_t* maskPixels, Size maskAllocSize, const Rect& maskRect,
-                        std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect) {
-  CopyMaskAlpha(maskPixels, maskAllocSize, maskRect, workPixels, workAllocSize, workRect, true,
-                KernelsInUse().alpha.copyAlphaToByte3);
+void CopyMaskAlphaToBgr(ConstImageView mask, ImageView work) {
+  CopyMaskAlpha(mask, work, true, KernelsInUse().alpha.copyAlphaToByte3);
 }
 
-void SetAlphaOutsideKey(std::uint32_t* pixels, Size allocSize, const Rect& rect,
-                        std::uint32_t colorKey, std::uint8_t alpha) {
+void SetAlphaOutsideKey(ImageView image, std::uint32_t colorKey, std::uint8_t alpha) {
   const auto kernel = KernelsInUse().alpha.setAlphaOutsideKey;
   const std::uint32_t key = KeyFromColour(colorKey);
-  ForEachRow(pixels, allocSize, rect,
-             [&](std::uint8_t* row, std::int32_t width) { kernel(row, width, key, alpha); });
+  ForEachRow(image, [&](std::uint8_t* row, std::int32_t width) { kernel(row, width, key, alpha); });
 }
 
-void RecolourVisible(std::uint32_t* pixels, Size allocSize, const Rect& rect, std::uint32_t colour) {
+void RecolourVisible(ImageView image, std::uint32_t colour) {
   const auto kernel = KernelsInUse().alpha.recolourVisible;
   const std::uint32_t key = KeyFromColour(colour);
-  ForEachRow(pixels, allocSize, rect,
-             [&](std::uint8_t* row, std::int32_t width) { kernel(row, width, key); });
+  ForEachRow(image, [&](std::uint8_t* row, std::int32_t width) { kernel(row, width, key); });
 }
 
-void StampKeyColour(const std::uint32_t* srcPixels, Size srcAllocSize, const Rect& srcRect,
-                    std::uint32_t* dstPixels, Size dstAllocSize, Point dstPosition,
+void StampKeyColour(ConstImageView source, ImageView destination, Point dstPosition,
                     std::uint32_t colorKey, bool invert) {
-  if (srcPixels == nullptr || dstPixels == nullptr || srcRect.IsEmpty()) return;
+  if (source.pixels == nullptr || destination.pixels == nullptr || source.rect.IsEmpty()) return;
   // A destination rectangle beyond the 32-bit range cannot meet any image.
-  const std::int64_t dstRight = std::int64_t{dstPosition.x} + srcRect.right - srcRect.left;
-  const std::int64_t dstBottom = std::int64_t{dstPosition.y} + srcRect.bottom - srcRect.top;
+  const std::int64_t dstRight = std::int64_t{dstPosition.x} + source.rect.right - source.rect.left;
+  const std::int64_t dstBottom = std::int64_t{dstPosition.y} + source.rect.bottom - source.rect.top;
   if (!FitsInt32(dstRight) || !FitsInt32(dstBottom)) return;
-  Rect src = srcRect;
+  Rect src = source.rect;
   Rect dst{dstPosition.x, dstPosition.y, static_cast<std::int32_t>(dstRight),
            static_cast<std::int32_t>(dstBottom)};
-  if (!ClipRectPair(src, srcAllocSize, dst, dstAllocSize)) return;
+  if (!ClipRectPair(src, source.alloc, dst, destination.alloc)) return;
 
   const auto kernel = KernelsInUse().alpha.stampKey;
   const std::uint32_t opaqueKey = KeyFromColour(colorKey) | 0xFF000000u;
   for (std::int32_t r = 0; r < src.Height(); ++r) {
-    kernel(RowAt(srcPixels, srcAllocSize, BottomUpRow(srcAllocSize, src.top + r), src.left),
-           RowAt(dstPixels, dstAllocSize, BottomUpRow(dstAllocSize, dst.top + r), dst.left),
+    kernel(RowAt(source.pixels, source.alloc, BottomUpRow(source.alloc, src.top + r), src.left),
+           RowAt(destination.pixels, destination.alloc, BottomUpRow(destination.alloc, dst.top + r),
+                 dst.left),
            src.Width(), opaqueKey, invert);
   }
 }

@@ -102,33 +102,33 @@ bool BlurFilter::EnsureLineBuffer(std::int32_t width, std::int32_t height) {
   return line_ != nullptr && lineCapacity_ >= count;
 }
 
-void BlurFilter::ApplyBlur(std::uint32_t* pixels, Size allocSize, const Rect& rect,
-                           bool bottomUp, float wx, float wy) {
-  if (pixels == nullptr || allocSize.width <= 0 || allocSize.height <= 0) return;
-  Rect area;
-  if (!IntersectRect(area, rect, Rect{0, 0, allocSize.width, allocSize.height})) return;
+void BlurFilter::ApplyBlur(ImageView image, bool bottomUp, float wx, float wy) {
+  if (image.pixels == nullptr || image.alloc.width <= 0 || image.alloc.height <= 0) return;
+  ImageView area = image;
+  if (!IntersectRect(area.rect, image.rect, Rect{0, 0, image.alloc.width, image.alloc.height}))
+    return;
   SetWidths(wx, wy);
-  if (!EnsureLineBuffer(area.Width(), area.Height())) return;
+  if (!EnsureLineBuffer(area.rect.Width(), area.rect.Height())) return;
   const BlurKernels& kernels = KernelsInUse().blur;
-  if (horizontalRadius_ > 0) BlurRows(pixels, allocSize, area, bottomUp, kernels.blurLine);
-  if (verticalRadius_ > 0) BlurColumns(pixels, allocSize, area, bottomUp, kernels.blurColumns);
+  if (horizontalRadius_ > 0) BlurRows(area, bottomUp, kernels.blurLine);
+  if (verticalRadius_ > 0) BlurColumns(area, bottomUp, kernels.blurColumns);
 }
 
-void BlurFilter::BlurRows(std::uint32_t* pixels, Size allocSize, const Rect& rect,
-                          bool bottomUp, BlurLineFn blurLine) {
+void BlurFilter::BlurRows(ImageView area, bool bottomUp, BlurLineFn blurLine) {
+  const Rect& rect = area.rect;
   for (std::int32_t y = rect.top; y < rect.bottom; ++y) {
-    std::uint32_t* first = pixels + PixelIndex(allocSize, rect.left, y, bottomUp);
+    std::uint32_t* first = area.pixels + PixelIndex(area.alloc, rect.left, y, bottomUp);
     blurLine(first, 1, rect.Width(), horizontalKernel_, horizontalRadius_, line_);
   }
 }
 
 // Blocks of neighbouring columns, row by row: the line buffer holds at least
 // one column with its ends, so the blocks are as wide as it allows.
-void BlurFilter::BlurColumns(std::uint32_t* pixels, Size allocSize, const Rect& rect,
-                             bool bottomUp, BlurColumnsFn blurColumns) {
-  const std::ptrdiff_t down = bottomUp ? -static_cast<std::ptrdiff_t>(allocSize.width)
-                                       : static_cast<std::ptrdiff_t>(allocSize.width);
-  std::uint32_t* top = pixels + PixelIndex(allocSize, rect.left, rect.top, bottomUp);
+void BlurFilter::BlurColumns(ImageView area, bool bottomUp, BlurColumnsFn blurColumns) {
+  const Rect& rect = area.rect;
+  const std::ptrdiff_t down = bottomUp ? -static_cast<std::ptrdiff_t>(area.alloc.width)
+                                       : static_cast<std::ptrdiff_t>(area.alloc.width);
+  std::uint32_t* top = area.pixels + PixelIndex(area.alloc, rect.left, rect.top, bottomUp);
   blurColumns(top, down, rect.Width(), rect.Height(), verticalKernel_, verticalRadius_, line_,
               lineCapacity_);
 }

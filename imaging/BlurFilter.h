@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "imaging/BlurKernels.h"
-#include "base/Rect.h"
+#include "base/ImageView.h"
 
 namespace kestrimo {
 
@@ -31,16 +31,14 @@ class BlurFilter {
   void SetWidths(float wx, float wy);
   void SetWidths(float width) { SetWidths(width, width); }
 
-  // Blurs `rect` of the block in place (rows top..bottom-1, columns
+  // Blurs the view's rectangle in place (rows top..bottom-1, columns
   // left..right-1, visual rows counted from the top). Bottom-up blocks keep
-  // visual row r at memory row allocHeight - 1 - r, top-down ones at row r.
+  // visual row r at memory row alloc.height - 1 - r, top-down ones at row r.
   // The rectangle is clipped to the allocation; nothing outside it is read
   // or written, and each line's ends are replicated from its own edge pixels.
-  void ApplyBlur(std::uint32_t* pixels, Size allocSize, const Rect& rect, bool bottomUp,
-                 float wx, float wy);
-  void ApplyBlur(std::uint32_t* pixels, Size allocSize, const Rect& rect, bool bottomUp,
-                 float width) {
-    ApplyBlur(pixels, allocSize, rect, bottomUp, width, width);
+  void ApplyBlur(ImageView image, bool bottomUp, float wx, float wy);
+  void ApplyBlur(ImageView image, bool bottomUp, float width) {
+    ApplyBlur(image, bottomUp, width, width);
   }
 
   std::int32_t HorizontalRadius() const { return horizontalRadius_; }
@@ -55,10 +53,9 @@ class BlurFilter {
   // Shares the horizontal kernel (built for `width`) with the vertical direction.
   void CopyHorizontalToVertical(float width);
   bool EnsureLineBuffer(std::int32_t width, std::int32_t height);
-  void BlurRows(std::uint32_t* pixels, Size allocSize, const Rect& rect, bool bottomUp,
-                BlurLineFn blurLine);
-  void BlurColumns(std::uint32_t* pixels, Size allocSize, const Rect& rect, bool bottomUp,
-                   BlurColumnsFn blurColumns);
+  // Both take a view whose rectangle lies within its allocation.
+  void BlurRows(ImageView area, bool bottomUp, BlurLineFn blurLine);
+  void BlurColumns(ImageView area, bool bottomUp, BlurColumnsFn blurColumns);
 
   BlurEntry* line_ = nullptr;
   std::int32_t lineCapacity_ = 0;

@@ -112,36 +112,34 @@ WriteBackRowFn WriteBackRoutine(const ConversionKernels& k, std::int32_t mode,
 }  // namespace
 
 void ExtractArea(const std::uint8_t* frame, const FrameGeometry& geometry, Point position,
-                 std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect,
-                 std::int32_t layout) {
-  if (frame == nullptr || workPixels == nullptr) return;
+                 ImageView work, std::int32_t layout) {
+  if (frame == nullptr || work.pixels == nullptr) return;
   const ExtractRowFn row = ExtractRoutine(KernelsInUse().conversion, geometry.mode, layout);
   AreaPlan plan;
   if (row == nullptr ||
-      !PlanArea(geometry, position, workAllocSize, workRect, layout, true, plan))
+      !PlanArea(geometry, position, work.alloc, work.rect, layout, true, plan))
     return;
-  auto* work = reinterpret_cast<std::uint8_t*>(workPixels);
+  auto* workBytes = reinterpret_cast<std::uint8_t*>(work.pixels);
   const std::int32_t count = plan.frameRect.Width();
   const bool oddStart = plan.OddStart();
   for (std::int32_t r = 0; r < plan.frameRect.Height(); ++r)
-    row(frame + plan.FrameOffset(r), work + 4 * plan.WorkOffset(r), count, oddStart);
+    row(frame + plan.FrameOffset(r), workBytes + 4 * plan.WorkOffset(r), count, oddStart);
 }
 
 void WriteBackArea(std::uint8_t* frame, const FrameGeometry& geometry, Point position,
-                   const std::uint32_t* srcPixels, Size srcAllocSize, const Rect& srcRect,
-                   std::int32_t layout, std::int32_t opacityPercent) {
-  if (frame == nullptr || srcPixels == nullptr) return;
+                   ConstImageView source, std::int32_t layout, std::int32_t opacityPercent) {
+  if (frame == nullptr || source.pixels == nullptr) return;
   const WriteBackRowFn row = WriteBackRoutine(KernelsInUse().conversion, geometry.mode, layout);
   const std::int32_t p = OpacityScale(opacityPercent);
   AreaPlan plan;
   if (row == nullptr || p == 0 ||
-      !PlanArea(geometry, position, srcAllocSize, srcRect, layout, false, plan))
+      !PlanArea(geometry, position, source.alloc, source.rect, layout, false, plan))
     return;
-  const auto* source = reinterpret_cast<const std::uint8_t*>(srcPixels);
+  const auto* sourceBytes = reinterpret_cast<const std::uint8_t*>(source.pixels);
   const std::int32_t count = plan.frameRect.Width();
   const bool oddStart = plan.OddStart();
   for (std::int32_t r = 0; r < plan.frameRect.Height(); ++r)
-    row(frame + plan.FrameOffset(r), source + 4 * plan.WorkOffset(r), count, oddStart, p);
+    row(frame + plan.FrameOffset(r), sourceBytes + 4 * plan.WorkOffset(r), count, oddStart, p);
 }
 
 }  // namespace kestrimo

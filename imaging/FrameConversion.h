@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "base/FrameGeometry.h"
+#include "base/ImageView.h"
 #include "base/Rect.h"
 
 namespace kestrimo {
@@ -24,19 +25,18 @@ enum WorkLayout : int {
 };
 
 // Converts the frame area whose top-left corner is `position` (frame
-// coordinates, may lie outside) and whose size is that of `workRect` into
-// `workRect` of the work buffer. Only the part inside both the frame and the
-// buffer's allocation is written. Every (mode, layout) pair is supported.
+// coordinates, may lie outside) and whose size is that of the work view's
+// rectangle into that rectangle of the work buffer. Only the part inside both
+// the frame and the buffer's allocation is written. Every (mode, layout) pair
+// is supported.
 void ExtractArea(const std::uint8_t* frame, const FrameGeometry& geometry, Point position,
-                 std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect,
-                 std::int32_t layout);
+                 ImageView work, std::int32_t layout);
 
-// Blends `srcRect` of a 32-bit image over the frame area at `position`, with
-// the per-pixel alpha of the source and `opacityPercent` (0..100; values
-// outside are limited to it). Supported: layout 9 or 4 over FrameMode 0,
-// layout 4 over FrameMode 1; anything else writes nothing.
+// Blends the source view's rectangle of a 32-bit image over the frame area at
+// `position`, with the per-pixel alpha of the source and `opacityPercent`
+// (0..100; values outside are limited to it). Supported: layout 9 or 4 over
+// FrameMode 0, layout 4 over FrameMode 1; anything else writes nothing.
 void WriteBackArea(std::uint8_t* frame, const FrameGeometry& geometry, Point position,
-                   const std::uint32_t* srcPixels, Size srcAllocSize, const Rect& srcRect,
-                   std::int32_t layout, std::int32_t opacityPercent);
+                   ConstImageView source, std::int32_t layout, std::int32_t opacityPercent);
 
 }  // namespace kestrimo

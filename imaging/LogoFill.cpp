@@ -78,62 +78,57 @@ struct FillArea {
   bool IsEmpty() const { return width <= 0 || height <= 0; }
 };
 
-FillArea AreaOf(const std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect,
-                const std::int32_t* spans, Size spansAllocSize, std::int32_t frameMode) {
-  if (workPixels == nullptr || spans == nullptr || workRect.IsEmpty()) return {};
+FillArea AreaOf(ImageView work, ConstImageView spans, std::int32_t frameMode) {
+  if (work.pixels == nullptr || spans.pixels == nullptr || work.rect.IsEmpty()) return {};
   if (frameMode != kFrameModeYuy2 && frameMode != kFrameModeBgr) return {};
   FillArea area;
-  const std::int64_t width = std::int64_t{workRect.right} - workRect.left;
-  const std::int64_t height = std::int64_t{workRect.bottom} - workRect.top;
+  const std::int64_t width = std::int64_t{work.rect.right} - work.rect.left;
+  const std::int64_t height = std::int64_t{work.rect.bottom} - work.rect.top;
   area.width = static_cast<std::int32_t>(
-      std::min({width, std::int64_t{workAllocSize.width}, std::int64_t{spansAllocSize.width}}));
+      std::min({width, std::int64_t{work.alloc.width}, std::int64_t{spans.alloc.width}}));
   area.height = static_cast<std::int32_t>(
-      std::min({height, std::int64_t{workAllocSize.height}, std::int64_t{spansAllocSize.height}}));
+      std::min({height, std::int64_t{work.alloc.height}, std::int64_t{spans.alloc.height}}));
   area.bottomUp = frameMode == kFrameModeBgr;
   return area;
 }
 
-// Index of the first cell of visual row r of a bottom-up list.
-std::ptrdiff_t ListRowStart(Size spansAllocSize, std::int32_t r) {
-  return static_cast<std::ptrdiff_t>(spansAllocSize.height - 1 - r) * spansAllocSize.width;
+// The first cell of visual row r of a bottom-up list; cells are signed.
+const std::int32_t* ListRow(ConstImageView spans, std::int32_t r) {
+  return reinterpret_cast<const std::int32_t*>(spans.pixels) +
+         static_cast<std::ptrdiff_t>(spans.alloc.height - 1 - r) * spans.alloc.width;
 }
 
-std::uint8_t* WorkRow(std::uint32_t* workPixels, Size workAllocSize, bool bottomUp,
-                      std::int32_t r) {
-  const std::int32_t memoryRow = bottomUp ? workAllocSize.height - 1 - r : r;
-  return reinterpret_cast<std::uint8_t*>(workPixels +
-                                         static_cast<std::ptrdiff_t>(memoryRow) * workAllocSize.width);
+std::uint8_t* WorkRow(ImageView work, bool bottomUp, std::int32_t r) {
+  const std::int32_t memoryRow = bottomUp ? work.alloc.height - 1 - r : r;
+  return reinterpret_cast<std::uint8_t*>(work.pixels +
+                                         static_cast<std::ptrdiff_t>(memoryRow) * work.alloc.width);
 }
 
 }  // namespace
 
-void FillRows(std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect,
-              const std::int32_t* spans, Size spansAllocSize, std::int32_t frameMode) {
-  const FillArea area =
-      AreaOf(workPixels, workAllocSize, workRect, spans, spansAllocSize, frameMode);
+void FillRows(ImageView work, ConstImageView spans, std::int32_t frameMode) {
+  const FillArea area = AreaOf(work, spans, frameMode);
   if (area.IsEmpty()) return;
   const LogoFillKernels& kernels = KernelsInUse().logoFill;
   for (std::int32_t r = 0; r < area.height; ++r) {
-    const SpanLine line{spans + ListRowStart(spansAllocSize, r), 1, area.width};
-    std::uint8_t* row = WorkRow(workPixels, workAllocSize, area.bottomUp, r);
+    const SpanLine line{ListRow(spans, r), 1, area.width};
+    std::uint8_t* row = WorkRow(work, area.bottomUp, r);
     WalkLine(line, area.width, [&](std::int32_t p0, std::int32_t distance) {
       kernels.fillRowRun(row + std::ptrdiff_t{p0} * 4, distance);
     });
   }
 }
 
-void FillColumns(std::uint32_t* workPixels, Size workAllocSize, const Rect& workRect,
-                 const std::int32_t* spans, Size spansAllocSize, std::int32_t frameMode) {
-  const FillArea area =
-      AreaOf(workPixels, workAllocSize, workRect, spans, spansAllocSize, frameMode);
+void FillColumns(ImageView work, ConstImageView spans, std::int32_t frameMode) {
+  const FillArea area = AreaOf(work, spans, frameMode);
   if (area.IsEmpty()) return;
   const LogoFillKernels& kernels = KernelsInUse().logoFill;
   // Walking down the picture moves up in memory in a bottom-up buffer.
-  const std::ptrdiff_t pitch = std::ptrdiff_t{workAllocSize.width} * 4;
+  const std::ptrdiff_t pitch = std::ptrdiff_t{work.alloc.width} * 4;
   const std::ptrdiff_t stride = area.bottomUp ? -pitch : pitch;
-  std::uint8_t* topRow = WorkRow(workPixels, workAllocSize, area.bottomUp, 0);
-  const std::int32_t* topCells = spans + ListRowStart(spansAllocSize, 0);
-  const std::ptrdiff_t cellStep = -std::ptrdiff_t{spansAllocSize.width};
+  std::uint8_t* topRow = WorkRow(work, area.bottomUp, 0);
+  const std::int32_t* topCells = ListRow(spans, 0);
+  const std::ptrdiff_t cellStep = -std::ptrdiff_t{spans.alloc.width};
   for (std::int32_t c = 0; c < area.width;) {
     const SpanLine line{topCells + c, cellStep, area.height};
     const std::int32_t columns = ColumnsAlike(line, area.height, area.width - c);

@@ -17,8 +17,9 @@ std::int32_t ClampPercent(std::int32_t percent) {
   return percent > 1000 ? 1000 : percent;
 }
 
-bool UsableAllocation(const std::uint32_t* pixels, Size size) {
-  return pixels != nullptr && size.width > 0 && size.height > 0 &&
+bool UsableAllocation(ConstImageView image) {
+  const Size size = image.alloc;
+  return image.pixels != nullptr && size.width > 0 && size.height > 0 &&
          std::int64_t{size.width} * size.height <= kMaxImagePixels;
 }
 
@@ -31,12 +32,13 @@ std::ptrdiff_t PixelIndex(Size size, std::int32_t x, std::int32_t y) {
   return x + static_cast<std::ptrdiff_t>(size.width) * (size.height - 1 - y);
 }
 
-// For each destination row of `dst`: the vertical step into the row
-// buffer, then the horizontal step into the destination row.
+// For each destination row of the (clipped) destination rectangle: the
+// vertical step into the row buffer, then the horizontal step into the
+// destination row.
 void ResampleRows(const std::uint8_t* sourceRow, std::int32_t sourceWidth,
                   const ScaleTableEntry* vertical, const ScaleTableEntry* horizontal,
-                  std::uint32_t* rowBuffer, std::uint32_t* dstPixels, Size dstAllocSize,
-                  const Rect& dst, KeyProtection protection) {
+                  std::uint32_t* rowBuffer, ImageView destination, KeyProtection protection) {
+  const Rect& dst = destination.rect;
   const ScalingKernels& kernels = KernelsInUse().scaling;
   for (std::int32_t y = 0; y < dst.Height(); ++y) {
     const ScaleTableEntry& entry = vertical[y];
@@ -45,7 +47,7 @@ void ResampleRows(const std::uint8_t* sourceRow, std::int32_t sourceWidth,
                          protection);
     sourceRow += entry.next;
     auto* destinationRow = reinterpret_cast<std::uint8_t*>(
-        dstPixels + PixelIndex(dstAllocSize, dst.left, dst.top + y));
+        destination.pixels + PixelIndex(destination.alloc, dst.left, dst.top + y));
     kernels.horizontalStep(rowBuffer, horizontal, dst.Width(), destinationRow, protection);
   }
 }
@@ -139,15 +141,17 @@ ScaledBlend::TableState ScaledBlend::StateOf(const CachedTable& table) {
           table.entries.allocated(), table.key, table.builds};
 }
 
-void ScaledBlend::Scale(const std::uint32_t* srcPixels, Size srcAllocSize, const Rect& srcRect,
-                        std::int32_t srcFormat, std::uint32_t* dstPixels, Size dstAllocSize,
-                        const Rect& dstRect, std::int32_t dstFormat, std::int32_t opacity,
-                        std::uint32_t keyColour, bool keyProtection) {
+void ScaledBlend::Scale(ConstImageView source, std::int32_t srcFormat, ImageView destination,
+                        std::int32_t dstFormat, std::int32_t opacity, std::uint32_t keyColour,
+                        bool keyProtection) {
   if (srcFormat != kScaleFormatBgraBottomUp || dstFormat != kScaleFormatBgraBottomUp ||
       opacity != kScaleOpacityCopy)
     return;
-  if (!UsableAllocation(srcPixels, srcAllocSize) || !UsableAllocation(dstPixels, dstAllocSize))
-    return;
+  if (!UsableAllocation(source) || !UsableAllocation(destination)) return;
+  const Size srcAllocSize = source.alloc;
+  const Size dstAllocSize = destination.alloc;
+  const Rect& srcRect = source.rect;
+  const Rect& dstRect = destination.rect;
   Rect src;
   Rect dst;
   if (!IntersectRect(src, srcRect, Rect{0, 0, srcAllocSize.width, srcAllocSize.height})) return;
@@ -172,10 +176,10 @@ void ScaledBlend::Scale(const std::uint32_t* srcPixels, Size srcAllocSize, const
     return;
 
   const auto* sourceTopLeft = reinterpret_cast<const std::uint8_t*>(
-      srcPixels + PixelIndex(srcAllocSize, src.left, src.top));
+      source.pixels + PixelIndex(srcAllocSize, src.left, src.top));
   ResampleRows(sourceTopLeft, src.Width(), vertical, horizontal,
-               static_cast<std::uint32_t*>(rowBuffer_.data()), dstPixels, dstAllocSize, dst,
-               {keyProtection, KeyFromColour(keyColour)});
+               static_cast<std::uint32_t*>(rowBuffer_.data()),
+               {destination.pixels, dstAllocSize, dst}, {keyProtection, KeyFromColour(keyColour)});
 }
 
 }  // namespace kestrimo

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "imaging/ScalingKernels.h"
-#include "base/Rect.h"
+#include "base/ImageView.h"
 
 namespace kestrimo {
 
@@ -86,7 +86,7 @@ class ScaledBlend {
   std::int32_t GrowPercent() const { return growPercent_; }
   std::int32_t ShrinkPercent() const { return shrinkPercent_; }
 
-  // Resamples srcRect of the source into dstRect of the destination. Both
+  // Resamples the source view's rectangle into the destination's. Both
   // rectangles are first clipped to their allocations; the clipped source is
   // mapped onto the whole destination rectangle, of which only the clipped
   // part is written. Only format kScaleFormatBgraBottomUp on both sides with
@@ -95,10 +95,9 @@ class ScaledBlend {
   // failed allocation leave the destination untouched. keyColour is
   // 0x00BBGGRR; with keyProtection a key pixel is never mixed with another.
   // Source and destination must not overlap.
-  void Scale(const std::uint32_t* srcPixels, Size srcAllocSize, const Rect& srcRect,
-             std::int32_t srcFormat, std::uint32_t* dstPixels, Size dstAllocSize,
-             const Rect& dstRect, std::int32_t dstFormat, std::int32_t opacity,
-             std::uint32_t keyColour, bool keyProtection);
+  void Scale(ConstImageView source, std::int32_t srcFormat, ImageView destination,
+             std::int32_t dstFormat, std::int32_t opacity, std::uint32_t keyColour,
+             bool keyProtection);
 
   TableState Horizontal() const { return StateOf(horizontal_); }
   TableState Vertical() const { return StateOf(vertical_); }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ImageView.h"
 #include "base/Rect.h"
 #include "platform/DibSection.h"
 
@@ -48,6 +49,8 @@ class DibImage {
   // the file: the file may well load another time.
   bool LoadRanOutOfMemory() const { return loadOutOfMemory_; }
   std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
+  // The selected frame's pixels, allocation and rectangle, for the passes.
+  ImageView View() const { return {pixels, {allocWidth, allocHeight}, rect}; }
 
   DibSection* bitmap = nullptr;
   DibHeader* header = nullptr;

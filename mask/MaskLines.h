@@ -5,14 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "base/ImageBuffer.h"
-#include "base/Rect.h"
-
 namespace kestrimo::mask_lines {
 
 inline constexpr std::int32_t kEndOfList = -1;
-
-inline Size SizeOf(const ImageBuffer& image) { return {image.allocWidth, image.allocHeight}; }
 
 // Complement of a 0x00BBGGRR colour: R, G and B inverted.
 inline std::uint32_t Complement(std::uint32_t colour) { return (colour ^ 0x00FFFFFF) & 0x00FFFFFF; }

@@ -63,8 +63,7 @@ bool MaskRebuild::DrawPictureMask(const MaskShape& shape, std::int32_t r) {
     return false;
   BaseMask.Resize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), kSlack, kSlack);
   BaseMask.FillAll(Complement(shape.ColorKey));
-  StampKeyColour(MaskPicture.pixels, {MaskPicture.allocWidth, MaskPicture.allocHeight},
-                 MaskPicture.rect, BaseMask.pixels, SizeOf(BaseMask),
+  StampKeyColour(MaskPicture.View(), BaseMask.View(),
                  {shape.ExpandX + 2 * r, shape.ExpandY + 2 * r}, shape.ColorKey,
                  shape.InvertMask != 0);
   return BaseMask.rect.Width() == width && BaseMask.rect.Height() == height &&

@@ -31,8 +31,7 @@ void MaskRebuild::ScaleToFrame(std::uint32_t colorKey) {
     // frame mask then asks for no processing instead of showing stale pixels.
     FrameMask.FillAreaAlpha({0, 0, FrameMask.rect.Width(), FrameMask.rect.Height()}, 0,
                             Complement(colorKey));
-    MaskScaler.Scale(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, kFormatBgraBottomUp,
-                     FrameMask.pixels, SizeOf(FrameMask), FrameMask.rect, kFormatBgraBottomUp,
+    MaskScaler.Scale(BaseMask.View(), kFormatBgraBottomUp, FrameMask.View(), kFormatBgraBottomUp,
                      kOpacityCopy, colorKey, true);
     return;
   }

@@ -47,9 +47,9 @@ void BlurChangedStretches(std::uint32_t* first, std::ptrdiff_t stride, std::int3
 // scratch memory could not be had.
 bool MaskRebuild::SoftenEdges(const MaskShape& shape) {
   const float edgeWidth = static_cast<float>(shape.EdgeBlur);
-  SetAlphaOutsideKey(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, shape.ColorKey, 0);
+  SetAlphaOutsideKey(BaseMask.View(), shape.ColorKey, 0);
   if (!BlurBaseMask(edgeWidth)) return false;
-  RecolourVisible(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, shape.ColorKey);
+  RecolourVisible(BaseMask.View(), shape.ColorKey);
   return true;
 }
 
@@ -62,7 +62,7 @@ bool MaskRebuild::BlurBaseMask(float width) {
   const std::int32_t r = EdgeBlurFilter.HorizontalRadius();
   if (BaseMask.pixels == nullptr || BaseMask.rect.IsEmpty() || r <= 0) return true;
   if (EdgeBlurFilter.VerticalRadius() != r) {  // one width gives one radius; kept general
-    EdgeBlurFilter.ApplyBlur(BaseMask.pixels, SizeOf(BaseMask), BaseMask.rect, true, width);
+    EdgeBlurFilter.ApplyBlur(BaseMask.View(), true, width);
     return true;
   }
   const std::int32_t longest = std::max(BaseMask.rect.Width(), BaseMask.rect.Height());

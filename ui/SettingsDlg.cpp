@@ -469,9 +469,8 @@ void CSettingsDlg::PaintPreview() {
       const Size canvas{m_preview->m_canvasWidth, m_preview->m_canvasHeight};
       const Rect target = ui::FitPreview(picture.rect, canvas);
       if (!target.IsEmpty())
-        state_->PreviewScaler.Scale(picture.pixels, Size{picture.allocWidth, picture.allocHeight},
-                                   picture.rect, kScaleFormatBgraBottomUp,
-                                   m_preview->m_canvasBits, canvas, target,
+        state_->PreviewScaler.Scale(picture.View(), kScaleFormatBgraBottomUp,
+                                   ImageView{m_preview->m_canvasBits, canvas, target},
                                    kScaleFormatBgraBottomUp, kScaleOpacityCopy, 0, false);
     }
   }

@@ -29,6 +29,9 @@ struct Image {
     const int row = topDown ? y : size.height - 1 - y;
     return pixels[static_cast<std::size_t>(row) * size.width + x];
   }
+  ImageView View() { return View(rect); }
+  ImageView View(const Rect& area) { return {pixels.data(), size, area}; }
+  ConstImageView View(const Rect& area) const { return {pixels.data(), size, area}; }
   Size size;
   Rect rect;
   bool topDown;
@@ -42,7 +45,7 @@ void StampGuarded(const Image& source, const Rect& srcRect, Image& dest, Point p
   const std::size_t bytes = dest.pixels.size() * 4;
   testing::GuardedBlock block(bytes, 0);
   std::memcpy(block.data(), dest.pixels.data(), bytes);
-  StampKeyColour(source.pixels.data(), source.size, srcRect, block.as<std::uint32_t>(), dest.size,
+  StampKeyColour(source.View(srcRect), ImageView{block.as<std::uint32_t>(), dest.size, dest.rect},
                  position, kDefaultColorKey, invert);
   EXPECT_TRUE(block.GuardsIntact());
   std::memcpy(dest.pixels.data(), block.data(), bytes);
@@ -69,7 +72,7 @@ TEST_P(AlphaOpsTest, SetAlphaOutsideKeyLeavesOnlyKeyPixelsOpaque) {
   image.At(4, 1) = 0x40000000u | kKeyPixel;  // and one half transparent
   image.At(5, 1) = 0xFF0080FEu;              // one bit off the key
   const auto before = image.pixels;
-  SetAlphaOutsideKey(image.pixels.data(), image.size, image.rect, kDefaultColorKey, 0);
+  SetAlphaOutsideKey(image.View(), kDefaultColorKey, 0);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 9; ++x) {
       const std::uint32_t was = before[static_cast<std::size_t>(3 - y) * 9 + x];
@@ -86,7 +89,7 @@ TEST_P(AlphaOpsTest, SetAlphaOutsideKeyWritesTheGivenAlpha) {
   Image image(5, 1);
   image.At(0, 0) = 0x00123456;
   image.At(1, 0) = kKeyPixel;
-  SetAlphaOutsideKey(image.pixels.data(), image.size, image.rect, kDefaultColorKey, 0x7F);
+  SetAlphaOutsideKey(image.View(), kDefaultColorKey, 0x7F);
   EXPECT_EQ(image.At(0, 0), 0x7F123456u);
   EXPECT_EQ(image.At(1, 0), kKeyPixel);
 }
@@ -98,7 +101,7 @@ TEST_P(AlphaOpsTest, RecolourVisibleSkipsTransparentPixels) {
   image.At(5, 1) = 0x00000000;
   image.At(4, 1) = 0xFF000000;
   const auto before = image.pixels;
-  RecolourVisible(image.pixels.data(), image.size, image.rect, kDefaultColorKey);
+  RecolourVisible(image.View(), kDefaultColorKey);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 8; ++x) {
       const std::uint32_t was = before[static_cast<std::size_t>(2 - y) * 8 + x];
@@ -164,14 +167,12 @@ TEST_P(AlphaOpsTest, StampKeyColourOutsideOrAbsurdDoesNothing) {
   const auto before = dest.pixels;
   for (Point position : {Point{5, 0}, Point{0, -4}, Point{INT32_MAX, 0}, Point{0, INT32_MIN},
                          Point{INT32_MAX - 2, INT32_MAX - 1}})
-    StampKeyColour(source.pixels.data(), source.size, source.rect, dest.pixels.data(), dest.size,
-                   position, kDefaultColorKey, true);
-  StampKeyColour(source.pixels.data(), source.size, Rect{INT32_MIN, 0, INT32_MAX, 4},
-                 dest.pixels.data(), dest.size, Point{0, 0}, kDefaultColorKey, true);
-  StampKeyColour(nullptr, source.size, source.rect, dest.pixels.data(), dest.size, Point{},
+    StampKeyColour(source.View(), dest.View(), position, kDefaultColorKey, true);
+  StampKeyColour(source.View(Rect{INT32_MIN, 0, INT32_MAX, 4}), dest.View(), Point{0, 0},
                  kDefaultColorKey, true);
-  StampKeyColour(source.pixels.data(), source.size, Rect{2, 2, 2, 4}, dest.pixels.data(),
-                 dest.size, Point{}, kDefaultColorKey, true);
+  StampKeyColour(ConstImageView{nullptr, source.size, source.rect}, dest.View(), Point{},
+                 kDefaultColorKey, true);
+  StampKeyColour(source.View(Rect{2, 2, 2, 4}), dest.View(), Point{}, kDefaultColorKey, true);
   EXPECT_EQ(dest.pixels, before);
 }
 
@@ -181,8 +182,7 @@ TEST_P(AlphaOpsTest, MaskAlphaGoesToByteTwoOfTheYuvBufferRowForRow) {
   Image mask(5, 3, Size{6, 5});
   Image work(5, 3, Size{7, 4}, true);
   const auto before = work.pixels;
-  CopyMaskAlphaToYuv(mask.pixels.data(), mask.size, mask.rect, work.pixels.data(), work.size,
-                     work.rect);
+  CopyMaskAlphaToYuv(mask.View(), work.View());
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 7; ++x) {
       const std::uint32_t was = before[static_cast<std::size_t>(y) * 7 + x];
@@ -196,8 +196,7 @@ TEST_P(AlphaOpsTest, MaskAlphaGoesToByteThreeOfTheBgrBufferRowForRow) {
   Image mask(4, 3, Size{6, 5});
   Image work(4, 3, Size{5, 7});
   const auto before = work.pixels;
-  CopyMaskAlphaToBgr(mask.pixels.data(), mask.size, mask.rect, work.pixels.data(), work.size,
-                     work.rect);
+  CopyMaskAlphaToBgr(mask.View(), work.View());
   for (int y = 0; y < 7; ++y)
     for (int x = 0; x < 5; ++x) {
       const std::uint32_t was = before[static_cast<std::size_t>(6 - y) * 5 + x];
@@ -212,7 +211,7 @@ TEST_P(AlphaOpsTest, MaskAlphaCopyIsCutToBothImages) {
   Image mask(6, 6);
   Image work(3, 2, Size{3, 2}, true);
   const Rect absurd{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-  CopyMaskAlphaToYuv(mask.pixels.data(), mask.size, absurd, work.pixels.data(), work.size, absurd);
+  CopyMaskAlphaToYuv(mask.View(absurd), work.View(absurd));
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) EXPECT_EQ(work.At(x, y) >> 16 & 0xFF, mask.At(x, y) >> 24);
 }
@@ -221,17 +220,14 @@ TEST_P(AlphaOpsTest, MissingImagesAndEmptyRectanglesDoNothing) {
   Image mask(4, 4);
   Image work(4, 4);
   const auto before = work.pixels;
-  CopyMaskAlphaToBgr(nullptr, mask.size, mask.rect, work.pixels.data(), work.size, work.rect);
-  CopyMaskAlphaToBgr(mask.pixels.data(), mask.size, Rect{1, 0, 1, 4}, work.pixels.data(),
-                     work.size, work.rect);
-  CopyMaskAlphaToYuv(mask.pixels.data(), mask.size, mask.rect, work.pixels.data(), work.size,
-                     Rect{0, 3, 4, 2});
-  CopyMaskAlphaToYuv(mask.pixels.data(), Size{-4, 4}, mask.rect, work.pixels.data(), work.size,
-                     work.rect);
-  SetAlphaOutsideKey(work.pixels.data(), work.size, Rect{}, kDefaultColorKey, 0);
-  SetAlphaOutsideKey(nullptr, work.size, work.rect, kDefaultColorKey, 0);
-  RecolourVisible(work.pixels.data(), Size{0, 0}, work.rect, kDefaultColorKey);
-  RecolourVisible(work.pixels.data(), work.size, Rect{0, 0, 4, -4}, kDefaultColorKey);
+  CopyMaskAlphaToBgr(ConstImageView{nullptr, mask.size, mask.rect}, work.View());
+  CopyMaskAlphaToBgr(mask.View(Rect{1, 0, 1, 4}), work.View());
+  CopyMaskAlphaToYuv(mask.View(), work.View(Rect{0, 3, 4, 2}));
+  CopyMaskAlphaToYuv(ConstImageView{mask.pixels.data(), Size{-4, 4}, mask.rect}, work.View());
+  SetAlphaOutsideKey(work.View(Rect{}), kDefaultColorKey, 0);
+  SetAlphaOutsideKey(ImageView{nullptr, work.size, work.rect}, kDefaultColorKey, 0);
+  RecolourVisible(ImageView{work.pixels.data(), Size{0, 0}, work.rect}, kDefaultColorKey);
+  RecolourVisible(work.View(Rect{0, 0, 4, -4}), kDefaultColorKey);
   EXPECT_EQ(work.pixels, before);
 }
 

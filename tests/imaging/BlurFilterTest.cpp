@@ -28,7 +28,7 @@ struct Picture {
     for (auto& p : pixels) p = rng.Next();
   }
   void Blur(BlurFilter& filter, const Rect& rect, float wx, float wy) {
-    filter.ApplyBlur(pixels.data(), Size{width, height}, rect, bottomUp, wx, wy);
+    filter.ApplyBlur(ImageView{pixels.data(), Size{width, height}, rect}, bottomUp, wx, wy);
   }
   std::int32_t width, height;
   bool bottomUp;
@@ -267,11 +267,12 @@ TEST(BlurImage, BadArgumentsDoNothing) {
   pic.Randomise(rng);
   const auto before = pic.pixels;
   BlurFilter filter;
-  filter.ApplyBlur(nullptr, Size{12, 8}, Rect{0, 0, 12, 8}, true, 2.0f, 2.0f);
+  filter.ApplyBlur(ImageView{nullptr, Size{12, 8}, Rect{0, 0, 12, 8}}, true, 2.0f, 2.0f);
   pic.Blur(filter, Rect{4, 4, 4, 8}, 2.0f, 2.0f);     // empty
   pic.Blur(filter, Rect{20, 0, 30, 8}, 2.0f, 2.0f);   // outside
   pic.Blur(filter, Rect{0, -9, 12, -1}, 2.0f, 2.0f);  // outside
-  filter.ApplyBlur(pic.pixels.data(), Size{-12, 8}, Rect{0, 0, 12, 8}, true, 2.0f, 2.0f);
+  filter.ApplyBlur(ImageView{pic.pixels.data(), Size{-12, 8}, Rect{0, 0, 12, 8}}, true, 2.0f,
+                   2.0f);
   EXPECT_EQ(pic.pixels, before);
 }
 

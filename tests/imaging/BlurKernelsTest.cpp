@@ -356,7 +356,7 @@ std::vector<std::uint32_t> BlurWith(KernelChoice choice, const std::vector<std::
   GuardedBlock block(image.size() * 4, 0);
   std::memcpy(block.data(), image.data(), image.size() * 4);
   BlurFilter filter;
-  filter.ApplyBlur(block.as<std::uint32_t>(), size, rect, bottomUp, wx, wy);
+  filter.ApplyBlur(ImageView{block.as<std::uint32_t>(), size, rect}, bottomUp, wx, wy);
   guardsIntact = block.GuardsIntact();
   std::vector<std::uint32_t> out(image.size());
   std::memcpy(out.data(), block.data(), image.size() * 4);

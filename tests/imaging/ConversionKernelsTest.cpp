@@ -380,11 +380,11 @@ TEST_F(WholeAreaTest, ExtractAreaMatchesScalar) {
     const FrameGeometry geometry = GeometryOf(c);
 
     SetKernelChoice(KernelChoice::ScalarOnly);
-    ExtractArea(frame.data(), geometry, c.position, want.as<std::uint32_t>(), c.alloc, c.rect,
-                c.layout);
+    ExtractArea(frame.data(), geometry, c.position,
+                ImageView{want.as<std::uint32_t>(), c.alloc, c.rect}, c.layout);
     SetKernelChoice(KernelChoice::Best);
-    ExtractArea(frame.data(), geometry, c.position, got.as<std::uint32_t>(), c.alloc, c.rect,
-                c.layout);
+    ExtractArea(frame.data(), geometry, c.position,
+                ImageView{got.as<std::uint32_t>(), c.alloc, c.rect}, c.layout);
     ASSERT_EQ(frame.Bytes(), input) << c.Describe();
     ASSERT_TRUE(want.GuardsIntact()) << "scalar " << c.Describe();
     ASSERT_TRUE(got.GuardsIntact()) << "best " << c.Describe();
@@ -412,12 +412,11 @@ TEST_F(WholeAreaTest, WriteBackAreaMatchesScalar) {
     const std::vector<std::uint8_t> before = want.Bytes();
     const FrameGeometry geometry = GeometryOf(c);
 
+    const ConstImageView view{source.as<std::uint32_t>(), c.alloc, c.rect};
     SetKernelChoice(KernelChoice::ScalarOnly);
-    WriteBackArea(want.data(), geometry, c.position, source.as<std::uint32_t>(), c.alloc, c.rect,
-                  c.layout, c.opacity);
+    WriteBackArea(want.data(), geometry, c.position, view, c.layout, c.opacity);
     SetKernelChoice(KernelChoice::Best);
-    WriteBackArea(got.data(), geometry, c.position, source.as<std::uint32_t>(), c.alloc, c.rect,
-                  c.layout, c.opacity);
+    WriteBackArea(got.data(), geometry, c.position, view, c.layout, c.opacity);
     ASSERT_EQ(source.Bytes(), input) << c.Describe();
     ASSERT_TRUE(want.GuardsIntact()) << "scalar " << c.Describe();
     ASSERT_TRUE(got.GuardsIntact()) << "best " << c.Describe();

@@ -53,6 +53,7 @@ class TestWork {
   }
   std::uint32_t* pixels() { return block_.as<std::uint32_t>(); }
   Size alloc() const { return alloc_; }
+  ImageView View(const Rect& r) { return {pixels(), alloc_, r}; }
   std::uint8_t* At(std::int32_t x, std::int32_t y, std::int32_t layout) {
     const bool bottomUp = layout == kLayoutBgrLuma || layout == kLayoutBgrAlpha;
     return block_.data() + 4 * ((bottomUp ? alloc_.height - 1 - y : y) * alloc_.width + x);
@@ -95,12 +96,12 @@ class FrameConversionTest : public ::testing::TestWithParam<KernelChoice> {
   void TearDown() override { SetKernelChoice(KernelChoice::Best); }
 
   void Extract(TestFrame& f, Point at, TestWork& w, Rect r, std::int32_t layout) {
-    ExtractArea(f.data(), f.geometry(), at, w.pixels(), w.alloc(), r, layout);
+    ExtractArea(f.data(), f.geometry(), at, w.View(r), layout);
     EXPECT_TRUE(w.GuardsIntact());
   }
   void WriteBack(TestFrame& f, Point at, TestWork& w, Rect r, std::int32_t layout,
                  std::int32_t opacity) {
-    WriteBackArea(f.data(), f.geometry(), at, w.pixels(), w.alloc(), r, layout, opacity);
+    WriteBackArea(f.data(), f.geometry(), at, w.View(r), layout, opacity);
     EXPECT_TRUE(f.GuardsIntact());
   }
 };
@@ -264,16 +265,16 @@ TEST_P(FrameConversionTest, NothingIsWrittenWithoutAnOverlapOrAValidCombination)
   Extract(f, {0, 0}, w, {3, 2, 3, 4}, kLayoutYuv);      // empty
   Extract(f, {0, 0}, w, {INT32_MIN, 0, INT32_MAX, 4}, kLayoutYuv);
   Extract(f, {0, 0}, w, area, 5);                       // unknown layout
-  ExtractArea(f.data(), f.geometry(), {0, 0}, w.pixels(), {0, 0}, area, kLayoutYuv);
-  ExtractArea(f.data(), f.geometry(), {0, 0}, w.pixels(), {-6, 5}, area, kLayoutYuv);
-  ExtractArea(f.data(), f.geometry(), {0, 0}, nullptr, w.alloc(), area, kLayoutYuv);
-  ExtractArea(nullptr, f.geometry(), {0, 0}, w.pixels(), w.alloc(), area, kLayoutYuv);
+  ExtractArea(f.data(), f.geometry(), {0, 0}, ImageView{w.pixels(), {0, 0}, area}, kLayoutYuv);
+  ExtractArea(f.data(), f.geometry(), {0, 0}, ImageView{w.pixels(), {-6, 5}, area}, kLayoutYuv);
+  ExtractArea(f.data(), f.geometry(), {0, 0}, ImageView{nullptr, w.alloc(), area}, kLayoutYuv);
+  ExtractArea(nullptr, f.geometry(), {0, 0}, w.View(area), kLayoutYuv);
   FrameGeometry other = f.geometry();
   other.mode = 2;
-  ExtractArea(f.data(), other, {0, 0}, w.pixels(), w.alloc(), area, kLayoutYuv);
+  ExtractArea(f.data(), other, {0, 0}, w.View(area), kLayoutYuv);
   other.mode = kFrameModeYuy2;
   other.width = -8;
-  ExtractArea(f.data(), other, {0, 0}, w.pixels(), w.alloc(), area, kLayoutYuv);
+  ExtractArea(f.data(), other, {0, 0}, w.View(area), kLayoutYuv);
   EXPECT_EQ(w.Bytes(), before);
 }
 
@@ -294,8 +295,7 @@ std::array<int, 3> BlendOne(Bytes4 source, std::array<int, 3> frame, std::int32_
   for (int i = 0; i < 3; ++i) f.Bgr(0, 0)[i] = static_cast<std::uint8_t>(frame[i]);
   TestWork w(1, 1);
   w.Set(0, 0, kLayoutBgrAlpha, source);
-  WriteBackArea(f.data(), f.geometry(), {0, 0}, w.pixels(), w.alloc(), {0, 0, 1, 1},
-                kLayoutBgrAlpha, opacity);
+  WriteBackArea(f.data(), f.geometry(), {0, 0}, w.View({0, 0, 1, 1}), kLayoutBgrAlpha, opacity);
   EXPECT_TRUE(f.GuardsIntact());
   return Read3(f.Bgr(0, 0));
 }
@@ -437,11 +437,13 @@ TEST_P(FrameConversionTest, WriteBackRefusesWhatItCannotDo) {
   WriteBack(f, {0, -4}, w, area, kLayoutBgrAlpha, 100);
   WriteBack(f, {0, 0}, w, {6, 0, 11, 4}, kLayoutBgrAlpha, 100);
   WriteBack(f, {0, 0}, w, {2, 2, 1, 4}, kLayoutBgrAlpha, 100);
-  WriteBackArea(f.data(), f.geometry(), {0, 0}, nullptr, w.alloc(), area, kLayoutBgrAlpha, 100);
-  WriteBackArea(f.data(), f.geometry(), {0, 0}, w.pixels(), {6, -5}, area, kLayoutBgrAlpha, 100);
+  WriteBackArea(f.data(), f.geometry(), {0, 0}, ConstImageView{nullptr, w.alloc(), area},
+                kLayoutBgrAlpha, 100);
+  WriteBackArea(f.data(), f.geometry(), {0, 0}, ConstImageView{w.pixels(), {6, -5}, area},
+                kLayoutBgrAlpha, 100);
   FrameGeometry other = f.geometry();
   other.mode = -1;
-  WriteBackArea(f.data(), other, {0, 0}, w.pixels(), w.alloc(), area, kLayoutBgrAlpha, 100);
+  WriteBackArea(f.data(), other, {0, 0}, w.View(area), kLayoutBgrAlpha, 100);
   EXPECT_EQ(f.Bytes(), std::vector<std::uint8_t>(8 * 6 * 3, 100));
   EXPECT_EQ(g.Bytes(), std::vector<std::uint8_t>(8 * 6 * 2, 100));
 }

@@ -273,11 +273,11 @@ class WholeFillTest : public LogoFillKernelsTest {
   // straight from the mask: what grouping columns must reproduce.
   std::vector<std::uint8_t> ColumnByColumn(const SpanListBuilder& builder,
                                            std::vector<std::uint8_t> work, Size workAlloc,
-                                           const std::int32_t* rowCells, Size rowAlloc,
-                                           const FillCase& fill) {
+                                           ConstImageView rowList, const FillCase& fill) {
     SetKernelChoice(KernelChoice::ScalarOnly);
-    FillRows(reinterpret_cast<std::uint32_t*>(work.data()), workAlloc,
-             Rect{0, 0, fill.width, fill.height}, rowCells, rowAlloc, fill.frameMode);
+    FillRows(ImageView{reinterpret_cast<std::uint32_t*>(work.data()), workAlloc,
+                       Rect{0, 0, fill.width, fill.height}},
+             rowList, fill.frameMode);
     const bool bottomUp = fill.frameMode == kFrameModeBgr;
     const std::ptrdiff_t pitch = std::ptrdiff_t{workAlloc.width} * 4;
     for (int x = 0; x < fill.width; ++x) {
@@ -309,6 +309,8 @@ class WholeFillTest : public LogoFillKernelsTest {
     builder.BuildRows(rows.as<std::int32_t>(), rowAlloc, rng);
     builder.BuildColumns(columns.as<std::int32_t>(), columnAlloc, rng);
     const auto rowsBefore = rows.Bytes(), columnsBefore = columns.Bytes();
+    const ConstImageView rowList{rows.as<std::uint32_t>(), rowAlloc, rect};
+    const ConstImageView columnList{columns.as<std::uint32_t>(), columnAlloc, rect};
 
     GuardedBlock a(workBytes, offset), b(workBytes, offset), c(workBytes, offset);
     FillBytes(a.data(), workBytes, rng, fill.bias);
@@ -318,10 +320,9 @@ class WholeFillTest : public LogoFillKernelsTest {
     for (auto [block, choice] : {std::pair{&a, KernelChoice::ScalarOnly},
                                  {&b, KernelChoice::Best}, {&c, KernelChoice::Sse2Only}}) {
       SetKernelChoice(choice);
-      FillRows(block->as<std::uint32_t>(), workAlloc, rect, rows.as<std::int32_t>(), rowAlloc,
-               fill.frameMode);
-      FillColumns(block->as<std::uint32_t>(), workAlloc, rect, columns.as<std::int32_t>(),
-                  columnAlloc, fill.frameMode);
+      const ImageView work{block->as<std::uint32_t>(), workAlloc, rect};
+      FillRows(work, rowList, fill.frameMode);
+      FillColumns(work, columnList, fill.frameMode);
     }
     const auto out = a.Bytes();
     const auto where = ::testing::Message() << fill.width << "x" << fill.height << " mode "
@@ -330,8 +331,7 @@ class WholeFillTest : public LogoFillKernelsTest {
                                             << workAlloc.height;
     ASSERT_EQ(out, b.Bytes()) << where;
     ASSERT_EQ(out, c.Bytes()) << where << " (sse2)";
-    ASSERT_EQ(out, ColumnByColumn(builder, before, workAlloc, rows.as<std::int32_t>(), rowAlloc,
-                                  fill))
+    ASSERT_EQ(out, ColumnByColumn(builder, before, workAlloc, rowList, fill))
         << where << " (column by column)";
     ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact() && c.GuardsIntact()) << where;
     ASSERT_TRUE(rows.GuardsIntact() && columns.GuardsIntact()) << where;

@@ -45,6 +45,8 @@ class Work {
         if ((x == rect.right || y == rect.bottom) && At(x, y) != 0xDEADBEEF) return false;
     return true;
   }
+  ImageView View() { return View(rect); }
+  ImageView View(const Rect& area) { return {pixels.data(), size, area}; }
   Size size;
   Rect rect;
   std::int32_t mode;
@@ -67,15 +69,21 @@ class Spans {
     int y = 0;
     for (std::int32_t v : values) At(x, y++) = v;
   }
+  // The cells as the fill passes take them: a view of 32-bit cells.
+  ConstImageView View() const { return View(size); }
+  ConstImageView View(Size alloc) const {
+    return {reinterpret_cast<const std::uint32_t*>(cells.data()), alloc,
+            {0, 0, size.width, size.height}};
+  }
   Size size;
   std::vector<std::int32_t> cells;
 };
 
 void Rows(Work& work, const Spans& spans) {
-  FillRows(work.pixels.data(), work.size, work.rect, spans.cells.data(), spans.size, work.mode);
+  FillRows(work.View(), spans.View(), work.mode);
 }
 void Columns(Work& work, const Spans& spans) {
-  FillColumns(work.pixels.data(), work.size, work.rect, spans.cells.data(), spans.size, work.mode);
+  FillColumns(work.View(), spans.View(), work.mode);
 }
 
 class LogoFillTest : public ::testing::TestWithParam<KernelChoice> {
@@ -265,14 +273,14 @@ TEST(LogoFillGuards, MissingBuffersEmptyAreasAndOtherModesDoNothing) {
   spans.SetRow(1, {0, 3, -1});
   spans.SetColumn(1, {0, 2, -1});
   const auto before = work.pixels;
-  FillRows(nullptr, work.size, work.rect, spans.cells.data(), spans.size, 0);
-  FillRows(work.pixels.data(), work.size, work.rect, nullptr, spans.size, 0);
-  FillRows(work.pixels.data(), work.size, Rect{0, 0, 0, 3}, spans.cells.data(), spans.size, 0);
-  FillRows(work.pixels.data(), work.size, work.rect, spans.cells.data(), spans.size, 2);
-  FillColumns(work.pixels.data(), work.size, Rect{0, 0, 4, -1}, spans.cells.data(), spans.size, 1);
-  FillColumns(work.pixels.data(), work.size, work.rect, spans.cells.data(), spans.size, -1);
-  FillColumns(work.pixels.data(), Size{-4, 3}, work.rect, spans.cells.data(), spans.size, 0);
-  FillRows(work.pixels.data(), work.size, work.rect, spans.cells.data(), Size{0, 0}, 0);
+  FillRows(ImageView{nullptr, work.size, work.rect}, spans.View(), 0);
+  FillRows(work.View(), ConstImageView{nullptr, spans.size, {}}, 0);
+  FillRows(work.View(Rect{0, 0, 0, 3}), spans.View(), 0);
+  FillRows(work.View(), spans.View(), 2);
+  FillColumns(work.View(Rect{0, 0, 4, -1}), spans.View(), 1);
+  FillColumns(work.View(), spans.View(), -1);
+  FillColumns(ImageView{work.pixels.data(), Size{-4, 3}, work.rect}, spans.View(), 0);
+  FillRows(work.View(), spans.View(Size{0, 0}), 0);
   EXPECT_EQ(work.pixels, before);
 }
 
@@ -283,8 +291,7 @@ TEST(LogoFillGuards, AreaIsCutToTheAllocations) {
   spans.SetRow(1, {0, 3, -1});
   work.At(0, 1) = Grey(0);
   work.At(3, 1) = Grey(30);
-  FillRows(work.pixels.data(), work.size, Rect{INT32_MIN, 0, INT32_MAX, 1000},
-           spans.cells.data(), spans.size, kFrameModeBgr);
+  FillRows(work.View(Rect{INT32_MIN, 0, INT32_MAX, 1000}), spans.View(), kFrameModeBgr);
   EXPECT_EQ(work.At(1, 1), Grey(10));
   EXPECT_EQ(work.At(2, 1), Grey(20));
   EXPECT_TRUE(work.SpareUntouched());

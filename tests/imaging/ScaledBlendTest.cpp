@@ -39,8 +39,9 @@ struct Picture {
 
 void ScaleCopy(ScaledBlend& blend, Picture& src, const Rect& srcRect, Picture& dst,
                const Rect& dstRect, bool protect = false, std::uint32_t key = kKeyColour) {
-  blend.Scale(src.pixels.data(), src.size, srcRect, kFormat, dst.pixels.data(), dst.size,
-              dstRect, kFormat, kScaleOpacityCopy, key, protect);
+  blend.Scale(ConstImageView{src.pixels.data(), src.size, srcRect}, kFormat,
+              ImageView{dst.pixels.data(), dst.size, dstRect}, kFormat, kScaleOpacityCopy, key,
+              protect);
 }
 
 // Absolute sample positions read by a table: (first sample, second sample, weight).
@@ -453,7 +454,8 @@ TEST_P(ScaledBlendTest, UnsupportedCallsLeaveTheDestinationUntouched) {
   const std::vector<std::uint32_t> before = dst.pixels;
   auto scale = [&](const std::uint32_t* s, Size ss, Rect sr, std::int32_t sf, Size ds, Rect dr,
                    std::int32_t df, std::int32_t opacity) {
-    blend.Scale(s, ss, sr, sf, dst.pixels.data(), ds, dr, df, opacity, kKeyColour, true);
+    blend.Scale(ConstImageView{s, ss, sr}, sf, ImageView{dst.pixels.data(), ds, dr}, df, opacity,
+                kKeyColour, true);
   };
   const std::uint32_t* s = src.pixels.data();
   scale(s, src.size, src.Whole(), 3, dst.size, dst.Whole(), kFormat, 100);
@@ -470,8 +472,8 @@ TEST_P(ScaledBlendTest, UnsupportedCallsLeaveTheDestinationUntouched) {
   scale(s, {65536, 65536}, src.Whole(), kFormat, dst.size, dst.Whole(), kFormat, 100);
   scale(s, src.size, src.Whole(), kFormat, dst.size, {INT32_MIN, 0, INT32_MAX, 8}, kFormat, 100);
   EXPECT_EQ(dst.pixels, before);
-  blend.Scale(s, src.size, src.Whole(), kFormat, nullptr, dst.size, dst.Whole(), kFormat, 100,
-              kKeyColour, false);
+  blend.Scale(ConstImageView{s, src.size, src.Whole()}, kFormat,
+              ImageView{nullptr, dst.size, dst.Whole()}, kFormat, 100, kKeyColour, false);
 }
 
 TEST_P(ScaledBlendTest, SourceWiderThanTheFixedPointRangeIsRefused) {

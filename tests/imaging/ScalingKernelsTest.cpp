@@ -282,9 +282,10 @@ std::vector<std::uint8_t> ScaleWith(KernelChoice choice, const ScaleCase& c,
   GuardedBlock destination(dstStart.size(), c.dstOffset);
   std::memcpy(destination.data(), dstStart.data(), dstStart.size());
   ScaledBlend blend;
-  blend.Scale(source.as<std::uint32_t>(), c.srcSize, c.srcRect, kScaleFormatBgraBottomUp,
-              destination.as<std::uint32_t>(), c.dstSize, c.dstRect, kScaleFormatBgraBottomUp,
-              kScaleOpacityCopy, kKeyColour, c.protect);
+  blend.Scale(ConstImageView{source.as<std::uint32_t>(), c.srcSize, c.srcRect},
+              kScaleFormatBgraBottomUp,
+              ImageView{destination.as<std::uint32_t>(), c.dstSize, c.dstRect},
+              kScaleFormatBgraBottomUp, kScaleOpacityCopy, kKeyColour, c.protect);
   SetKernelChoice(KernelChoice::Best);
   EXPECT_TRUE(destination.GuardsIntact()) << c;
   return destination.Bytes();

@@ -24,8 +24,6 @@ constexpr std::uint32_t kColorKey = 0x00FF8000;
 constexpr std::uint32_t kComplement = 0x00007FFF;
 const std::uint32_t kKeyPixel = 0xFF000000u | KeyFromColour(kColorKey);
 
-Size AllocOf(const ImageBuffer& image) { return {image.allocWidth, image.allocHeight}; }
-
 // Pictures with blobs, lone pixels and stripes of key pixels, so that rows
 // and columns repeat in places and differ in others.
 void PaintPicture(DibImage& picture, std::int32_t w, std::int32_t h, std::uint32_t seed) {
@@ -113,8 +111,7 @@ class RebuildReference : public ::testing::TestWithParam<Case> {
       base.Resize(4 * r + 2 * record.ExpandX + picture.Width(),
                   4 * r + 2 * record.ExpandY + picture.Height(), 25, 25);
       base.FillAll(kComplement);
-      StampKeyColour(mask.MaskPicture.pixels, {mask.MaskPicture.allocWidth, mask.MaskPicture.allocHeight},
-                     picture, base.pixels, AllocOf(base),
+      StampKeyColour(mask.MaskPicture.View(), base.View(),
                      {record.ExpandX + 2 * r, record.ExpandY + 2 * r}, kColorKey, false);
       MaskDilator dilator;
       dilator.DilateMask(base.pixels, base.allocWidth, base.allocHeight, base.rect, kColorKey,
@@ -124,9 +121,9 @@ class RebuildReference : public ::testing::TestWithParam<Case> {
       base.FillAll(kComplement);
       base.FillArea({r, r, record.RectMaskSizeX + 3 * r, record.RectMaskSizeY + 3 * r}, kColorKey);
     }
-    SetAlphaOutsideKey(base.pixels, AllocOf(base), base.rect, kColorKey, 0);
-    blur.ApplyBlur(base.pixels, AllocOf(base), base.rect, true, static_cast<float>(record.EdgeBlur));
-    RecolourVisible(base.pixels, AllocOf(base), base.rect, kColorKey);
+    SetAlphaOutsideKey(base.View(), kColorKey, 0);
+    blur.ApplyBlur(base.View(), true, static_cast<float>(record.EdgeBlur));
+    RecolourVisible(base.View(), kColorKey);
   }
 
   static void ExpectSamePixels(const ImageBuffer& expected, const ImageBuffer& actual,
@@ -154,8 +151,7 @@ TEST_P(RebuildReference, FrameMaskEqualsOneScalingOfTheWholeBaseMask) {
   ImageBuffer frame;
   frame.Resize(mask.FrameMask.rect.right, mask.FrameMask.rect.bottom, 25, 25);
   ScaledBlend scaler;
-  scaler.Scale(mask.BaseMask.pixels, AllocOf(mask.BaseMask), mask.BaseMask.rect,
-               kScaleFormatBgraBottomUp, frame.pixels, AllocOf(frame), frame.rect,
+  scaler.Scale(mask.BaseMask.View(), kScaleFormatBgraBottomUp, frame.View(),
                kScaleFormatBgraBottomUp, kScaleOpacityCopy, kColorKey, true);
   ExpectSamePixels(frame, mask.FrameMask, "FrameMask");
 }

@@ -183,9 +183,9 @@ void WindowStandIn::PaintPreview() {
   if (state_.Mask.MaskLoaded == 0 || picture.pixels == nullptr) return;
   const Rect target = ui::FitPreview(picture.rect, kCanvas);
   if (target.IsEmpty()) return;
-  state_.PreviewScaler.Scale(picture.pixels, Size{picture.allocWidth, picture.allocHeight},
-                             picture.rect, kScaleFormatBgraBottomUp, canvas_.data(), kCanvas,
-                             target, kScaleFormatBgraBottomUp, kScaleOpacityCopy, 0, false);
+  state_.PreviewScaler.Scale(picture.View(), kScaleFormatBgraBottomUp,
+                             ImageView{canvas_.data(), kCanvas, target}, kScaleFormatBgraBottomUp,
+                             kScaleOpacityCopy, 0, false);
 }
 
 }  // namespace kestrimo::testing
