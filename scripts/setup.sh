@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32 xvfb xauth
   clang libclang-rt-14-dev
+  python3-numpy ffmpeg opencv-doc python3-skimage fonts-dejavu-core
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
