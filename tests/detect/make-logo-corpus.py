@@ -80,7 +80,6 @@ PHOTOS = [
     SKIMAGE_DATA + "/chelsea.png",
     OPENCV_DATA + "/messi5.jpg",
     SKIMAGE_DATA + "/rocket.jpg",
-    OPENCV_DATA + "/starry_night.jpg",
 ]
 
 RED = (214, 28, 44)
