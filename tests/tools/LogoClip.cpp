@@ -93,19 +93,4 @@ void LogoClip::WithLogo(int t, std::uint8_t* yuy2) const {
   }
 }
 
-double Psnr(const std::uint8_t* a, const std::uint8_t* b, int width, int height, const Rect& area) {
-  double sum = 0;
-  std::int64_t count = 0;
-  for (int y = std::max(0, area.top); y < std::min(height, area.bottom); ++y) {
-    for (int x = std::max(0, 2 * area.left); x < std::min(2 * width, 2 * area.right); ++x) {
-      const std::size_t i = 2 * static_cast<std::size_t>(width) * y + x;
-      const double d = static_cast<double>(a[i]) - static_cast<double>(b[i]);
-      sum += d * d;
-      ++count;
-    }
-  }
-  if (count == 0 || sum == 0) return 99.0;
-  return 10 * std::log10(255.0 * 255.0 / (sum / count));
-}
-
 }  // namespace kestrimo::testing

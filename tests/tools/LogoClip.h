@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/Rect.h"
-#include "tools/kestrimo-host/detect/LogoMask.h"
+#include "detect/LogoMask.h"
 
 namespace kestrimo::testing {
 
@@ -38,9 +38,5 @@ class LogoClip {
   std::vector<float> waves_;           // per pixel: sin and cos of the two waves' phases
   std::vector<std::uint8_t> chroma_;   // U by frame (modulo kChromaPeriod) and column
 };
-
-// Peak signal-to-noise ratio in dB of the YUY2 bytes inside `area`
-// (clipped to the frame); 99 for identical bytes.
-double Psnr(const std::uint8_t* a, const std::uint8_t* b, int width, int height, const Rect& area);
 
 }  // namespace kestrimo::testing

@@ -7,13 +7,16 @@
 #include <filesystem>
 #include <optional>
 
-#include "tools/kestrimo-host/detect/DetectLuma.h"
+#include "detect/LogoFinder.h"
+#include "detect/LogoModel.h"
+#include "detect/LogoStatistics.h"
+#include "base/FrameGeometry.h"
 #include "tools/kestrimo-host/detect/LogoBitmapFile.h"
 #include "tools/kestrimo-host/detect/LogoCoverage.h"
-#include "tools/kestrimo-host/detect/LogoDetector.h"
 #include "tools/kestrimo-host/detect/LogoOverlay.h"
 #include "tools/kestrimo-host/detect/LogoSettings.h"
 #include "tools/kestrimo-host/pictures/PictureFiles.h"
+#include "tools/kestrimo-host/pictures/SnapshotImage.h"
 #include "tools/kestrimo-host/process/Console.h"
 #include "tools/kestrimo-host/process/ExitCodes.h"
 #include "tools/kestrimo-host/process/Interrupts.h"
@@ -22,10 +25,6 @@
 
 namespace kestrimo {
 namespace {
-
-// The statistics and work images take about 30 bytes per pixel: frames up to
-// 4096 x 4096 keep that within reach of a 32-bit process.
-constexpr std::int64_t kMaxDetectPixels = std::int64_t{4096} * 4096;
 
 int Report(int code, const std::string& message) {
   std::fprintf(stderr, "kestrimo-host detect: %s\n", message.c_str());
@@ -65,8 +64,13 @@ std::string Sample(const DetectOptions& options, VideoReader& reader, InputFile&
                    Sampling& sampling) {
   const StreamLayout& layout = reader.Layout();
   std::vector<std::uint8_t> frame(reader.FrameBytes());
-  std::vector<std::uint8_t> luma(static_cast<std::size_t>(layout.size.width) * layout.size.height);
-  sampling.statistics.Reset(layout.size.width, layout.size.height);
+  const std::ptrdiff_t stride =
+      static_cast<std::ptrdiff_t>(reader.FrameBytes() / static_cast<std::size_t>(layout.size.height));
+  const std::int32_t mode = layout.format == StreamFormat::Bgr24 ? kFrameModeBgr : kFrameModeYuy2;
+  if (!sampling.statistics.Start(layout.size.width, layout.size.height, mode)) {
+    return "not enough memory for the statistics of " + std::to_string(layout.size.width) + "x" +
+           std::to_string(layout.size.height) + " frames";
+  }
   DetectProgress progress(options.frames);
   const auto start = std::chrono::steady_clock::now();
   for (std::int64_t index = 0; index < options.frames; ++index) {
@@ -81,10 +85,7 @@ std::string Sample(const DetectOptions& options, VideoReader& reader, InputFile&
     }
     if (status != VideoReader::Status::Frame) break;
     if (index == 0) sampling.firstFrame = frame;
-    if (index % options.step == 0) {
-      FrameLuma(layout.format, layout.size, frame.data(), luma.data());
-      sampling.statistics.Add(luma.data());
-    }
+    if (index % options.step == 0) sampling.statistics.AddFrame(frame.data(), stride);
     sampling.framesRead = index + 1;
     progress.Frame(index + 1);
   }
@@ -95,16 +96,23 @@ std::string Sample(const DetectOptions& options, VideoReader& reader, InputFile&
 std::string NoLogoText(const LogoSearch& search, const Sampling& sampling) {
   const std::string read = std::to_string(sampling.framesRead) + " frames read";
   switch (search.outcome) {
-    case LogoSearch::Outcome::TooFewFrames:
-      return "too few frames: " + std::to_string(sampling.statistics.Samples()) +
-             " looked at (" + read + "), at least " + std::to_string(LogoDetector::kMinSamples) +
+    case LogoSearch::Outcome::TooFewSamples:
+      return "cannot tell: too few frames, " + std::to_string(search.samples) +
+             " looked at (" + read + "), at least " + std::to_string(LogoFinder::kMinSamples) +
              " are needed; give a longer stretch or a smaller --step";
-    case LogoSearch::Outcome::StillPicture:
-      return "nothing moves in the " + read +
-             " (a still picture): a logo cannot be told apart from the rest";
+    case LogoSearch::Outcome::StillCamera:
+      if (search.movingShare < LogoFinder::kMinMovingShare) {
+        return "cannot tell: nothing moves in the middle of the frame (a still camera or a still "
+               "picture), so a logo looks like the rest; give a stretch where the camera moves "
+               "or the scene changes (" + read + ")";
+      }
+      return "cannot tell: the picture keeps its edges in the middle of the frame too (" +
+             std::to_string(static_cast<int>(100 * search.stillShare + 0.5)) +
+             "% of it, a still camera or a still picture), so a logo looks like the rest; "
+             "give a stretch where the camera moves or the scene changes (" + read + ")";
     default:
-      return "no logo found: no area near the corners or edges stays still while the picture "
-             "around it moves (" + read + ")";
+      return "no logo: no shape near the top or bottom of the frame keeps its edges while the "
+             "picture moves (" + read + ")";
   }
 }
 
@@ -122,6 +130,32 @@ std::string WriteOverlay(const DetectOptions& options, const StreamLayout& layou
   const std::vector<std::uint8_t> png =
       EncodePng({rgb.data(), layout.size.width, layout.size.height, 3 * static_cast<std::size_t>(layout.size.width)});
   return WritePictureFile(options.overlayPath, png, "cannot write " + options.overlayPath);
+}
+
+// The logo's colour (as the tool turns YUV into RGB) and opacity as alpha,
+// transparent beyond the mask.
+std::string WriteModel(const DetectOptions& options, const Sampling& sampling,
+                       const LogoSearch& search) {
+  LogoModel model;
+  model.Estimate(sampling.statistics, search.mask);
+  const int width = model.Width(), height = model.Height();
+  std::vector<std::uint8_t> rgba(4 * static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const LogoModelPixel& pixel = model.At(x, y);
+      const std::uint8_t pair[4] = {pixel.y, pixel.u, pixel.y, pixel.v};
+      std::uint8_t rgb[6];
+      Yuy2PairToRgb(pair, rgb);
+      std::uint8_t* out = rgba.data() + 4 * (static_cast<std::size_t>(y) * width + x);
+      out[0] = rgb[0];
+      out[1] = rgb[1];
+      out[2] = rgb[2];
+      out[3] = pixel.opacity;
+    }
+  }
+  const std::vector<std::uint8_t> png =
+      EncodePng({rgba.data(), width, height, 4 * static_cast<std::size_t>(width), 4});
+  return WritePictureFile(options.modelPath, png, "cannot write " + options.modelPath);
 }
 
 double Percent(std::int64_t part, std::int64_t whole) {
@@ -158,7 +192,7 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
     return Report(reader.IsUsageError() ? kExitUsageError : kExitRuntimeError, reader.Error());
   }
   const FrameSize size = reader.Layout().size;
-  if (static_cast<std::int64_t>(size.width) * size.height > kMaxDetectPixels) {
+  if (static_cast<std::int64_t>(size.width) * size.height > LogoStatistics::kMaxPixels) {
     return Report(kExitUsageError, "frames of " + std::to_string(size.width) + "x" +
                                        std::to_string(size.height) +
                                        " are too large to look for a logo in; scale them down first");
@@ -171,13 +205,13 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
     std::fprintf(stderr, "detect: %" PRId64 " frames read in %.2f s (%.0f frames/s)\n",
                  sampling.framesRead, sampling.seconds, sampling.framesRead / sampling.seconds);
   }
-  const LogoSearch search = LogoDetector().Find(sampling.statistics);
+  const auto decided = std::chrono::steady_clock::now();
+  const LogoSearch search = LogoFinder().Find(sampling.statistics);
+  std::fprintf(stderr, "detect: decided in %.3f s\n",
+               std::chrono::duration<double>(std::chrono::steady_clock::now() - decided).count());
   if (search.outcome != LogoSearch::Outcome::Found) {
-    return Report(kExitRuntimeError, NoLogoText(search, sampling));
-  }
-  if (search.otherAreas > 0) {
-    std::fprintf(stderr, "detect: %d other still area(s) passed over; check the overlay\n",
-                 search.otherAreas);
+    return Report(search.outcome == LogoSearch::Outcome::NoLogo ? kExitNoLogo : kExitCannotTell,
+                  NoLogoText(search, sampling));
   }
 
   const StreamLayout& layout = reader.Layout();
@@ -209,6 +243,11 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   ReportFit(search.mask, rebuilt, picture);
   if (!options.overlayPath.empty()) {
     if (std::string error = WriteOverlay(options, layout, sampling, search, picture.area); !error.empty()) {
+      return Report(kExitRuntimeError, error);
+    }
+  }
+  if (!options.modelPath.empty()) {
+    if (std::string error = WriteModel(options, sampling, search); !error.empty()) {
       return Report(kExitRuntimeError, error);
     }
   }

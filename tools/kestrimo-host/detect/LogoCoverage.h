@@ -9,7 +9,7 @@
 #include "model/ChannelSettings.h"
 #include "base/FrameGeometry.h"
 #include "mask/MaskRebuild.h"
-#include "tools/kestrimo-host/detect/LogoMask.h"
+#include "detect/LogoMask.h"
 #include "tools/kestrimo-host/detect/LogoPicture.h"
 
 namespace kestrimo {

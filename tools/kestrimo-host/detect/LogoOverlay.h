@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Rect.h"
-#include "tools/kestrimo-host/detect/LogoMask.h"
+#include "detect/LogoMask.h"
 #include "tools/kestrimo-host/stream/StreamFormat.h"
 
 namespace kestrimo {

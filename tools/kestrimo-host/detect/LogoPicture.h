@@ -8,7 +8,7 @@
 
 #include "base/FrameGeometry.h"
 #include "base/Rect.h"
-#include "tools/kestrimo-host/detect/LogoMask.h"
+#include "detect/LogoMask.h"
 
 namespace kestrimo {
 

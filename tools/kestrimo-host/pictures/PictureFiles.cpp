@@ -26,7 +26,7 @@ bool HasPixels(const RgbView& image) {
 std::vector<std::uint8_t> EncodePng(const RgbView& image) {
   std::vector<std::uint8_t> file;
   if (!HasPixels(image)) return file;
-  if (!stbi_write_png_to_func(Append, &file, image.width, image.height, 3, image.pixels,
+  if (!stbi_write_png_to_func(Append, &file, image.width, image.height, image.channels, image.pixels,
                               static_cast<int>(image.stride))) {
     file.clear();
   }

@@ -15,9 +15,10 @@ struct RgbView {
   int width = 0;
   int height = 0;
   std::size_t stride = 0;
+  int channels = 3;  // 3: R, G, B; 4: R, G, B, alpha (PNG only)
 };
 
-// The whole PNG file, 8-bit RGB. Empty for a picture without pixels.
+// The whole PNG file, 8-bit RGB or RGBA. Empty for a picture without pixels.
 std::vector<std::uint8_t> EncodePng(const RgbView& image);
 
 // The whole BMP file: BITMAPFILEHEADER, BITMAPINFOHEADER, 24-bit rows

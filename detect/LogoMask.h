@@ -31,12 +31,17 @@ class LogoMask {
   // Square structuring element of side 2 r + 1; pixels beyond the edges
   // count as unmarked for the dilation and as marked for the erosion, so a
   // mark touching the frame edge is not eaten away.
-  void Dilate(int r);
+  void Dilate(int r) { Dilate(r, r); }
   void Erode(int r);
+  // Rectangular element of 2 rx + 1 columns and 2 ry + 1 rows.
+  void Dilate(int rx, int ry);
   // Dilation then erosion: joins marks up to 2 r pixels apart.
   void Close(int r) { Dilate(r); Erode(r); }
   // Erosion then dilation: removes marks thinner than 2 r + 1 pixels.
   void Open(int r) { Erode(r); Dilate(r); }
+  // Marks every unmarked pixel that no 4-connected path of unmarked pixels
+  // joins to the frame's edge: the inside of a closed outline.
+  void FillHoles();
 
  private:
   std::size_t Index(int x, int y) const {

@@ -1,4 +1,4 @@
-#include "tools/kestrimo-host/detect/LogoMask.h"
+#include "detect/LogoMask.h"
 
 #include <algorithm>
 
@@ -23,16 +23,46 @@ Rect LogoMask::Bounds() const {
   return box.IsEmpty() ? Rect{} : box;
 }
 
-void LogoMask::Dilate(int r) {
-  if (r <= 0) return;
-  Spread(r, true, 1);
-  Spread(r, false, 1);
+void LogoMask::Dilate(int rx, int ry) {
+  if (rx > 0) Spread(rx, true, 1);
+  if (ry > 0) Spread(ry, false, 1);
 }
 
 void LogoMask::Erode(int r) {
   if (r <= 0) return;
   Spread(r, true, 0);
   Spread(r, false, 0);
+}
+
+void LogoMask::FillHoles() {
+  if (bits_.empty()) return;
+  constexpr std::uint8_t kOutside = 2;
+  std::vector<std::size_t> stack;
+  const auto reach = [&](int x, int y) {
+    std::uint8_t& bit = bits_[Index(x, y)];
+    if (bit != 0) return;
+    bit = kOutside;
+    stack.push_back(Index(x, y));
+  };
+  for (int x = 0; x < width_; ++x) {
+    reach(x, 0);
+    reach(x, height_ - 1);
+  }
+  for (int y = 0; y < height_; ++y) {
+    reach(0, y);
+    reach(width_ - 1, y);
+  }
+  while (!stack.empty()) {
+    const std::size_t at = stack.back();
+    stack.pop_back();
+    const int x = static_cast<int>(at % static_cast<std::size_t>(width_));
+    const int y = static_cast<int>(at / static_cast<std::size_t>(width_));
+    if (x > 0) reach(x - 1, y);
+    if (x + 1 < width_) reach(x + 1, y);
+    if (y > 0) reach(x, y - 1);
+    if (y + 1 < height_) reach(x, y + 1);
+  }
+  for (std::uint8_t& bit : bits_) bit = bit == kOutside ? 0 : 1;
 }
 
 // A running count of `grow` pixels in the window [i - r, i + r] along the

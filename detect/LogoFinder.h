@@ -1,0 +1,57 @@
+// Finds a broadcaster's logo in LogoStatistics: the edges that stay (their
+// mean gradient is strong, and they point the same way in most samples)
+// near the top or bottom of the frame, joined into one logo when a few
+// pixels apart, closed, filled and grown over anti-aliased rims. A clip
+// whose centre has lasting edges too (a still camera) cannot tell a logo
+// from the picture and gets no answer rather than a wrong one.
+#pragma once
+
+#include <cstdint>
+
+#include "base/Rect.h"
+#include "detect/LogoMask.h"
+#include "detect/LogoStatistics.h"
+
+namespace kestrimo {
+
+struct LogoSearch {
+  enum class Outcome { Found, TooFewSamples, StillCamera, NoLogo };
+  Outcome outcome = Outcome::NoLogo;
+  LogoMask mask;            // the logo's pixels, frame coordinates
+  Rect box;                 // the smallest rectangle around them
+  std::int32_t samples = 0;  // samples of the row with fewest
+  double stillShare = 0;    // share of the centre with lasting edges
+  double movingShare = 0;   // share of the centre that moves
+};
+
+class LogoFinder {
+ public:
+  // Fewer samples than this tell too little apart.
+  static constexpr std::int32_t kMinSamples = 16;
+  // An edge lasts when its gradient points one way in more than 7 samples of 10.
+  static constexpr int kLastingTenths = 7;
+  // Above this share of lasting edges in the centre, the camera stands still.
+  static constexpr double kMaxStillShare = 0.02;
+  // Below this share of the centre's pixels spreading over more than
+  // kMovingSpread levels, nothing moves: a still picture.
+  static constexpr double kMinMovingShare = 0.05;
+  static constexpr float kMovingSpread = 2.0f;
+  // A logo's edge is this many times stronger than the centre's median.
+  static constexpr float kStrength = 4.0f;
+  // Logos sit in the top and bottom bands of this share of the height.
+  static constexpr double kBand = 0.22;
+  // Rows or columns with edges over this share of the frame are lines of the
+  // picture (bars, a horizon), not a logo.
+  static constexpr double kLineShare = 0.3;
+  // Groups larger than these shares of the frame are not a logo.
+  static constexpr double kMaxWidthShare = 0.45;
+  static constexpr double kMaxHeightShare = 0.3;
+  // Groups with fewer edge pixels are noise.
+  static constexpr std::int64_t kMinEdgePixels = 20;
+  // Pixels the filled logo is grown by, over anti-aliased rims.
+  static constexpr int kGrow = 2;
+
+  LogoSearch Find(const LogoStatistics& statistics) const;
+};
+
+}  // namespace kestrimo

@@ -1,0 +1,129 @@
+#include "detect/LogoModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrimo {
+namespace {
+
+// Per frame pixel over the samples: mean Y, U, V and the spread of Y.
+enum Measure { kMeanY, kMeanU, kMeanV, kSpread, kMeasures };
+
+struct Planes {
+  int width = 0;
+  int height = 0;
+  std::vector<float> values[kMeasures];
+
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+  }
+};
+
+Planes MeanPlanes(const LogoStatistics& statistics) {
+  Planes planes;
+  planes.width = statistics.Width();
+  planes.height = statistics.Height();
+  for (auto& values : planes.values) values.assign(static_cast<std::size_t>(planes.width) * planes.height, 0.0f);
+  const PlaneSums& luma = statistics.Plane(0);
+  const int chromaWidth = statistics.Plane(1).width;
+  for (int y = 0; y < planes.height; ++y) {
+    const int samples = statistics.RowSamples(y);
+    if (samples == 0) continue;
+    const auto n = static_cast<float>(samples);
+    for (int x = 0; x < planes.width; ++x) {
+      const std::size_t i = planes.Index(x, y);
+      const float mean = static_cast<float>(luma.values[i]) / n;
+      const float square = static_cast<float>(luma.squares[i]) / n;
+      planes.values[kMeanY][i] = mean;
+      planes.values[kSpread][i] = std::sqrt(std::max(square - mean * mean, 0.0f));
+      if (chromaWidth == 0) {
+        planes.values[kMeanU][i] = planes.values[kMeanV][i] = 128.0f;
+        continue;
+      }
+      const std::size_t c = static_cast<std::size_t>(y) * chromaWidth +
+                            static_cast<std::size_t>(std::min(x / 2, chromaWidth - 1));
+      planes.values[kMeanU][i] = static_cast<float>(statistics.Plane(1).values[c]) / n;
+      planes.values[kMeanV][i] = static_cast<float>(statistics.Plane(2).values[c]) / n;
+    }
+  }
+  return planes;
+}
+
+// The picture beneath a masked pixel: the mean of the linear interpolations
+// between the nearest unmasked pixels along its row and along its column
+// (either alone where the other finds no unmasked pixel on both sides).
+struct Beneath {
+  float values[kMeasures] = {};
+  bool known = false;
+};
+
+Beneath Interpolate(const Planes& planes, const LogoMask& mask, int x, int y) {
+  Beneath beneath;
+  int lines = 0;
+  for (int axis = 0; axis < 2; ++axis) {
+    const int dx = axis == 0 ? 1 : 0, dy = 1 - dx;
+    int before = 1, after = 1;
+    while (x - before * dx >= 0 && y - before * dy >= 0 && mask.At(x - before * dx, y - before * dy)) ++before;
+    while (x + after * dx < planes.width && y + after * dy < planes.height &&
+           mask.At(x + after * dx, y + after * dy)) {
+      ++after;
+    }
+    if (x - before * dx < 0 || y - before * dy < 0 || x + after * dx >= planes.width ||
+        y + after * dy >= planes.height) {
+      continue;
+    }
+    const std::size_t a = planes.Index(x - before * dx, y - before * dy);
+    const std::size_t b = planes.Index(x + after * dx, y + after * dy);
+    const float t = static_cast<float>(before) / static_cast<float>(before + after);
+    for (int m = 0; m < kMeasures; ++m) {
+      beneath.values[m] += planes.values[m][a] + t * (planes.values[m][b] - planes.values[m][a]);
+    }
+    ++lines;
+  }
+  if (lines == 0) return beneath;
+  for (float& value : beneath.values) value /= static_cast<float>(lines);
+  beneath.known = true;
+  return beneath;
+}
+
+std::uint8_t Level(float value) {
+  return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+}
+
+LogoModelPixel EstimatePixel(const Planes& planes, std::size_t i, const Beneath& beneath) {
+  LogoModelPixel pixel;
+  float see[3] = {planes.values[kMeanY][i], planes.values[kMeanU][i], planes.values[kMeanV][i]};
+  float through = 0.0f;  // 1 - opacity
+  if (beneath.known && beneath.values[kSpread] >= LogoModel::kMinSpread) {
+    through = std::clamp(planes.values[kSpread][i] / beneath.values[kSpread], 0.0f, 1.0f);
+  }
+  const float opacity = 1.0f - through;
+  if (opacity > 0.05f) {
+    for (int m = 0; m < 3; ++m) see[m] = (see[m] - through * beneath.values[m]) / opacity;
+  }
+  pixel.y = Level(see[0]);
+  pixel.u = Level(see[1]);
+  pixel.v = Level(see[2]);
+  pixel.opacity = Level(255.0f * opacity);
+  return pixel;
+}
+
+}  // namespace
+
+void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& mask) {
+  width_ = statistics.Width();
+  height_ = statistics.Height();
+  pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), {});
+  if (mask.Width() != width_ || mask.Height() != height_ || statistics.Samples() == 0) return;
+  const Planes planes = MeanPlanes(statistics);
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      if (!mask.At(x, y)) continue;
+      const std::size_t i = planes.Index(x, y);
+      pixels_[i] = EstimatePixel(planes, i, Interpolate(planes, mask, x, y));
+    }
+  }
+}
+
+}  // namespace kestrimo
