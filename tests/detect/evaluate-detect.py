@@ -17,6 +17,15 @@ For every case of a folder written by make-logo-corpus.py:
    The rectangle is checked: the pixels the plug-in changed must cover the
    logo's box and stay inside the rectangle.
 3. For a case without a logo: detect should write no mask.
+4. detect's --model picture (the logo's colour and opacity) against the
+   truth: the mean absolute error of opacity over the logo's pixels and the
+   found mask, and of colour (Y, U and V levels, as the corpus converts) over
+   the pixels where the truth is at its full opacity and the model shows some.
+
+With --check, exits 1 unless every case meets what the detector promises:
+a logo found over the true box, the removal with its mask no worse than
+with the rectangle (PSNR-Y within 1 dB or better), opacity within 0.15;
+exit 3 (no logo) without a logo, exit 4 (cannot tell) on a still camera.
 
 Prints a Markdown table, one row per case, and writes it with a CSV of the
 same rows into --out, with each case's settings files and mask there too.
@@ -258,8 +267,11 @@ def run_detect(host, case, folder, work, frames, overlay):
             os.remove(stale)
     with open(settings, "wb") as fresh:
         fresh.write(b"[COMMON]\r\n")
+    model = os.path.join(work, "detect-model.png")
+    if os.path.exists(model):
+        os.remove(model)
     command = [host, "detect", "-i", os.path.join(folder, case["files"]["clip"]), "--mask", mask,
-               "--write", "1", "--settings", settings]
+               "--write", "1", "--settings", settings, "--model", model]
     if frames is not None:
         command += ["--frames", str(frames)]
     if overlay:
@@ -275,7 +287,31 @@ def run_detect(host, case, folder, work, frames, overlay):
         a, b, c, d = map(int, match.groups())
         found = [a, c, b + 1, d + 1]
     return {"code": done.returncode, "summary": summary, "seconds": seconds, "found": found,
-            "settings": settings, "mask_written": os.path.exists(mask)}
+            "settings": settings, "mask_written": os.path.exists(mask),
+            "model": model if os.path.exists(model) else None}
+
+
+def model_errors(model_path, truth):
+    """Mean absolute errors of the model picture: opacity (0..1) over the
+    logo's and the model's pixels, colour (Y, U, V levels) where the truth is at
+    its full opacity and the model shows some."""
+    model = np.asarray(Image.open(model_path).convert("RGBA")).astype(np.float32)
+    truth = truth.astype(np.float32)
+    a_model, a_truth = model[..., 3] / 255.0, truth[..., 3] / 255.0
+    where = (a_model > 0) | (a_truth > 0)
+    opacity = float(np.abs(a_model - a_truth)[where].mean()) if where.any() else 0.0
+    # The tool writes full-range RGB of the estimated Y, U, V; the corpus
+    # made its Y, U, V from the truth's RGB in limited range.
+    r, g, b = model[..., 0], model[..., 1], model[..., 2]
+    y = 0.299 * r + 0.587 * g + 0.114 * b
+    yuv_model = np.stack([y, 128 + (b - y) / 1.772, 128 + (r - y) / 1.402], -1)
+    r, g, b = truth[..., 0], truth[..., 1], truth[..., 2]
+    yuv_truth = np.stack([16 + (65.481 * r + 128.553 * g + 24.966 * b) / 255,
+                          128 + (-37.797 * r - 74.203 * g + 112.0 * b) / 255,
+                          128 + (112.0 * r - 93.786 * g - 18.214 * b) / 255], -1)
+    solid = (a_model > 0.1) & (a_truth >= 0.9 * a_truth.max())
+    colour = float(np.abs(yuv_model - yuv_truth)[solid].mean()) if solid.any() else float("nan")
+    return opacity, colour
 
 
 def overlap(a, b):
@@ -333,6 +369,7 @@ def evaluate(case, args, work):
            "visible_left_pct": "", "visible_detect_pct": "", "visible_rect_pct": "",
            "psnr_left_db": "", "psnr_detect_db": "", "psnr_rect_db": "",
            "rect_settings": "", "rect_area": "", "rect_changed": "", "rect_check": "",
+           "opacity_error": "", "colour_error": "",
            "detect_seconds": round(detect["seconds"], 2)}
     if not logo_meta:
         row.update(shape="none")
@@ -344,6 +381,10 @@ def evaluate(case, args, work):
         row["box_iou"] = round(overlap(detect["found"], box), 3)
     truth = np.asarray(Image.open(os.path.join(args.corpus, case["files"]["truth"])))
     logo = truth[..., 3] > 0
+    if detect["model"]:
+        opacity_error, colour_error = model_errors(detect["model"], truth)
+        row["opacity_error"] = round(opacity_error, 3)
+        row["colour_error"] = round(colour_error, 1)
     grown = [max(0, box[0] - BORDER), max(0, box[1] - BORDER), min(w, box[2] + BORDER),
              min(h, box[3] + BORDER)]
     box_pixels = (grown[2] - grown[0]) * (grown[3] - grown[1])
@@ -397,7 +438,30 @@ COLUMNS = [("case", "case"), ("size", "size"), ("shape", "shape"), ("opacity", "
            ("true_box", "true box (x, y)"), ("visible_left_pct", "visible: left"),
            ("visible_detect_pct", "visible: detect"), ("visible_rect_pct", "visible: rect"),
            ("psnr_detect_db", "PSNR-Y detect"), ("psnr_rect_db", "PSNR-Y rect"),
+           ("opacity_error", "opacity error"), ("colour_error", "colour error"),
            ("detect_seconds", "detect s")]
+
+
+def check(row, case):
+    """What the case misses of the detector's promises, or an empty list."""
+    misses = []
+    if case["logo"] is None:
+        expected = 4 if case["source"].get("still_camera") else 3
+        if row["detect_exit"] != expected or row["mask_written"]:
+            misses.append("exit %s, mask %s; want exit %d and no mask"
+                          % (row["detect_exit"], row["mask_written"], expected))
+        return misses
+    if case["source"].get("still_camera"):
+        if row["detect_exit"] not in (0, 4):
+            misses.append("exit %s on a still camera" % row["detect_exit"])
+        return misses
+    if row["detect_exit"] != 0 or row["box_iou"] == "" or row["box_iou"] < 0.7:
+        return ["logo not found (exit %s, box overlap %s)" % (row["detect_exit"], row["box_iou"])]
+    if row["psnr_detect_db"] < row["psnr_rect_db"] - 1.0:
+        misses.append("PSNR-Y %.1f dB, rectangle %.1f dB" % (row["psnr_detect_db"], row["psnr_rect_db"]))
+    if row["opacity_error"] == "" or row["opacity_error"] > 0.15:
+        misses.append("opacity error %s" % row["opacity_error"])
+    return misses
 
 
 def markdown(rows):
@@ -426,6 +490,8 @@ def main():
     parser.add_argument("--host", default="build/tool/kestrimo-host", help="kestrimo-host to run")
     parser.add_argument("--out", default="detect-results", help="folder for the results (made if missing)")
     parser.add_argument("--frames", type=int, help="use only the first N frames of every clip")
+    parser.add_argument("--check", action="store_true",
+                        help="exit 1 unless every case meets the detector's promises")
     parser.add_argument("--overlays", default=DEFAULT_OVERLAYS,
                         help="cases to draw overlays for, patterns as for --cases (default %s)"
                              % DEFAULT_OVERLAYS)
@@ -462,13 +528,20 @@ def main():
         writer = csv.DictWriter(out, fieldnames=list(rows[0].keys()))
         writer.writeheader()
         writer.writerows(rows)
+    misses = []
+    for case, row in zip(chosen, rows):
+        misses += ["%s: %s" % (case["name"], m) for m in check(row, case)]
     codes = {}
     for row in rows:
         codes[row["detect_exit"]] = codes.get(row["detect_exit"], 0) + 1
     print("\n%d cases in %.1f s; detect exit codes: %s; results in %s"
           % (len(rows), time.monotonic() - started,
              ", ".join("%s × %d" % (k, v) for k, v in sorted(codes.items())), args.out))
+    if args.check and misses:
+        print("\n".join(["evaluate-detect: missed:"] + misses), file=sys.stderr)
+        return 1
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

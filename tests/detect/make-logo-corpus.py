@@ -64,8 +64,8 @@ VIDEOS = {
     "street": dict(path=OPENCV_DATA + "/vtest.avi", start=0, still=True,
                    what="fixed surveillance camera, 768x576 at 10 fps: pedestrians "
                         "crossing a campus road and lawn, background never moves"),
-    "tree": dict(path=OPENCV_DATA + "/tree.avi", start=0, still=False,
-                 what="webcam, 320x240 at 15 fps: a tree through a window, bright sky, "
+    "tree": dict(path=OPENCV_DATA + "/tree.avi", start=0, still=True,
+                 what="fixed webcam, 320x240 at 15 fps: a tree through a window, bright sky, "
                       "a hand passes in front"),
 }
 

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The logo finder on a handful of real-picture clips: a film with an opaque
+# mark and with blended letters, photographs under a moving camera with faint
+# text, and two clips without a logo (moving photographs: no logo; a fixed
+# webcam: cannot tell). evaluate-detect.py --check holds each to what the
+# finder promises.
+# usage: detect-real.sh PYTHON SOURCE_DIR HOST WORKDIR
+set -euo pipefail
+python=$1 source=$2 host=$3 work=$4
+rm -rf "$work"
+"$python" "$source/make-logo-corpus.py" --out "$work/corpus" --frames 160 \
+  --cases film-sd-mark-tl,film-sd-text-tr,photos-sd-text-bl,photos-sd-nologo,tree-vga-nologo
+"$python" "$source/evaluate-detect.py" --corpus "$work/corpus" --host "$host" \
+  --out "$work/results" --overlays none --check
