@@ -2,7 +2,7 @@
 # End to end: kestrimo-host detect finds the generated clip's logo, writes a
 # mask picture, an overlay and the settings (printed or stored in a settings
 # file), and the plug-in run with those settings removes the logo; clips
-# without a logo (exit 3) or that cannot tell one from the picture (exit 4)
+# without a logo (exit 1) or that cannot tell one from the picture (exit 4)
 # are refused with a message.
 # usage: detect.sh CASE HOST PLUGIN PYTHON MAKE_CLIP CHECK WORKDIR [RUNNER...]
 set -euo pipefail
@@ -76,7 +76,8 @@ with open(sys.argv[1], "wb") as out:
     for _ in range(200):
         out.write(b"FRAME\n" + random.randbytes(160 * 120 * 2))
 PY
-    expect 3 "no logo" -i noise.y4m --mask noise.bmp
+    expect 1 "no logo" -i noise.y4m --mask noise.bmp
+    expect 3 "cannot open input" -i missing.y4m
     [ ! -e noise.bmp ] || fail "a picture was written although no logo was found"
     expect 2 "needs --size" --format yuyv422 -i clip.y4m
     expect 2 "too large" --format yuyv422 --size 8192x4098 -i clip.y4m ;;

@@ -41,9 +41,9 @@ int DetectMain(const std::vector<std::string>& args) {
   try {
     return RunDetect(parsed.options, SettingsFileOf(parsed.options));
   } catch (const std::bad_alloc&) {
-    return Report(kExitRuntimeError, "out of memory");
+    return Report(kExitDetectError, "out of memory");
   } catch (const std::exception& e) {
-    return Report(kExitRuntimeError, e.what());
+    return Report(kExitDetectError, e.what());
   }
 }
 

@@ -157,13 +157,14 @@ ParsedDetectOptions ParseDetectOptions(const std::vector<std::string>& args) {
 std::string DetectUsageText() {
   return
       "usage: kestrimo-host detect [options] [-i INPUT]\n"
-      "Finds the broadcaster's logo in a stretch of a recording (the part of the\n"
-      "picture that stays still while the rest moves), writes a mask picture for it\n"
+      "Finds the broadcaster's logo in a stretch of a recording (the edges that stay\n"
+      "near the top or bottom while the picture moves), writes a mask picture for it\n"
       "and prints the lines of a channel section that use it.\n"
       "\n" +
       OptionListText(DetectOptionTable()) +
       "\n"
-      "Exit codes: 0 a logo found, 1 none found or a runtime error, 2 usage error.\n"
+      "Exit codes: 0 a logo found, 1 no logo, 2 usage error, 3 any other error,\n"
+      "4 cannot tell (too few frames, or a still camera: the middle keeps its edges).\n"
       "Example:\n"
       "  ffmpeg -i in.ts -t 10 -pix_fmt yuv422p -f yuv4mpegpipe - |\n"
       "    kestrimo-host detect --mask /home/me/logo.bmp --overlay check.png\n";

@@ -186,10 +186,10 @@ void ReportFit(const LogoMask& logo, const LogoMask& rebuilt, const LogoPicture&
 int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   CatchInterrupts();
   InputFile input;
-  if (!input.Open(options.input)) return Report(kExitRuntimeError, input.Error());
+  if (!input.Open(options.input)) return Report(kExitDetectError, input.Error());
   VideoReader reader(input);
   if (!reader.Start(options.format, options.size)) {
-    return Report(reader.IsUsageError() ? kExitUsageError : kExitRuntimeError, reader.Error());
+    return Report(reader.IsUsageError() ? kExitUsageError : kExitDetectError, reader.Error());
   }
   const FrameSize size = reader.Layout().size;
   if (static_cast<std::int64_t>(size.width) * size.height > LogoStatistics::kMaxPixels) {
@@ -199,7 +199,7 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   }
   Sampling sampling;
   if (std::string error = Sample(options, reader, input, sampling); !error.empty()) {
-    return Report(kExitRuntimeError, error);
+    return Report(kExitDetectError, error);
   }
   if (sampling.seconds > 0 && sampling.framesRead > 0) {
     std::fprintf(stderr, "detect: %" PRId64 " frames read in %.2f s (%.0f frames/s)\n",
@@ -219,11 +219,11 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   ChannelSettings detected = TableDefaults();
   if (options.writeChannel) {
     if (settingsFile.empty()) {
-      return Report(kExitRuntimeError,
+      return Report(kExitDetectError,
                     "cannot tell where the plug-in keeps its settings file; give --settings FILE");
     }
     settings.emplace(settingsFile);
-    if (!settings->Load()) return Report(kExitRuntimeError, settings->Error());
+    if (!settings->Load()) return Report(kExitDetectError, settings->Error());
     detected.ColorKey = settings->Channel(*options.writeChannel).ColorKey & 0xFFFFFFu;
   }
   if (options.key) detected.ColorKey = *options.key;
@@ -233,26 +233,26 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   coverage.Fit(picture, search.mask, detected.ColorKey);
   const std::string maskPath = AbsolutePath(options.maskPath);
   if (std::string error = WriteLogoBitmap(maskPath, picture, detected.ColorKey); !error.empty()) {
-    return Report(kExitRuntimeError, error);
+    return Report(kExitDetectError, error);
   }
   detected = RecordFor(picture, maskPath, detected.ColorKey, options.expand);
   LogoMask rebuilt;
   if (!coverage.OfRecord(detected, rebuilt)) {
-    return Report(kExitRuntimeError, "the plug-in cannot load the mask picture written to " + maskPath);
+    return Report(kExitDetectError, "the plug-in cannot load the mask picture written to " + maskPath);
   }
   ReportFit(search.mask, rebuilt, picture);
   if (!options.overlayPath.empty()) {
     if (std::string error = WriteOverlay(options, layout, sampling, search, picture.area); !error.empty()) {
-      return Report(kExitRuntimeError, error);
+      return Report(kExitDetectError, error);
     }
   }
   if (!options.modelPath.empty()) {
     if (std::string error = WriteModel(options, sampling, search); !error.empty()) {
-      return Report(kExitRuntimeError, error);
+      return Report(kExitDetectError, error);
     }
   }
   if (settings) {
-    if (!settings->Store(*options.writeChannel, detected)) return Report(kExitRuntimeError, settings->Error());
+    if (!settings->Store(*options.writeChannel, detected)) return Report(kExitDetectError, settings->Error());
     std::fprintf(stderr, "detect: channel %" PRId64 " of %s now uses the mask\n",
                  static_cast<std::int64_t>(*options.writeChannel), settingsFile.c_str());
   } else {
