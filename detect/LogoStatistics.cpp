@@ -5,6 +5,7 @@
 
 #include "base/FrameGeometry.h"
 #include "imaging/ColourCoefficients.h"
+#include "imaging/Kernels.h"
 
 namespace kestrimo {
 namespace {
@@ -30,35 +31,19 @@ void ClearPlane(PlaneSums& plane) { plane = PlaneSums{}; }
 
 // One row of one plane into its sums: `above` and `below` are null on the
 // frame's first and last rows, where the vertical gradient counts as 0.
-void SumRow(const std::uint8_t* above, const std::uint8_t* row, const std::uint8_t* below,
-            int step, PlaneSums& plane, std::size_t at) {
+void SumRow(const GradientKernels& kernels, const std::uint8_t* above, const std::uint8_t* row,
+            const std::uint8_t* below, int step, PlaneSums& plane, std::size_t at) {
   const int n = plane.width;
-  std::int32_t* gx = plane.gradientX.data() + at;
-  std::int32_t* gy = plane.gradientY.data() + at;
-  std::uint8_t* right = plane.towards[0].data() + at;
-  std::uint8_t* left = plane.towards[1].data() + at;
-  std::uint8_t* down = plane.towards[2].data() + at;
-  std::uint8_t* up = plane.towards[3].data() + at;
-  for (int x = 1; x + 1 < n; ++x) {
-    const int d = row[x + 1] - row[x - 1];
-    gx[x] += d;
-    right[x] += d > step;
-    left[x] += d < -step;
+  if (n >= 3) {
+    kernels.sumSteps(row, row + 2, n - 2, step, plane.gradientX.data() + at + 1,
+                     plane.towards[0].data() + at + 1, plane.towards[1].data() + at + 1);
   }
   if (above != nullptr && below != nullptr) {
-    for (int x = 0; x < n; ++x) {
-      const int d = below[x] - above[x];
-      gy[x] += d;
-      down[x] += d > step;
-      up[x] += d < -step;
-    }
+    kernels.sumSteps(above, below, n, step, plane.gradientY.data() + at,
+                     plane.towards[2].data() + at, plane.towards[3].data() + at);
   }
-  std::uint32_t* values = plane.values.data() + at;
-  for (int x = 0; x < n; ++x) values[x] += row[x];
-  if (!plane.squares.empty()) {
-    std::uint32_t* squares = plane.squares.data() + at;
-    for (int x = 0; x < n; ++x) squares[x] += static_cast<std::uint32_t>(row[x] * row[x]);
-  }
+  kernels.sumValues(row, n, plane.values.data() + at,
+                    plane.squares.empty() ? nullptr : plane.squares.data() + at);
 }
 
 }  // namespace
@@ -89,6 +74,7 @@ bool LogoStatistics::Start(std::int32_t width, std::int32_t height, std::int32_t
   width_ = width;
   height_ = height;
   mode_ = mode;
+  kernels_ = &KernelsInUse().gradient;
   return true;
 }
 
@@ -133,7 +119,7 @@ void LogoStatistics::AddRow(std::int32_t y) {
     PlaneSums& plane = planes_[p];
     const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(plane.width);
     const LogoStatistics& self = *this;
-    SumRow(inside ? self.RingRow(p, y - 1) : nullptr, self.RingRow(p, y),
+    SumRow(*kernels_, inside ? self.RingRow(p, y - 1) : nullptr, self.RingRow(p, y),
            inside ? self.RingRow(p, y + 1) : nullptr, p == 0 ? kLumaStep : kChromaStep, plane, at);
   }
 }

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/Rect.h"
+#include "imaging/GradientKernels.h"
 
 namespace kestrimo {
 
@@ -73,6 +73,7 @@ class LogoStatistics {
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   std::int32_t mode_ = 0;
+  const GradientKernels* kernels_ = nullptr;  // the set in use when started
   PlaneSums planes_[3];
   std::vector<std::uint8_t> rowSamples_;
   std::vector<std::uint8_t> ring_[3];   // three rows per plane, row y in slot y % 3

@@ -11,6 +11,7 @@ void ForEachFamily(Kernels& k, Step step) {
   step(k.alpha);
   step(k.blur);
   step(k.conversion);
+  step(k.gradient);
   step(k.logoFill);
   step(k.scaling);
 }

@@ -7,6 +7,7 @@
 #include "imaging/AlphaKernels.h"
 #include "imaging/BlurKernels.h"
 #include "imaging/ConversionKernels.h"
+#include "imaging/GradientKernels.h"
 #include "imaging/LogoFillKernels.h"
 #include "imaging/ScalingKernels.h"
 
@@ -16,6 +17,7 @@ struct Kernels {
   AlphaKernels alpha;
   BlurKernels blur;
   ConversionKernels conversion;
+  GradientKernels gradient;
   LogoFillKernels logoFill;
   ScalingKernels scaling;
 };
