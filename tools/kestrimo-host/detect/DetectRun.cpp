@@ -11,8 +11,8 @@
 #include "detect/LogoModel.h"
 #include "detect/LogoStatistics.h"
 #include "base/FrameGeometry.h"
-#include "tools/kestrimo-host/detect/LogoBitmapFile.h"
-#include "tools/kestrimo-host/detect/LogoCoverage.h"
+#include "detect/MaskBitmap.h"
+#include "detect/LogoCoverage.h"
 #include "tools/kestrimo-host/detect/LogoOverlay.h"
 #include "tools/kestrimo-host/detect/LogoSettings.h"
 #include "tools/kestrimo-host/pictures/PictureFiles.h"
@@ -158,6 +158,25 @@ std::string WriteModel(const DetectOptions& options, const Sampling& sampling,
   return WritePictureFile(options.modelPath, png, "cannot write " + options.modelPath);
 }
 
+// A record that uses the picture file at `path` for the picture's area.
+ChannelSettings RecordFor(const LogoPicture& picture, const std::string& path, std::uint32_t key,
+                          std::int32_t expand) {
+  const MaskShape shape = ShapeFor(picture, key, expand);
+  ChannelSettings record = TableDefaults();
+  record.MaskFileName = path;
+  record.MaskPosX = shape.MaskPosX;
+  record.MaskPosY = shape.MaskPosY;
+  record.RectMaskSizeX = shape.RectMaskSizeX;
+  record.RectMaskSizeY = shape.RectMaskSizeY;
+  record.ExpandX = shape.ExpandX;
+  record.ExpandY = shape.ExpandY;
+  record.InvertMask = shape.InvertMask;
+  record.ColorKey = shape.ColorKey;
+  record.EdgeBlur = shape.EdgeBlur;
+  record.ProcEnable = 1;
+  return record;
+}
+
 double Percent(std::int64_t part, std::int64_t whole) {
   return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
 }
@@ -232,12 +251,13 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   LogoPicture picture = PlaceLogoPicture(search.mask, options.margin);
   coverage.Fit(picture, search.mask, detected.ColorKey);
   const std::string maskPath = AbsolutePath(options.maskPath);
-  if (std::string error = WriteLogoBitmap(maskPath, picture, detected.ColorKey); !error.empty()) {
-    return Report(kExitDetectError, error);
+  if (!WriteFileReplacing(HostFileSystem(), maskPath, EncodeMaskBitmap(picture, detected.ColorKey))) {
+    return Report(kExitDetectError, "cannot write " + maskPath);
   }
   detected = RecordFor(picture, maskPath, detected.ColorKey, options.expand);
   LogoMask rebuilt;
-  if (!coverage.OfRecord(detected, rebuilt)) {
+  std::string loaded = maskPath;
+  if (!coverage.OfFile(loaded, detected.Shape(), rebuilt)) {
     return Report(kExitDetectError, "the plug-in cannot load the mask picture written to " + maskPath);
   }
   ReportFit(search.mask, rebuilt, picture);

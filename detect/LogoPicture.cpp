@@ -1,4 +1,4 @@
-#include "tools/kestrimo-host/detect/LogoPicture.h"
+#include "detect/LogoPicture.h"
 
 #include <algorithm>
 #include <cstdlib>

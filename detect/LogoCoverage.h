@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <string>
 
-#include "model/ChannelSettings.h"
 #include "base/FrameGeometry.h"
 #include "mask/MaskRebuild.h"
+#include "mask/MaskShape.h"
 #include "detect/LogoMask.h"
-#include "tools/kestrimo-host/detect/LogoPicture.h"
+#include "detect/LogoPicture.h"
 
 namespace kestrimo {
 
@@ -20,9 +20,10 @@ class LogoCoverage {
 
   // The rebuilt pixels for the picture in memory, keyed with `key` and grown by `expand`.
   LogoMask OfPicture(const LogoPicture& picture, std::uint32_t key, std::int32_t expand);
-  // The rebuilt pixels for a channel record whose picture is loaded from its
-  // file as the plug-in loads it; false when the picture cannot be loaded.
-  bool OfRecord(ChannelSettings record, LogoMask& rebuilt);
+  // The rebuilt pixels for a mask picture loaded from its file as the
+  // plug-in loads it (the name is cleared when it cannot be loaded) and
+  // placed by `shape`; false when the picture cannot be loaded.
+  bool OfFile(std::string& fileName, const MaskShape& shape, LogoMask& rebuilt);
 
   // Keys further picture pixels until the plug-in's rebuild covers every
   // logo pixel inside the picture's area (a few rounds at most).
@@ -35,8 +36,8 @@ class LogoCoverage {
   MaskRebuild rebuild_;
 };
 
-// A record that uses the picture file at `path` for the picture's area.
-ChannelSettings RecordFor(const LogoPicture& picture, const std::string& path, std::uint32_t key,
-                          std::int32_t expand);
+// The shape that places the picture over its area, keyed with `key` and
+// grown by `expand`, with no soft edge.
+MaskShape ShapeFor(const LogoPicture& picture, std::uint32_t key, std::int32_t expand);
 
 }  // namespace kestrimo

@@ -1,4 +1,4 @@
-#include "tools/kestrimo-host/detect/LogoCoverage.h"
+#include "detect/LogoCoverage.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -16,21 +16,18 @@ bool Inside(const LogoMask& mask, int x, int y) {
 
 }  // namespace
 
-ChannelSettings RecordFor(const LogoPicture& picture, const std::string& path, std::uint32_t key,
-                          std::int32_t expand) {
-  ChannelSettings record = TableDefaults();
-  record.MaskFileName = path;
-  record.MaskPosX = picture.posX;
-  record.MaskPosY = picture.posY;
-  record.RectMaskSizeX = picture.width;
-  record.RectMaskSizeY = picture.height;
-  record.ExpandX = expand;
-  record.ExpandY = expand;
-  record.InvertMask = 0;
-  record.ColorKey = key;
-  record.EdgeBlur = 0;
-  record.ProcEnable = 1;
-  return record;
+MaskShape ShapeFor(const LogoPicture& picture, std::uint32_t key, std::int32_t expand) {
+  MaskShape shape;
+  shape.MaskPosX = picture.posX;
+  shape.MaskPosY = picture.posY;
+  shape.RectMaskSizeX = picture.width;
+  shape.RectMaskSizeY = picture.height;
+  shape.ExpandX = expand;
+  shape.ExpandY = expand;
+  shape.InvertMask = 0;
+  shape.ColorKey = key;
+  shape.EdgeBlur = 0;
+  return shape;
 }
 
 LogoCoverage::LogoCoverage(int frameWidth, int frameHeight) {
@@ -50,16 +47,16 @@ LogoMask LogoCoverage::OfPicture(const LogoPicture& picture, std::uint32_t key,
     for (int x = 0; x < picture.width; ++x) row[x] = picture.Keyed(x, y) ? keyPixel : keptPixel;
   }
   rebuild_.MaskLoaded = 1;
-  rebuild_.RebuildMask(RecordFor(picture, "", key, expand).Shape(), geometry_, geometry_.width,
+  rebuild_.RebuildMask(ShapeFor(picture, key, expand), geometry_, geometry_.width,
                        geometry_.height);
   return Rebuilt(key);
 }
 
-bool LogoCoverage::OfRecord(ChannelSettings record, LogoMask& rebuilt) {
-  rebuild_.LoadMaskPicture(record.MaskFileName);
+bool LogoCoverage::OfFile(std::string& fileName, const MaskShape& shape, LogoMask& rebuilt) {
+  rebuild_.LoadMaskPicture(fileName);
   if (!rebuild_.MaskLoaded) return false;
-  rebuild_.RebuildMask(record.Shape(), geometry_, geometry_.width, geometry_.height);
-  rebuilt = Rebuilt(record.ColorKey);
+  rebuild_.RebuildMask(shape, geometry_, geometry_.width, geometry_.height);
+  rebuilt = Rebuilt(shape.ColorKey);
   return true;
 }
 
