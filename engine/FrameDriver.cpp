@@ -87,6 +87,9 @@ std::int32_t ProcessFrame(PluginState& state, const FrameInfo* frame) {
   if (state.NoSse()) return 0;  // the format call stores the level under the lock
   if (frame->channel != nullptr && frame->channel->id != state.LastChannelId)
     ChangeChannel(state, *frame->channel);
+  // The logo search looks at the frame as the host delivered it.
+  state.Finding.AddFrame(frame->pixels, state.LastChannelId, state.FrameWidth, state.FrameHeight,
+                         state.FrameMode);
   const ChannelSettings* record = state.CurrentRecord();
   if (record == nullptr || record->ProcEnable == 0) return 1;
   if (record->ShowMask != 0 && state.SettingsWindow.Exists())

@@ -8,6 +8,7 @@
 
 #include "model/ChannelSettings.h"
 #include "model/HostRecords.h"
+#include "engine/LogoFinding.h"
 #include "engine/SettingsWindowLink.h"
 #include "imaging/BlurFilter.h"
 #include "imaging/ScaledBlend.h"
@@ -58,6 +59,9 @@ class PluginState : public SettingsDocument {
   MaskRebuild Mask;              // the mask products and the tools of the rebuild
   BlurFilter FrameBlurFilter;    // softens the rebuilt area on every frame
   ScaledBlend PreviewScaler;     // fits the mask picture into the window's preview
+
+  // Declared last: destroyed first, its worker joined before the rest goes.
+  LogoFinding Finding;           // the logo search started from the window
 };
 
 }  // namespace kestrimo

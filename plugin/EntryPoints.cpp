@@ -56,6 +56,7 @@ void PluginShowSettings(PluginState& state, const SettingsRequest* request) {
 // writes the final one.
 void PluginDone(PluginState& state) {
   DestroySettingsWindow(state);
+  state.Finding.Stop();
   SaveSettings(state);
 }
 

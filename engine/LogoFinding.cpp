@@ -1,0 +1,224 @@
+#include "engine/LogoFinding.h"
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+
+#include "base/FrameGeometry.h"
+#include "detect/LogoCoverage.h"
+#include "detect/LogoFinder.h"
+#include "detect/LogoPicture.h"
+#include "detect/MaskBitmap.h"
+#include "engine/PluginState.h"
+
+namespace kestrimo {
+namespace {
+
+std::int64_t NowTicks() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+LogoFinding::Reason ReasonOf(LogoSearch::Outcome outcome) {
+  return outcome == LogoSearch::Outcome::NoLogo ? LogoFinding::Reason::NoLogo
+                                                : LogoFinding::Reason::TooLittleMovement;
+}
+
+}  // namespace
+
+LogoFinding::Reason LogoFinding::Start(PluginState& state, FileSystem& files) {
+  Stop();
+  {
+    LockHold hold(state.SettingsLock);
+    const ChannelSettings* record = state.CurrentRecord();
+    if (state.FormatKnown == 0 || record == nullptr || state.FrameWidth < 1 ||
+        state.FrameHeight < 1) {
+      return Reason::NoFrames;
+    }
+    const SettingsLocation& location = state.Profile.Location();
+    if (location.folder.empty()) return Reason::CannotWrite;
+    channel_ = record->Id;
+    width_ = state.FrameWidth;
+    height_ = state.FrameHeight;
+    mode_ = state.FrameMode;
+    key_ = record->ColorKey & 0xFFFFFFu;
+    folder_ = location.folder + location.moduleName + "\\";
+  }
+  files_ = &files;
+  frameLock_ = &state.SettingsLock;
+  if (!statistics_.Start(width_, height_, mode_)) return Reason::OutOfMemory;
+  band_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(kPixelsPerFrame / width_, 1, height_));
+  cursor_ = 0;
+  samples_.store(0);
+  startTicks_ = NowTicks();
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    stopping_ = false;
+    reason_ = Reason::None;
+  }
+  try {
+    worker_ = std::thread(&LogoFinding::Work, this);
+  } catch (const std::system_error&) {
+    return Reason::OutOfMemory;
+  }
+  phase_.store(Phase::Collecting, std::memory_order_release);
+  return Reason::None;
+}
+
+void LogoFinding::Stop() {
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    stopping_ = true;
+    phase_.store(Phase::Idle, std::memory_order_release);
+  }
+  wake_.notify_all();
+  // A frame being added finishes before the statistics go.
+  if (frameLock_ != nullptr) LockHold hold(*frameLock_);
+  if (worker_.joinable()) worker_.join();
+  bool pending = false;
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    pending = !taken_ && !written_.empty();
+  }
+  if (pending) UndoPicture();
+  statistics_ = LogoStatistics();
+}
+
+LogoFinding::Progress LogoFinding::Poll() const {
+  Progress progress;
+  progress.phase = phase_.load(std::memory_order_acquire);
+  progress.samples = samples_.load();
+  progress.seconds = progress.phase == Phase::Idle ? 0.0 : Seconds();
+  std::lock_guard<std::mutex> guard(mutex_);
+  progress.reason = reason_;
+  return progress;
+}
+
+bool LogoFinding::TakeFound(Found& found) {
+  if (phase_.load(std::memory_order_acquire) != Phase::Found) return false;
+  if (worker_.joinable()) worker_.join();
+  std::lock_guard<std::mutex> guard(mutex_);
+  found = found_;
+  taken_ = true;
+  phase_.store(Phase::Idle);
+  return true;
+}
+
+void LogoFinding::KeepPicture() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (!replaced_.empty()) files_->RemoveFile(replaced_);
+  written_.clear();
+  replaced_.clear();
+  taken_ = false;
+}
+
+void LogoFinding::UndoPicture() {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (written_.empty()) return;
+  if (replaced_.empty()) {
+    files_->RemoveFile(written_);
+  } else {
+    files_->RenameReplacing(replaced_, written_);
+  }
+  written_.clear();
+  replaced_.clear();
+  taken_ = false;
+}
+
+double LogoFinding::Seconds() const {
+  return static_cast<double>(NowTicks() - startTicks_) / 1000.0;
+}
+
+void LogoFinding::AddFrame(const std::uint8_t* pixels, ChannelId channel, std::int32_t width,
+                           std::int32_t height, std::int32_t mode) {
+  if (pixels == nullptr || phase_.load(std::memory_order_acquire) != Phase::Collecting) return;
+  if (channel != channel_ || width != width_ || height != height_ || mode != mode_) {
+    Finish(Phase::NotFound, Reason::Interrupted);
+    return;
+  }
+  const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(width) * (mode == kFrameModeBgr ? 3 : 2);
+  statistics_.AddRows(pixels, stride, cursor_, band_);
+  cursor_ += band_;
+  if (cursor_ >= height_) {
+    cursor_ = 0;
+    samples_.fetch_add(1);
+  }
+  if (samples_.load() >= kEnoughSamples || Seconds() >= kMaxSeconds) {
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      phase_.store(Phase::Deciding, std::memory_order_release);
+    }
+    wake_.notify_all();
+  }
+}
+
+void LogoFinding::Finish(Phase phase, Reason reason) {
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    reason_ = reason;
+    phase_.store(phase, std::memory_order_release);
+  }
+  wake_.notify_all();
+}
+
+// The worker: waits for the collection to end, decides, and ends.
+void LogoFinding::Work() {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.wait(lock, [this] { return stopping_ || phase_.load() != Phase::Collecting; });
+    if (stopping_ || phase_.load() != Phase::Deciding) return;
+  }
+  Decide();
+}
+
+void LogoFinding::Decide() {
+  try {
+    const LogoSearch search = LogoFinder().Find(statistics_);
+    if (search.outcome != LogoSearch::Outcome::Found) return Finish(Phase::NotFound, ReasonOf(search.outcome));
+    LogoPicture picture = PlaceLogoPicture(search.mask, kMargin);
+    LogoCoverage(width_, height_).Fit(picture, search.mask, key_);
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      if (stopping_) return;
+    }
+    if (!WritePicture(EncodeMaskBitmap(picture, key_))) return Finish(Phase::NotFound, Reason::CannotWrite);
+    std::lock_guard<std::mutex> guard(mutex_);
+    found_.maskFileName = written_;
+    found_.shape = ShapeFor(picture, key_, 0);
+  } catch (const std::bad_alloc&) {
+    return Finish(Phase::NotFound, Reason::OutOfMemory);
+  }
+  Finish(Phase::Found, Reason::None);
+}
+
+// <folder>\<channel id>.bmp, the folder made if missing. A picture already
+// there is put aside until the new one is kept or undone; one this search
+// wrote before (not yet kept or undone) is simply replaced.
+bool LogoFinding::WritePicture(const std::string& bytes) {
+  files_->MakeDirectory(folder_.substr(0, folder_.size() - 1));
+  const std::string path = folder_ + std::to_string(channel_) + ".bmp";
+  const std::string aside = path + ".old";
+  bool ours = false;
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    ours = written_ == path;
+  }
+  const bool putAside = !ours && files_->RenameReplacing(path, aside);
+  if (!WriteFileReplacing(*files_, path, bytes)) {
+    if (putAside) files_->RenameReplacing(aside, path);
+    return false;
+  }
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (!ours) {
+    if (!written_.empty()) {
+      // A picture of another channel, written and not yet kept: keep it.
+      if (!replaced_.empty()) files_->RemoveFile(replaced_);
+    }
+    replaced_ = putAside ? aside : std::string();
+  }
+  written_ = path;
+  return true;
+}
+
+}  // namespace kestrimo

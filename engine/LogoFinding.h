@@ -1,0 +1,124 @@
+// Finding the logo of the channel being watched, while it plays. The
+// settings window starts a collection; from the next frame on, the frame
+// driver adds a band of each frame's rows to the statistics (a fixed cost
+// per frame, nothing allocated); when enough is collected, a worker thread
+// decides, fits the mask picture to the plug-in's own rebuild and writes it
+// into a folder beside the settings file; the window polls for the outcome
+// and applies it to the channel. A channel switch or a new frame format ends
+// a collection without a result.
+//
+// Threads: Start, Stop, Poll, TakeFound, KeepPicture and UndoPicture belong to
+// the window's thread (or the shutdown), AddFrame to the video thread under
+// SettingsLock; the worker never takes SettingsLock, and no lock is held
+// while the worker is joined.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "detect/LogoStatistics.h"
+#include "mask/MaskShape.h"
+#include "model/HostRecords.h"
+#include "platform/FileSystem.h"
+#include "platform/RecursiveLock.h"
+
+namespace kestrimo {
+
+class PluginState;
+
+class LogoFinding {
+ public:
+  enum class Phase { Idle, Collecting, Deciding, Found, NotFound };
+  enum class Reason {
+    None,
+    NoFrames,          // no frame format yet, or no channel
+    OutOfMemory,
+    TooLittleMovement, // a still picture or camera, or too few samples
+    NoLogo,            // the picture moves but nothing stays near the edges
+    CannotWrite,       // the folder or the picture file could not be written
+    Interrupted,       // channel switch or new frame format
+  };
+  struct Progress {
+    Phase phase = Phase::Idle;
+    Reason reason = Reason::None;
+    std::int32_t samples = 0;  // whole frames' worth of rows collected
+    double seconds = 0;        // since the collection started
+  };
+  // The mask found: the picture's file and the shape that places it.
+  struct Found {
+    std::string maskFileName;
+    MaskShape shape;
+  };
+
+  // Enough samples to decide; the collection decides after kMaxSeconds with
+  // what it has.
+  static constexpr std::int32_t kEnoughSamples = 64;
+  static constexpr double kMaxSeconds = 20.0;
+  // Pixels added per frame: a 1920 x 1080 frame is swept in 24 frames.
+  static constexpr std::int64_t kPixelsPerFrame = std::int64_t{1920} * 1080 / 24;
+  // Frame pixels of kept picture around the logo in the mask picture.
+  static constexpr std::int32_t kMargin = 4;
+
+  LogoFinding() = default;
+  LogoFinding(const LogoFinding&) = delete;
+  LogoFinding& operator=(const LogoFinding&) = delete;
+  ~LogoFinding() { Stop(); }
+
+  // Starts a collection on the current channel and frame format (a running
+  // one is stopped first). Reason::None when started.
+  Reason Start(PluginState& state, FileSystem& files = HostFileSystem());
+  // Ends a collection or a decision without a result, waits for the worker
+  // and frees the statistics; a picture written but not taken is undone.
+  void Stop();
+  Progress Poll() const;
+  // Once Found: the result, and back to Idle. False otherwise.
+  bool TakeFound(Found& found);
+
+  // After a found picture was applied: keep it (forget the one it replaced),
+  // or undo it (the replaced picture back, or the new one removed).
+  void KeepPicture();
+  void UndoPicture();
+
+  // Video thread, under SettingsLock: adds this frame's band of rows.
+  void AddFrame(const std::uint8_t* pixels, ChannelId channel, std::int32_t width,
+                std::int32_t height, std::int32_t mode);
+
+ private:
+  void Work();
+  void Decide();
+  void Finish(Phase phase, Reason reason);
+  bool WritePicture(const std::string& bytes);
+  double Seconds() const;
+
+  // Fixed while a collection runs.
+  ChannelId channel_ = 0;
+  std::int32_t width_ = 0, height_ = 0, mode_ = 0;
+  std::uint32_t key_ = 0;
+  std::string folder_;  // ends with a backslash
+  FileSystem* files_ = nullptr;
+  RecursiveLock* frameLock_ = nullptr;  // SettingsLock, held around AddFrame
+
+  // The video thread's, while collecting; the worker's while deciding.
+  LogoStatistics statistics_;
+  std::int32_t cursor_ = 0;
+  std::int32_t band_ = 1;
+  std::int64_t startTicks_ = 0;
+
+  std::atomic<Phase> phase_{Phase::Idle};
+  std::atomic<std::int32_t> samples_{0};
+  mutable std::mutex mutex_;  // guards what follows
+  std::condition_variable wake_;
+  bool stopping_ = false;
+  Reason reason_ = Reason::None;
+  Found found_;
+  std::string written_;   // the picture written, until kept or undone
+  bool taken_ = false;    // the window took a picture written since the last keep or undo
+  std::string replaced_;  // where the picture it replaced was put aside; empty: none
+  std::thread worker_;
+};
+
+}  // namespace kestrimo
