@@ -33,6 +33,7 @@ const Family kFamilies[] = {
     {"alpha", offsetof(Kernels, alpha), sizeof(AlphaKernels), true},
     {"blur", offsetof(Kernels, blur), sizeof(BlurKernels), true},
     {"conversion", offsetof(Kernels, conversion), sizeof(ConversionKernels), true},
+    {"gradient", offsetof(Kernels, gradient), sizeof(GradientKernels), false},
     {"logoFill", offsetof(Kernels, logoFill), sizeof(LogoFillKernels), true},
     {"scaling", offsetof(Kernels, scaling), sizeof(ScalingKernels), false},
 };
