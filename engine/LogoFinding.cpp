@@ -57,12 +57,14 @@ LogoFinding::Reason LogoFinding::Start(PluginState& state, FileSystem& files) {
     stopping_ = false;
     reason_ = Reason::None;
   }
+  // Collecting before the worker starts, so that it waits for the outcome.
+  phase_.store(Phase::Collecting, std::memory_order_release);
   try {
     worker_ = std::thread(&LogoFinding::Work, this);
   } catch (const std::system_error&) {
+    Stop();
     return Reason::OutOfMemory;
   }
-  phase_.store(Phase::Collecting, std::memory_order_release);
   return Reason::None;
 }
 

@@ -100,6 +100,22 @@ TEST_P(FrameAllocations, SteadyFramesOfAPictureMaskAllocateNothing) {
   EXPECT_EQ(Count({1}, kFrames / 4), 0);
 }
 
+// Frames handed to a running logo search allocate nothing either (its
+// buffers are made when the search starts).
+TEST_P(FrameAllocations, FramesOfALogoSearchAllocateNothing) {
+  testing::PictureFolder folder;
+  SettingsLocation location;
+  location.folder = folder.PathOf("");  // ends with the separator
+  location.moduleName = "KRD_Kestrimo";
+  state.Profile.SetLocation(location);
+  Count({1}, 1);
+  ASSERT_EQ(state.Finding.Start(state), LogoFinding::Reason::None);
+  Count({1}, 1);
+  EXPECT_EQ(Count({1}, 60), 0);
+  EXPECT_EQ(state.Finding.Poll().phase, LogoFinding::Phase::Collecting);
+  state.Finding.Stop();
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, FrameAllocations,
                          ::testing::Values(FrameFormat::Yuy2, FrameFormat::Bgr24),
                          [](const auto& info) {
