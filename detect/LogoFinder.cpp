@@ -181,6 +181,20 @@ std::int32_t BestGroup(const LogoRegions& groups, const LogoMask& edges, const E
   return best;
 }
 
+// The mask of the statistics' pixels at the frame's size.
+LogoMask ToFrame(const LogoMask& logo, const LogoStatistics& statistics) {
+  const int scale = statistics.Scale();
+  if (scale == 1) return logo;
+  LogoMask frame(statistics.FrameWidth(), statistics.FrameHeight());
+  for (int y = 0; y < frame.Height(); ++y) {
+    const int sy = std::min(y / scale, logo.Height() - 1);
+    for (int x = 0; x < frame.Width(); ++x) {
+      frame.Set(x, y, logo.At(std::min(x / scale, logo.Width() - 1), sy));
+    }
+  }
+  return frame;
+}
+
 }  // namespace
 
 LogoSearch LogoFinder::Find(const LogoStatistics& statistics) const {
@@ -213,10 +227,10 @@ LogoSearch LogoFinder::Find(const LogoStatistics& statistics) const {
   }
   logo.Close(r);
   logo.FillHoles();
-  logo.Dilate(kGrow);
   search.outcome = LogoSearch::Outcome::Found;
-  search.box = logo.Bounds();
-  search.mask = std::move(logo);
+  search.mask = ToFrame(logo, statistics);
+  search.mask.Dilate(kGrow);
+  search.box = search.mask.Bounds();
   return search;
 }
 

@@ -17,7 +17,7 @@ namespace kestrimo {
 struct LogoSearch {
   enum class Outcome { Found, TooFewSamples, StillCamera, NoLogo };
   Outcome outcome = Outcome::NoLogo;
-  LogoMask mask;            // the logo's pixels, frame coordinates
+  LogoMask mask;            // the logo's pixels, at the frame's size
   Rect box;                 // the smallest rectangle around them
   std::int32_t samples = 0;  // samples of the row with fewest
   double stillShare = 0;    // share of the centre with lasting edges

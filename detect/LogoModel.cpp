@@ -109,19 +109,39 @@ LogoModelPixel EstimatePixel(const Planes& planes, std::size_t i, const Beneath&
   return pixel;
 }
 
+// A pixel of the statistics is masked when any frame pixel of its block is.
+LogoMask ToStatistics(const LogoMask& frameMask, const LogoStatistics& statistics) {
+  const int scale = statistics.Scale();
+  LogoMask mask(statistics.Width(), statistics.Height());
+  for (int y = 0; y < frameMask.Height(); ++y) {
+    for (int x = 0; x < frameMask.Width(); ++x) {
+      if (frameMask.At(x, y) && x / scale < mask.Width() && y / scale < mask.Height()) {
+        mask.Set(x / scale, y / scale, true);
+      }
+    }
+  }
+  return mask;
+}
+
 }  // namespace
 
-void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& mask) {
-  width_ = statistics.Width();
-  height_ = statistics.Height();
+void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& frameMask) {
+  width_ = statistics.FrameWidth();
+  height_ = statistics.FrameHeight();
   pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), {});
-  if (mask.Width() != width_ || mask.Height() != height_ || statistics.Samples() == 0) return;
+  if (frameMask.Width() != width_ || frameMask.Height() != height_ || statistics.Samples() == 0) {
+    return;
+  }
+  const LogoMask mask = ToStatistics(frameMask, statistics);
   const Planes planes = MeanPlanes(statistics);
+  const int scale = statistics.Scale();
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
-      if (!mask.At(x, y)) continue;
-      const std::size_t i = planes.Index(x, y);
-      pixels_[i] = EstimatePixel(planes, i, Interpolate(planes, mask, x, y));
+      const int sx = x / scale, sy = y / scale;
+      if (!frameMask.At(x, y) || sx >= mask.Width() || sy >= mask.Height()) continue;
+      const std::size_t i = planes.Index(sx, sy);
+      pixels_[static_cast<std::size_t>(y) * width_ + x] =
+          EstimatePixel(planes, i, Interpolate(planes, mask, sx, sy));
     }
   }
 }

@@ -25,8 +25,8 @@ class LogoModel {
   // pixels count as opaque.
   static constexpr float kMinSpread = 1.0f;
 
-  // Estimates every pixel of `mask` (of the statistics' size).
-  void Estimate(const LogoStatistics& statistics, const LogoMask& mask);
+  // Estimates every pixel of `frameMask` (of the frame's size).
+  void Estimate(const LogoStatistics& statistics, const LogoMask& frameMask);
 
   int Width() const { return width_; }
   int Height() const { return height_; }

@@ -18,6 +18,19 @@ std::int32_t Weighted(const BgrWeights& w, const std::uint8_t* bgr) {
   return (w.b * bgr[0] + w.g * bgr[1] + w.r * bgr[2]) >> kBgrWeightShift;
 }
 
+// The same of the mean of four pixels, two side by side in each row,
+// rounded as Mean4 rounds.
+std::int32_t Weighted4(const BgrWeights& w, const std::uint8_t* a, const std::uint8_t* b) {
+  std::int32_t sum[3];
+  for (int c = 0; c < 3; ++c) sum[c] = a[c] + a[c + 3] + b[c] + b[c + 3];
+  constexpr int kShift = kBgrWeightShift + 2;
+  return (w.b * sum[0] + w.g * sum[1] + w.r * sum[2] + (1 << (kShift - 1))) >> kShift;
+}
+
+std::uint8_t Mean4(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
+  return static_cast<std::uint8_t>((a + b + c + d + 2) >> 2);
+}
+
 void SizePlane(PlaneSums& plane, int width, std::size_t pixels, bool squares) {
   plane.width = width;
   plane.gradientX.assign(pixels, 0);
@@ -48,14 +61,17 @@ void SumRow(const GradientKernels& kernels, const std::uint8_t* above, const std
 
 }  // namespace
 
-bool LogoStatistics::Start(std::int32_t width, std::int32_t height, std::int32_t mode) {
-  width_ = height_ = 0;
+bool LogoStatistics::Start(std::int32_t frameWidth, std::int32_t frameHeight, std::int32_t mode,
+                           std::int64_t wholePixels) {
+  width_ = height_ = frameWidth_ = frameHeight_ = 0;
   for (PlaneSums& plane : planes_) ClearPlane(plane);
   rowSamples_.clear();
-  if (width < 1 || height < 1 || std::int64_t{width} * height > kMaxPixels ||
+  if (frameWidth < 1 || frameHeight < 1 || std::int64_t{frameWidth} * frameHeight > kMaxPixels ||
       (mode != kFrameModeYuy2 && mode != kFrameModeBgr)) {
     return false;
   }
+  scale_ = std::int64_t{frameWidth} * frameHeight > std::min(wholePixels, kMaxWholePixels) ? 2 : 1;
+  const std::int32_t width = frameWidth / scale_, height = frameHeight / scale_;
   const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   const int chromaWidth = width / 2;
   try {
@@ -73,6 +89,8 @@ bool LogoStatistics::Start(std::int32_t width, std::int32_t height, std::int32_t
   }
   width_ = width;
   height_ = height;
+  frameWidth_ = frameWidth;
+  frameHeight_ = frameHeight;
   mode_ = mode;
   kernels_ = &KernelsInUse().gradient;
   return true;
@@ -92,24 +110,53 @@ std::uint8_t* LogoStatistics::RingRow(int plane, std::int32_t y) {
 }
 
 void LogoStatistics::LoadRow(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t y) {
-  const std::int32_t memoryRow = mode_ == kFrameModeBgr ? height_ - 1 - y : y;
-  const std::uint8_t* source = frame + memoryRow * stride;
+  // Frame row r in memory; with halving, row y is the mean of frame rows 2y and 2y + 1.
+  const auto rowAt = [&](std::int32_t r) {
+    return frame + (mode_ == kFrameModeBgr ? frameHeight_ - 1 - r : r) * stride;
+  };
+  const std::uint8_t* a = rowAt(scale_ * y);
+  const std::uint8_t* b = rowAt(scale_ * y + scale_ - 1);
   std::uint8_t* luma = RingRow(0, y);
   std::uint8_t* u = RingRow(1, y);
   std::uint8_t* v = RingRow(2, y);
   const int chromaWidth = planes_[1].width;
+  if (scale_ == 2) {
+    LoadHalvedRow(a, b, luma, u, v, chromaWidth);
+    return;
+  }
   if (mode_ == kFrameModeYuy2) {
-    for (int x = 0; x < width_; ++x) luma[x] = source[2 * x];
+    for (int x = 0; x < width_; ++x) luma[x] = a[2 * x];
     for (int k = 0; k < chromaWidth; ++k) {
-      u[k] = source[4 * k + 1];
-      v[k] = source[4 * k + 3];
+      u[k] = a[4 * k + 1];
+      v[k] = a[4 * k + 3];
     }
     return;
   }
-  for (int x = 0; x < width_; ++x) luma[x] = Clamp255(Weighted(kLumaWeights, source + 3 * x));
+  for (int x = 0; x < width_; ++x) luma[x] = Clamp255(Weighted(kLumaWeights, a + 3 * x));
   for (int k = 0; k < chromaWidth; ++k) {
-    u[k] = Clamp255(Weighted(kCbWeights, source + 6 * k) + kChromaOffset);
-    v[k] = Clamp255(Weighted(kCrWeights, source + 6 * k) + kChromaOffset);
+    u[k] = Clamp255(Weighted(kCbWeights, a + 6 * k) + kChromaOffset);
+    v[k] = Clamp255(Weighted(kCrWeights, a + 6 * k) + kChromaOffset);
+  }
+}
+
+// Every value the mean of a 2 x 2 block of frame pixels (chroma: of the
+// block's two chroma samples in each row).
+void LogoStatistics::LoadHalvedRow(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* luma,
+                                   std::uint8_t* u, std::uint8_t* v, int chromaWidth) {
+  if (mode_ == kFrameModeYuy2) {
+    for (int x = 0; x < width_; ++x) luma[x] = Mean4(a[4 * x], a[4 * x + 2], b[4 * x], b[4 * x + 2]);
+    for (int k = 0; k < chromaWidth; ++k) {
+      u[k] = Mean4(a[8 * k + 1], a[8 * k + 5], b[8 * k + 1], b[8 * k + 5]);
+      v[k] = Mean4(a[8 * k + 3], a[8 * k + 7], b[8 * k + 3], b[8 * k + 7]);
+    }
+    return;
+  }
+  for (int x = 0; x < width_; ++x) {
+    luma[x] = Clamp255(Weighted4(kLumaWeights, a + 6 * x, b + 6 * x));
+  }
+  for (int k = 0; k < chromaWidth; ++k) {
+    u[k] = Clamp255(Weighted4(kCbWeights, a + 12 * k, b + 12 * k) + kChromaOffset);
+    v[k] = Clamp255(Weighted4(kCrWeights, a + 12 * k, b + 12 * k) + kChromaOffset);
   }
 }
 

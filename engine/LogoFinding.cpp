@@ -48,7 +48,10 @@ LogoFinding::Reason LogoFinding::Start(PluginState& state, FileSystem& files) {
   files_ = &files;
   frameLock_ = &state.SettingsLock;
   if (!statistics_.Start(width_, height_, mode_)) return Reason::OutOfMemory;
-  band_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(kPixelsPerFrame / width_, 1, height_));
+  // Rows of the statistics per frame, each Scale() frame rows.
+  const std::int64_t frameRow = std::int64_t{width_} * statistics_.Scale();
+  band_ = static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(kPixelsPerFrame / frameRow, 1, statistics_.Height()));
   cursor_ = 0;
   samples_.store(0);
   startTicks_ = NowTicks();
@@ -142,7 +145,7 @@ void LogoFinding::AddFrame(const std::uint8_t* pixels, ChannelId channel, std::i
   const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(width) * (mode == kFrameModeBgr ? 3 : 2);
   statistics_.AddRows(pixels, stride, cursor_, band_);
   cursor_ += band_;
-  if (cursor_ >= height_) {
+  if (cursor_ >= statistics_.Height()) {
     cursor_ = 0;
     samples_.fetch_add(1);
   }

@@ -66,10 +66,10 @@ bool SameSums(const PlaneSums& a, const PlaneSums& b) {
 // Rows added in bands over several frames (as the plug-in adds them within a
 // budget per frame) sum as whole frames do, and a grey bottom-up BGR24 frame
 // sums as the same picture in YUY2 (odd widths, bands of one row, a band
-// running past the bottom).
+// running past the bottom, a frame looked at in halves).
 TEST(LogoStatisticsRows, BandsAndBothFormatsSumAlike) {
   struct Case { int width, height, band; };
-  for (const Case c : {Case{33, 17, 1}, Case{64, 40, 7}, Case{15, 9, 4}}) {
+  for (const Case c : {Case{33, 17, 1}, Case{64, 40, 7}, Case{15, 9, 4}, Case{1283, 723, 50}}) {
     std::mt19937 random(c.width);
     LogoStatistics whole, bands, bgr;
     ASSERT_TRUE(whole.Start(c.width, c.height, kFrameModeYuy2));
@@ -89,13 +89,16 @@ TEST(LogoStatisticsRows, BandsAndBothFormatsSumAlike) {
       }
       whole.AddFrame(yuy2.data(), 2 * c.width);
       bgr.AddFrame(bottomUp.data(), 3 * c.width);
-      for (int first = 0; first < c.height; first += c.band) bands.AddRows(yuy2.data(), 2 * c.width, first, c.band);
+      for (int first = 0; first < bands.Height(); first += c.band) {
+        bands.AddRows(yuy2.data(), 2 * c.width, first, c.band);
+      }
     }
     for (int p = 0; p < 3; ++p) {
       EXPECT_TRUE(SameSums(whole.Plane(p), bands.Plane(p))) << c.width << "x" << c.height << " plane " << p;
       EXPECT_TRUE(SameSums(whole.Plane(p), bgr.Plane(p))) << c.width << "x" << c.height << " plane " << p;
     }
     EXPECT_EQ(bands.Samples(), 5);
+    EXPECT_EQ(bands.Scale(), c.width * c.height > LogoStatistics::kHalvingPixels ? 2 : 1);
   }
 }
 

@@ -67,7 +67,9 @@ std::string Sample(const DetectOptions& options, VideoReader& reader, InputFile&
   const std::ptrdiff_t stride =
       static_cast<std::ptrdiff_t>(reader.FrameBytes() / static_cast<std::size_t>(layout.size.height));
   const std::int32_t mode = layout.format == StreamFormat::Bgr24 ? kFrameModeBgr : kFrameModeYuy2;
-  if (!sampling.statistics.Start(layout.size.width, layout.size.height, mode)) {
+  // Offline there is time to look at frames up to 2048 x 1536 whole.
+  if (!sampling.statistics.Start(layout.size.width, layout.size.height, mode,
+                                 LogoStatistics::kMaxWholePixels)) {
     return "not enough memory for the statistics of " + std::to_string(layout.size.width) + "x" +
            std::to_string(layout.size.height) + " frames";
   }
