@@ -48,10 +48,8 @@ LogoFinding::Reason LogoFinding::Start(PluginState& state, FileSystem& files) {
   files_ = &files;
   frameLock_ = &state.SettingsLock;
   if (!statistics_.Start(width_, height_, mode_)) return Reason::OutOfMemory;
-  // Rows of the statistics per frame, each Scale() frame rows.
-  const std::int64_t frameRow = std::int64_t{width_} * statistics_.Scale();
   band_ = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(kPixelsPerFrame / frameRow, 1, statistics_.Height()));
+      std::clamp<std::int64_t>(kPixelsPerFrame / statistics_.Width(), 1, statistics_.Height()));
   cursor_ = 0;
   samples_.store(0);
   startTicks_ = NowTicks();

@@ -58,9 +58,9 @@ class LogoFinding {
   // what it has.
   static constexpr std::int32_t kEnoughSamples = 64;
   static constexpr double kMaxSeconds = 20.0;
-  // Frame pixels read per frame: a 720 x 576 frame is swept in 5 frames, a
-  // 1920 x 1080 one (looked at in halves) in 6.
-  static constexpr std::int64_t kPixelsPerFrame = std::int64_t{1920} * 1080 / 24;
+  // Pixels of the statistics added per frame: a 720 x 576 frame is swept in
+  // 8 frames, a 1920 x 1080 one (looked at in halves) in 10.
+  static constexpr std::int64_t kPixelsPerFrame = std::int64_t{720} * 576 / 8;
   // Frame pixels of kept picture around the logo in the mask picture.
   static constexpr std::int32_t kMargin = 4;
 
