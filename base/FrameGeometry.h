@@ -15,6 +15,12 @@ constexpr std::int32_t kReferenceHeight = 576;
 constexpr std::int32_t kFrameModeYuy2 = 0;  // packed 4:2:2, rows top-down
 constexpr std::int32_t kFrameModeBgr = 1;   // 24-bit B, G, R, rows bottom-up
 
+// The frame columns that the area operations reach: in YUY2 only whole 4:2:2
+// groups, so an odd width's last column is left out.
+constexpr std::int32_t ReachableWidth(std::int32_t width, std::int32_t mode) {
+  return mode == kFrameModeYuy2 ? width & ~1 : width;
+}
+
 class FrameGeometry {
  public:
   void SetFrameFormat(std::int32_t width, std::int32_t height, std::int32_t mode);

@@ -121,7 +121,7 @@ void Prepare(PluginState& state, const Case& c) {
 // the refresh message to a settings window that does not exist here.
 void SwitchTo(PluginState& state, ChannelId id) {
   state.LastChannelId = id;
-  state.SelectChannel();
+  state.SelectChannel(id);
   ChannelSettings* record = state.CurrentRecord();
   state.Mask.LoadMaskPicture(record->MaskFileName);
   state.Mask.RebuildMask(record->Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);

@@ -22,15 +22,17 @@ void CopyChannelName(const ChannelInfo& channel, std::string& name) {
 }
 
 // Switches to the settings of a channel whose frames have started to arrive
-// and rebuilds its mask for the current frame size.
+// and rebuilds its mask for the current frame size. The channel counts as
+// current only once all that is done: a switch that a shortage of memory
+// cuts short is made again by the channel's next frame.
 void ChangeChannel(PluginState& state, const ChannelInfo& channel) {
-  state.LastChannelId = channel.id;
   CopyChannelName(channel, state.ChannelName);
-  state.SelectChannel();
+  state.SelectChannel(channel.id);
   if (ChannelSettings* record = state.CurrentRecord()) {
     state.Mask.LoadMaskPicture(record->MaskFileName);
     state.Mask.RebuildMask(record->Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
   }
+  state.LastChannelId = channel.id;
   state.SettingsWindow.PostRefresh(kRefreshAll);
 }
 

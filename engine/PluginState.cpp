@@ -2,20 +2,20 @@
 
 namespace kestrimo {
 
-void PluginState::SelectChannel() {
+void PluginState::SelectChannel(ChannelId id) {
   // Before the first format the list is not consulted.
   if (FormatKnown == 0) {
     CurrentIndex = 0;
     return;
   }
   for (std::size_t i = 0; i < ChannelList.size(); ++i) {
-    if (ChannelList[i].Id == LastChannelId) {  // the lowest index wins ties
+    if (ChannelList[i].Id == id) {  // the lowest index wins ties
       CurrentIndex = static_cast<std::int32_t>(i);
       return;
     }
   }
   ChannelSettings record = DefaultSettings;
-  record.Id = LastChannelId;
+  record.Id = id;
   // Room in the snapshot first, so that a failed allocation leaves both lists
   // as they were.
   if (SettingsWindow.Exists()) UndoList.reserve(UndoList.size() + 1);

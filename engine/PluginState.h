@@ -28,9 +28,9 @@ class PluginState : public SettingsDocument {
   // CpuLevel 1 and 2 mean that the processor has no SSE instructions.
   bool NoSse() const { return CpuLevel == 1 || CpuLevel == 2; }
 
-  // Makes CurrentIndex point at the record of LastChannelId, appending a copy
-  // of DefaultSettings for a channel not seen before. Called under SettingsLock.
-  void SelectChannel();
+  // Makes CurrentIndex point at the record of channel id, appending a copy of
+  // DefaultSettings for a channel not seen before. Called under SettingsLock.
+  void SelectChannel(ChannelId id);
 
   // The record at CurrentIndex, or null when there is none (frames before the
   // first format call with no channel records). Valid until the list grows.

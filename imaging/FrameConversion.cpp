@@ -54,12 +54,11 @@ struct AreaPlan {
 // when nothing is to be done.
 bool PlanArea(const FrameGeometry& geometry, Point position, Size alloc, const Rect& rect,
               std::int32_t layout, bool frameFirst, AreaPlan& plan) {
-  std::int32_t clipWidth = geometry.width;
+  // With an odd YUY2 width the last column's group would reach into the next
+  // row (or past the frame): only whole groups are used.
+  const std::int32_t clipWidth = ReachableWidth(geometry.width, geometry.mode);
   if (geometry.mode == kFrameModeYuy2) {
     plan.frameBytesPerPixel = 2;
-    // With an odd width the last column's group would reach into the next
-    // row (or past the frame): only whole groups are used.
-    clipWidth = geometry.width & ~1;
   } else if (geometry.mode == kFrameModeBgr) {
     plan.frameBytesPerPixel = 3;
     plan.frameBottomUp = true;

@@ -41,7 +41,9 @@ void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geome
   const Point centre = geometry.ScalePoint({shape.MaskPosX, shape.MaskPosY});
   MaskOrigin = {centre.x - frameSize.width / 2, centre.y - frameSize.height / 2};
   VisibleRect = {0, 0, frameSize.width, frameSize.height};
-  ClipToFrame(frameWidth, frameHeight, Complement(shape.ColorKey));
+  // Clipped as the frame conversion clips, so that the anchors at the right
+  // edge lie in columns it reads.
+  ClipToFrame(ReachableWidth(frameWidth, geometry.mode), frameHeight, Complement(shape.ColorKey));
   BuildRowSpans(shape.ColorKey);
   BuildColumnSpans(shape.ColorKey);
 }

@@ -17,17 +17,23 @@ void ProfileFile::Reset() {
   output_.clear();
   output_.shrink_to_fit();
   position_ = cursor_ = walkFloor_ = 0;
+  textCut_ = false;
   writeFailed_ = false;
 }
 
 bool ProfileFile::BeginRead() {
-  Abandon();
+  Reset();
   if (location_.path.empty()) return false;
+  // Until the pass ends whole, a write would lose what was not read.
+  keepFile_ = true;
   try {
-    if (!fileSystem_->ReadOrCreate(location_.path, kMaxFileBytes, text_)) {
+    // One byte more than is used tells a file longer than the cap.
+    if (!fileSystem_->ReadOrCreate(location_.path, kMaxFileBytes + 1, text_)) {
       Reset();
       return false;
     }
+    textCut_ = text_.size() > kMaxFileBytes;
+    if (textCut_) text_.resize(kMaxFileBytes);
     sections_.Build(text_);
   } catch (...) {  // out of memory for an absurd file: every value takes its default
     Reset();
@@ -39,12 +45,14 @@ bool ProfileFile::BeginRead() {
 
 bool ProfileFile::BeginWrite() {
   Abandon();
-  if (location_.path.empty() || fileSystem_->IsReadOnly(location_.path)) return false;
+  if (location_.path.empty() || keepFile_ || fileSystem_->IsReadOnly(location_.path))
+    return false;
   pass_ = Pass::Write;
   return true;
 }
 
 bool ProfileFile::EndPass() {
+  if (pass_ == Pass::Read) keepFile_ = textCut_;
   const bool ok = pass_ != Pass::Write || Commit();
   Reset();
   return ok;

@@ -22,14 +22,18 @@ namespace kestrimo {
 
 class ProfileFile {
  public:
-  // Larger files are read up to this size; the rest is ignored.
+  // Larger files are read up to this size; the rest is ignored, and the
+  // file is kept as it is (see BeginWrite).
   static constexpr std::size_t kMaxFileBytes = 64u << 20;
 
   explicit ProfileFile(FileSystem& fileSystem = HostFileSystem());
   ProfileFile(const ProfileFile&) = delete;
   ProfileFile& operator=(const ProfileFile&) = delete;
 
-  void SetLocation(SettingsLocation location) { location_ = std::move(location); }
+  void SetLocation(SettingsLocation location) {
+    location_ = std::move(location);
+    keepFile_ = false;
+  }
   const SettingsLocation& Location() const { return location_; }
   FileSystem& Files() { return *fileSystem_; }
   void SetFileSystem(FileSystem& fileSystem) { fileSystem_ = &fileSystem; }
@@ -40,13 +44,17 @@ class ProfileFile {
   // truncating); a read-only file is read too. False when it cannot be read.
   bool BeginRead();
   // Starts collecting the new file's lines. False, and nothing will be
-  // written, without a location or when the file is marked read-only.
+  // written, without a location, when the file is marked read-only, or when
+  // the last read pass of this location did not take in the whole file: it
+  // failed, stopped at kMaxFileBytes, or did not reach EndPass. The new file
+  // would then lose what was not read, so the old one is kept.
   bool BeginWrite();
   // Ends the pass. For a write pass: replaces the file with the lines written,
   // and returns false (the old file unchanged, no temporary file left) when
   // that fails.
   bool EndPass();
-  // Ends the pass without writing anything.
+  // Ends the pass without writing anything; a read pass so ended counts as
+  // incomplete.
   void Abandon();
   bool IsOpen() const { return pass_ != Pass::None; }
 
@@ -85,6 +93,8 @@ class ProfileFile {
   std::size_t cursor_ = 0;    // the SectionCursor
   std::size_t walkFloor_ = 0; // header last returned by NextSection
   std::string header_;        // scratch: "[" + name + "]"
+  bool textCut_ = false;      // the file is longer than kMaxFileBytes
+  bool keepFile_ = false;     // the last read was incomplete: no write pass
 
   std::string output_;  // the new file, during a write pass
   bool writeFailed_ = false;

@@ -35,6 +35,9 @@ void LoadSettings(SettingsDocument& document) {
 }
 
 void ReadSettings(SettingsDocument& document) {
+  // A second load (the host may initialise the plug-in again) replaces the
+  // records instead of adding the file's channels once more.
+  document.ChannelList.clear();
   ProfileFile& file = document.Profile;
   PassGuard guard(file);
   file.BeginRead();

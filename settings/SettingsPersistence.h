@@ -15,8 +15,8 @@ void LoadSettings(SettingsDocument& document);
 // Reads the file at document.Profile's location: "DEFAULT" into
 // DefaultSettings (table defaults for missing keys), "COMMON" into the
 // settings window's position, and every section the walk meets after the last
-// header found ("COMMON" in a saved file) as a channel record appended to
-// ChannelList, with table defaults for its missing keys.
+// header found ("COMMON" in a saved file) as a channel record of ChannelList,
+// which it replaces, with table defaults for its missing keys.
 void ReadSettings(SettingsDocument& document);
 
 // What a save writes besides the channel records.

@@ -167,9 +167,7 @@ TEST_F(AbsurdSettings, NeverWriteOutsideTheFrameOrCrash) {
   for (int i = 0; i < kIterations; ++i) {
     SetFormat(RandomFormat());
     const ChannelId id = rng.Range(1, 3);
-    state.LastChannelId = id;  // makes sure the list holds a record for the id
-    state.SelectChannel();
-    state.LastChannelId = 0;
+    state.SelectChannel(id);  // makes sure the list holds a record for the id
     ChannelSettings& record = *state.CurrentRecord();
     RandomRecord(record);
     if (rng.Range(0, 2) == 0) state.SettingsWindow.Attach(&window);

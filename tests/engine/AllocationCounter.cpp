@@ -12,14 +12,30 @@ namespace kestrimo::testing {
 namespace {
 
 std::atomic<std::int64_t> allocations{0};
+std::atomic<std::int64_t> untilFailure{0};
+std::atomic<bool> failed{false};
+
+// Counts one allocation; true when it is the one armed to fail.
+bool CountAndFail() noexcept {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  std::int64_t left = untilFailure.load(std::memory_order_relaxed);
+  while (left != 0) {
+    if (untilFailure.compare_exchange_weak(left, left - 1)) {
+      if (left != 1) return false;
+      failed.store(true);
+      return true;
+    }
+  }
+  return false;
+}
 
 void* Allocate(std::size_t bytes) noexcept {
-  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (CountAndFail()) return nullptr;
   return std::malloc(bytes != 0 ? bytes : 1);
 }
 
 void* AllocateAligned(std::size_t bytes, std::align_val_t alignment) noexcept {
-  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (CountAndFail()) return nullptr;
   const auto align = static_cast<std::size_t>(alignment);
   const std::size_t size = bytes != 0 ? bytes : 1;
 #if defined(_WIN32)
@@ -49,6 +65,13 @@ void* OrThrow(void* block) {
 }  // namespace
 
 std::int64_t AllocationsSoFar() { return allocations.load(std::memory_order_relaxed); }
+
+void FailNthOperatorNew(std::int64_t n) {
+  if (n > 0) failed.store(false);
+  untilFailure.store(n > 0 ? n : 0);
+}
+
+bool OperatorNewFailed() { return failed.load(); }
 
 }  // namespace kestrimo::testing
 

@@ -25,10 +25,7 @@ class ChannelSelection : public ::testing::Test {
     VideoFormat format{720, 576, 0, 0, 3};
     PluginSetFormat(state, &format);
   }
-  void Select(ChannelId id) {
-    state.LastChannelId = id;
-    state.SelectChannel();
-  }
+  void Select(ChannelId id) { state.SelectChannel(id); }
   PluginState state;
 };
 

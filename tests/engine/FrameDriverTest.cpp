@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "plugin/EntryPoints.h"
@@ -211,6 +212,42 @@ TEST_F(LogoRemoval, SameOutputForBothKernelChoicesAndRepeatedFrames) {
   ProcessFrame(state, &frame);
   SetKernelChoice(KernelChoice::Best);
   EXPECT_EQ(pixels, first) << "scalar references and SIMD twins agree on a whole frame";
+}
+
+// An odd-width YUY2 frame has a last column outside any whole 4:2:2 group,
+// which the area is never read from nor written to: a flat frame must come
+// back unchanged with the area across the right edge or ending on it.
+TEST(OddWidthYuy2, FlatFrameComesBackUnchanged) {
+  struct Case {
+    std::int32_t width;
+    std::int32_t maskPosX;  // 768: the area across the edge; 718: ending on it
+  };
+  for (const Case c : {Case{721, 768}, Case{721, 718}, Case{723, 768}, Case{723, 718}}) {
+    SCOPED_TRACE("width " + std::to_string(c.width) + ", MaskPosX " + std::to_string(c.maskPosX));
+    PluginState state;
+    state.DefaultSettings = TableDefaults();
+    state.DefaultSettings.ProcEnable = 1;
+    state.DefaultSettings.MaskPosX = c.maskPosX;
+    const VideoFormat format{c.width, 576, 0, kFrameModeYuy2, 3};
+    PluginSetFormat(state, &format);
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(c.width) * 576 * 2);
+    for (std::size_t i = 0; i < pixels.size(); i += 2) {
+      pixels[i] = 100;      // Y
+      pixels[i + 1] = 128;  // U or V
+    }
+    const std::vector<std::uint8_t> original = pixels;
+    ChannelInfo channel{};
+    channel.id = 1;
+    FrameInfo frame{};
+    frame.pixels = pixels.data();
+    frame.channel = &channel;
+    ASSERT_EQ(ProcessFrame(state, &frame), 1);
+    EXPECT_GE(state.Mask.MaskOrigin.x + state.Mask.FrameMask.rect.Width(), c.width)
+        << "the area reaches the right edge";
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < pixels.size(); ++i) changed += pixels[i] != original[i] ? 1 : 0;
+    EXPECT_EQ(changed, 0u);
+  }
 }
 
 }  // namespace

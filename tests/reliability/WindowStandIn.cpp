@@ -110,7 +110,7 @@ std::vector<ChannelSettings> WindowStandIn::States(const std::string& picturePat
   PluginSetFormat(state, &format);
   state.DefaultSettings = FirstState();
   state.LastChannelId = 1;
-  state.SelectChannel();
+  state.SelectChannel(1);
   ChannelSettings& record = state.ChannelList.at(0);
   state.Mask.LoadMaskPicture(record.MaskFileName);
   Carry(state, record, EditEffect{false, true, std::nullopt});

@@ -72,6 +72,17 @@ TEST_F(SettingsPersistenceTest, DefaultCommonAndChannelsInFileOrder) {
   EXPECT_EQ(state.ChannelList[1], Record(-5));
 }
 
+// The host may initialise the plug-in again: the second load replaces the
+// records, it does not add the file's channels a second time.
+TEST_F(SettingsPersistenceTest, ASecondLoadReplacesTheRecords) {
+  Load("[COMMON]\r\n[3]\r\n[4]\r\n");
+  state.ChannelList.push_back(Record(99));
+  ReadSettings(state);
+  ASSERT_EQ(state.ChannelList.size(), 2u);
+  EXPECT_EQ(state.ChannelList[0], Record(3));
+  EXPECT_EQ(state.ChannelList[1], Record(4));
+}
+
 TEST_F(SettingsPersistenceTest, ChannelSectionGetsTableDefaultsNotThoseOfDefault) {
   Load("[DEFAULT]\nMaskPosX=1\nShowMask=0\nOpacity=5\n[COMMON]\n[9]\nProcEnable=1\n");
   ASSERT_EQ(state.ChannelList.size(), 1u);

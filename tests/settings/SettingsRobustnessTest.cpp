@@ -2,6 +2,7 @@
 // whole or leaves the old one as it was.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -158,6 +159,42 @@ TEST_F(SettingsRobustnessTest, FailedRenameKeepsTheOldFileAndRemovesTheTemporary
   EXPECT_FALSE(SaveSettings(state));
   EXPECT_EQ(ReadBytes(File()), kOldFile);
   EXPECT_FALSE(fs::exists(Temporary()));
+}
+
+// A save after a read that did not take in the whole file would replace it
+// with only what was read: the file stays as it is. A later whole read makes
+// saving possible again.
+TEST_F(SettingsRobustnessTest, SaveAfterAnIncompleteReadKeepsTheFile) {
+  const std::string tail = "\r\n[88]\r\nMaskPosX=3\r\n";  // a channel past the read cap
+  struct Case {
+    const char* what;
+    FaultyFileSystem::Fault fault;
+    std::uintmax_t padTo;  // the old file padded with NUL bytes to this size, then the tail
+  };
+  for (const Case c : {Case{"read fails", FaultyFileSystem::Fault::ReadFails, 0},
+                       Case{"file longer than the read cap", FaultyFileSystem::Fault::None,
+                            ProfileFile::kMaxFileBytes}}) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(File(), kOldFile);
+    if (c.padTo != 0) {
+      fs::resize_file(File(), c.padTo);
+      std::ofstream(File(), std::ios::binary | std::ios::app) << tail;
+    }
+    const std::uintmax_t size = fs::file_size(File());
+    faulty.fault = c.fault;
+    state.Profile.SetFileSystem(faulty);
+    ReadSettings(state);
+    state.ChannelList.push_back(TableDefaults());
+    EXPECT_FALSE(SaveSettings(state));
+    EXPECT_EQ(fs::file_size(File()), size);
+    std::string head(kOldFile.size(), '\0');
+    std::ifstream(File(), std::ios::binary).read(head.data(), static_cast<std::streamsize>(head.size()));
+    EXPECT_EQ(head, kOldFile);
+    EXPECT_FALSE(fs::exists(Temporary()));
+  }
+  faulty.fault = FaultyFileSystem::Fault::None;
+  PrepareSave();
+  EXPECT_TRUE(SaveSettings(state));
 }
 
 TEST_F(SettingsRobustnessTest, SaveWithoutLocationWritesNothing) {

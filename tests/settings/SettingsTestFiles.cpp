@@ -60,7 +60,7 @@ void MakeReadOnly(const fs::path& path, bool readOnly) {
 
 bool FaultyFileSystem::ReadOrCreate(const std::string& path, std::size_t maxBytes,
                                     std::string& text) {
-  return HostFileSystem().ReadOrCreate(path, maxBytes, text);
+  return fault != Fault::ReadFails && HostFileSystem().ReadOrCreate(path, maxBytes, text);
 }
 
 bool FaultyFileSystem::WriteNewFile(const std::string& path, std::string_view text) {

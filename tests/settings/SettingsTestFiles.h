@@ -38,7 +38,8 @@ void MakeReadOnly(const std::filesystem::path& path, bool readOnly);
 // The host's file system, with one operation made to fail.
 class FaultyFileSystem : public FileSystem {
  public:
-  enum class Fault { None, WriteHalfThenFail, RenameFails };
+  // ReadFails: the file cannot be read, as under a sharing violation.
+  enum class Fault { None, WriteHalfThenFail, RenameFails, ReadFails };
   Fault fault = Fault::None;
 
   bool ReadOrCreate(const std::string& path, std::size_t maxBytes, std::string& text) override;
