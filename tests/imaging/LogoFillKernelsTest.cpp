@@ -175,6 +175,36 @@ TEST_F(LogoFillKernelsTest, ColumnGroupMatchesSingleColumns) {
       }
 }
 
+// Column groups on long runs with bytes from the ends of the range, where a
+// 16-bit step that wraps instead of saturating shows (top anchor 253, bottom
+// 255 over 500 rows, 8 columns, among them).
+TEST_F(LogoFillKernelsTest, ColumnGroupMatchesSingleColumnsAtTheExtremes) {
+  TestRng rng;
+  const std::uint8_t extremes[] = {0, 1, 127, 128, 250, 251, 252, 253, 254, 255};
+  for (std::int32_t distance : {256, 257, 380, 500, 511, 512, 720, 1023, 1200}) {
+    for (std::int32_t columns : {8, 9, 16, 21}) {
+      const std::ptrdiff_t stride = 4 * columns;
+      const std::size_t size = static_cast<std::size_t>(distance * stride + 4 * columns);
+      GuardedBlock a(size, 4), b(size, 4);
+      for (std::size_t i = 0; i < size; ++i) a.data()[i] = extremes[rng.Range(0, 9)];
+      if (distance == 500) {
+        for (std::size_t c = 0; c < static_cast<std::size_t>(4 * columns); ++c) {
+          a.data()[c] = 253;
+          a.data()[static_cast<std::size_t>(distance * stride) + c] = 255;
+        }
+      }
+      const auto before = a.Bytes();
+      for (std::int32_t c = 0; c < columns; ++c) scalar.blendColumnRun(a.data() + 4 * c, stride, distance);
+      for (const LogoFillKernels* twin : Twins()) {
+        std::memcpy(b.data(), before.data(), size);
+        twin->blendColumnRuns(b.data(), stride, distance, columns);
+        ASSERT_EQ(a.Bytes(), b.Bytes()) << Level(twin) << " distance " << distance << " columns " << columns;
+        ASSERT_TRUE(a.GuardsIntact() && b.GuardsIntact()) << Level(twin) << " distance " << distance;
+      }
+    }
+  }
+}
+
 // Span lists as the mask rebuild makes them: per line, each run of masked
 // pixels with an unmasked pixel on both sides becomes (skip, distance); runs
 // touching the line's ends are left out; the first and last line are a bare
