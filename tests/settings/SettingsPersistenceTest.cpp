@@ -4,6 +4,11 @@
 #include <string>
 #include <vector>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "engine/FrameDriver.h"
 #include "engine/PluginState.h"
 #include "engine/SettingsSave.h"
 #include "settings/SettingsPersistence.h"
@@ -193,6 +198,38 @@ TEST_F(SettingsPersistenceTest, WithoutAHostCallbackEveryRecordIsKept) {
   state.ChannelList = {Record(77)};
   ASSERT_TRUE(SaveSettings(state));
   EXPECT_NE(ReadBytes(File()).find("[77]"), std::string::npos);
+}
+
+// A host whose answer runs a frame on another thread: the save asks it
+// without holding the settings lock, so the frame goes through at once.
+PluginState* frameState = nullptr;
+std::thread frameThread;
+bool frameWentThrough = false;
+
+std::int32_t KESTRIMO_CDECL RunsAFrame(ChannelId) {
+  if (frameThread.joinable()) return 1;
+  std::atomic<bool> done{false};
+  frameThread = std::thread([&done] {
+    static std::uint8_t pixel[4];
+    FrameInfo frame{};
+    frame.pixels = pixel;
+    ProcessFrame(*frameState, &frame);
+    done = true;
+  });
+  for (int wait = 0; wait < 300 && !done; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  frameWentThrough = done;
+  if (done) frameThread.join();
+  return 1;
+}
+
+TEST_F(SettingsPersistenceTest, HostIsAskedWithoutTheSettingsLock) {
+  frameState = &state;
+  state.ChannelExists = &RunsAFrame;
+  state.ChannelList = {Record(5)};
+  ASSERT_TRUE(SaveSettings(state));
+  // A frame held up by the lock gets it when the save ends.
+  if (frameThread.joinable()) frameThread.join();
+  EXPECT_TRUE(frameWentThrough);
 }
 
 }  // namespace
