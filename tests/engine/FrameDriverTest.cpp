@@ -250,5 +250,50 @@ TEST(OddWidthYuy2, FlatFrameComesBackUnchanged) {
   }
 }
 
+// The preview at Opacity 60 over a flat frame, in both frame modes: the key
+// colour (R 0, G 128, B 255) blended at p = 153/256 over grey 100 inside the
+// rectangle, the pixels just beside the area as they were.
+TEST(MaskPreview, BlendsTheKeyColourAtTheOpacityInBothModes) {
+  struct Case {
+    std::int32_t mode;
+    std::int32_t bytesPerPixel;
+    std::vector<std::uint8_t> inside;  // YUY2: Y0 U Y1 V of a group; BGR: B G R
+  };
+  for (const Case& c : {Case{kFrameModeYuy2, 2, {102, 178, 102, 83}}, Case{kFrameModeBgr, 3, {192, 116, 40}}}) {
+    constexpr std::int32_t kWidth = 720, kHeight = 576;
+    PluginState state;
+    state.DefaultSettings = TableDefaults();
+    state.DefaultSettings.ProcEnable = 1;
+    state.DefaultSettings.ShowMask = 1;
+    state.DefaultSettings.Opacity = 60;
+    VideoFormat format{kWidth, kHeight, 0, c.mode, 3};
+    PluginSetFormat(state, &format);
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kWidth) * kHeight * c.bytesPerPixel, 100);
+    if (c.mode == kFrameModeYuy2) {
+      for (std::size_t i = 1; i < pixels.size(); i += 2) pixels[i] = 128;
+    }
+    const std::vector<std::uint8_t> original = pixels;
+    int window = 0;
+    state.SettingsWindow.Attach(&window);
+    ChannelInfo channel{};
+    channel.id = 1;
+    FrameInfo frame{pixels.data(), {}, &channel};
+    ASSERT_EQ(ProcessFrame(state, &frame), 1);
+    state.SettingsWindow.Detach();
+    const Point origin = state.Mask.MaskOrigin;
+    const Rect area = state.Mask.VisibleRect;
+    // A pixel (group) in the middle of the area; frame rows of BGR24 go bottom-up.
+    const std::int32_t x = (origin.x + area.right / 2) & ~1, y = origin.y + area.bottom / 2;
+    const std::int32_t row = c.mode == kFrameModeBgr ? kHeight - 1 - y : y;
+    const std::size_t at = (static_cast<std::size_t>(row) * kWidth + x) * c.bytesPerPixel;
+    EXPECT_EQ(std::vector<std::uint8_t>(pixels.begin() + at, pixels.begin() + at + c.inside.size()), c.inside)
+        << "mode " << c.mode;
+    for (const std::int32_t beside : {origin.x - 1, origin.x + area.right}) {
+      const std::size_t edge = (static_cast<std::size_t>(row) * kWidth + beside) * c.bytesPerPixel;
+      EXPECT_EQ(pixels[edge], original[edge]) << "mode " << c.mode << " x " << beside;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestrimo
