@@ -35,6 +35,18 @@ struct ChannelSettings {
     return {MaskPosX, MaskPosY, RectMaskSizeX, RectMaskSizeY, InvertMask,
             ColorKey, ExpandX, ExpandY,  EdgeBlur};
   }
+  // Sets those fields (a found logo's placement, say).
+  void SetShape(const MaskShape& shape) {
+    MaskPosX = shape.MaskPosX;
+    MaskPosY = shape.MaskPosY;
+    RectMaskSizeX = shape.RectMaskSizeX;
+    RectMaskSizeY = shape.RectMaskSizeY;
+    InvertMask = shape.InvertMask;
+    ColorKey = shape.ColorKey;
+    ExpandX = shape.ExpandX;
+    ExpandY = shape.ExpandY;
+    EdgeBlur = shape.EdgeBlur;
+  }
 
   friend bool operator==(const ChannelSettings&, const ChannelSettings&) = default;
 };

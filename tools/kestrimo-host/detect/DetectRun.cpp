@@ -163,18 +163,9 @@ std::string WriteModel(const DetectOptions& options, const Sampling& sampling,
 // A record that uses the picture file at `path` for the picture's area.
 ChannelSettings RecordFor(const LogoPicture& picture, const std::string& path, std::uint32_t key,
                           std::int32_t expand) {
-  const MaskShape shape = ShapeFor(picture, key, expand);
   ChannelSettings record = TableDefaults();
+  record.SetShape(ShapeFor(picture, key, expand));
   record.MaskFileName = path;
-  record.MaskPosX = shape.MaskPosX;
-  record.MaskPosY = shape.MaskPosY;
-  record.RectMaskSizeX = shape.RectMaskSizeX;
-  record.RectMaskSizeY = shape.RectMaskSizeY;
-  record.ExpandX = shape.ExpandX;
-  record.ExpandY = shape.ExpandY;
-  record.InvertMask = shape.InvertMask;
-  record.ColorKey = shape.ColorKey;
-  record.EdgeBlur = shape.EdgeBlur;
   record.ProcEnable = 1;
   return record;
 }

@@ -7,15 +7,11 @@
 namespace kestrimo {
 
 void ApplyLogoMask(ChannelSettings& record, const ChannelSettings& detected) {
+  MaskShape shape = detected.Shape();
+  shape.InvertMask = 0;
+  shape.EdgeBlur = record.EdgeBlur;  // the soft edge stays the user's
+  record.SetShape(shape);
   record.MaskFileName = detected.MaskFileName;
-  record.MaskPosX = detected.MaskPosX;
-  record.MaskPosY = detected.MaskPosY;
-  record.RectMaskSizeX = detected.RectMaskSizeX;
-  record.RectMaskSizeY = detected.RectMaskSizeY;
-  record.ExpandX = detected.ExpandX;
-  record.ExpandY = detected.ExpandY;
-  record.InvertMask = 0;
-  record.ColorKey = detected.ColorKey;
   record.ProcEnable = 1;
 }
 
