@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 
 namespace kestrimo {
 namespace {
@@ -77,10 +78,27 @@ Dyadic DyadicOf(float value) {
   return {fraction | 0x800000, static_cast<std::int32_t>(biased) - 150, false};
 }
 
+// Built from its bits, so that no library routine (and no x87 unit) takes
+// part; a subnormal result, which no caller meets, goes through ldexp.
 float NearestFloat(Dyadic x) {
-  const Dyadic single = RoundTo(x, kFloatBits);
-  return std::ldexp(static_cast<float>(static_cast<std::int32_t>(single.mantissa)),
-                    single.exponent);
+  Dyadic single = RoundTo(x, kFloatBits);
+  if (single.mantissa == 0) return 0.0f;
+  while (BitWidth(single.mantissa) < kFloatBits) {
+    single.mantissa <<= 1;
+    --single.exponent;
+  }
+  if (BitWidth(single.mantissa) > kFloatBits) {  // 2^24 after rounding up
+    single.mantissa >>= 1;
+    ++single.exponent;
+  }
+  const int biased = single.exponent + (kFloatBits - 1) + 127;
+  if (biased >= 255) return std::numeric_limits<float>::infinity();
+  if (biased <= 0) {
+    return std::ldexp(static_cast<float>(static_cast<std::int32_t>(single.mantissa)),
+                      single.exponent);
+  }
+  const auto fraction = static_cast<std::uint32_t>(single.mantissa) & 0x7FFFFFu;
+  return std::bit_cast<float>((static_cast<std::uint32_t>(biased) << 23) | fraction);
 }
 
 float DoubleSumToFloat(float a, Dyadic b) {
