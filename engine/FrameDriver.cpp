@@ -5,6 +5,7 @@
 #include "imaging/AlphaOps.h"
 #include "imaging/FrameConversion.h"
 #include "imaging/LogoFill.h"
+#include "base/DoubleRounding.h"
 
 namespace kestrimo {
 namespace {
@@ -37,8 +38,7 @@ void ChangeChannel(PluginState& state, const ChannelInfo& channel) {
 }
 
 float BlurWidth(std::int32_t frameSide, std::uint32_t screenBlur, float k) {
-  return static_cast<float>(static_cast<double>(frameSide) * static_cast<double>(screenBlur) *
-                            static_cast<double>(k));
+  return DoubleProductToFloat(frameSide, screenBlur, k);
 }
 constexpr float kPerReferenceColumn = 0.0013020833721384406f;  // 0x3AAAAAAB
 constexpr float kPerReferenceRow = 0.0017361111240461469f;     // 0x3AE38E39

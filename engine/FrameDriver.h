@@ -9,9 +9,9 @@
 namespace kestrimo {
 
 // The frame blur's widths: ScreenBlur is a width in reference-raster pixels
-// (768 x 576), scaled to the frame. Each product is formed in double with the
-// single-precision numbers nearest to 1/768 and 1/576, and rounded to float
-// once.
+// (768 x 576), scaled to the frame. Each is the product's value in double
+// (with the single-precision numbers nearest to 1/768 and 1/576) rounded to
+// float, computed in integers so that no target's x87 unit takes part.
 struct BlurWidths {
   float horizontal;
   float vertical;

@@ -1,11 +1,12 @@
 #include "imaging/BlurFilter.h"
 
 #include <algorithm>
-#include <cmath>
 
+#include "imaging/GaussianWeight.h"
 #include "imaging/Kernels.h"
 #include "base/AlignedMemory.h"
 #include "base/CapacityRule.h"
+#include "base/DoubleRounding.h"
 
 namespace kestrimo {
 namespace {
@@ -13,10 +14,9 @@ namespace {
 // A negative width or one that is not a number means no blur.
 float UsableWidth(float width) { return width > 0.0f ? width : 0.0f; }
 
-// The Gaussian's sigma for a width, as cached: width + 0.1 in single precision.
-float SigmaOf(float width) {
-  return static_cast<float>(static_cast<double>(UsableWidth(width)) + 0.1);
-}
+// The Gaussian's sigma for a width, as cached: width + 0.1, the sum of the
+// width and the double nearest to 0.1 rounded to double and then to float.
+float SigmaOf(float width) { return DoubleSumToFloat(UsableWidth(width), kDoubleTenth); }
 
 void SetWeight(BlurEntry& entry, float weight) {
   for (float& lane : entry.lane) lane = weight;
@@ -52,13 +52,11 @@ void BlurFilter::BuildKernel(BlurEntry*& kernel, std::int32_t& capacity, float& 
   if (kernel == nullptr || capacity < 1) return;
   cachedWidth = s;
 
-  const double twoSigmaSquared = 2.0 * static_cast<double>(s) * static_cast<double>(s);
   float sum = 1.0f;
   float weight = 0.0f;
   std::int32_t e = 1;
   for (;; ++e) {
-    const double exponent = -(static_cast<double>(e) * e) / twoSigmaSquared;
-    weight = static_cast<float>(std::exp(exponent));
+    weight = GaussianWeight(e, s);
     sum = sum + 2.0f * weight;
     if (255.0f * weight / sum < 1.0f || e >= capacity) break;
     SetWeight(kernel[e], weight);

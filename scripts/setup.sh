@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libstb-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32 xvfb xauth
+  g++-multilib qemu-user
   clang libclang-rt-14-dev
   python3-numpy ffmpeg opencv-doc python3-skimage fonts-dejavu-core
 )

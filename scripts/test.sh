@@ -3,6 +3,8 @@
 # for, each timed; all of them by default, in this order:
 #   native  the native build and its tests
 #   win32   the 32-bit Windows build, its tests under Wine (windows on Xvfb)
+#   i686    the 32-bit Linux build, its unit and end-to-end tests under qemu
+#           as a processor with SSE but no SSE2 (see the i686 test preset)
 #   asan    the native build under AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan    the native build under ThreadSanitizer, less the few tests its
 #           runtime cannot host (see the tsan test preset's description)
@@ -13,7 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_stages=(native win32 asan tsan fuzz)
+all_stages=(native win32 i686 asan tsan fuzz)
 stages=("$@")
 [ ${#stages[@]} -gt 0 ] || stages=("${all_stages[@]}")
 for stage in "${stages[@]}"; do
@@ -30,7 +32,7 @@ preset_stage() {
 
 run_stage() {
   case "$1" in
-    native|asan|tsan) preset_stage "$1" ;;
+    native|i686|asan|tsan) preset_stage "$1" ;;
     # Wine gets a virtual display for the tests that open windows.
     win32) cmake --preset win32 && cmake --build --preset win32 && xvfb-run -a ctest --preset win32 ;;
     fuzz) bash scripts/fuzz.sh 30 ;;

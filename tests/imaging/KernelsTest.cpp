@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -72,6 +73,21 @@ TEST(Kernels, SetInUseFollowsTheKernelChoice) {
   for (const auto& c : cases) {
     SetKernelChoice(c.choice);
     EXPECT_EQ(&KernelsInUse(), &c.expected);
+  }
+  SetKernelChoice(KernelChoice::Best);
+}
+
+// Where the test run says the processor lacks SSE2 (an emulated one), CPUID
+// must say so too; without SSE2 every choice gives the scalar set.
+TEST(Kernels, ProcessorWithoutSse2GetsTheScalarSet) {
+  if (std::getenv("KESTRIMO_CPU_WITHOUT_SSE2") != nullptr) {
+    EXPECT_FALSE(CpuHasSse2());
+    EXPECT_FALSE(CpuHasAvx2());
+  }
+  if (CpuHasSse2()) GTEST_SKIP() << "the processor has SSE2";
+  for (KernelChoice choice : {KernelChoice::ScalarOnly, KernelChoice::Sse2Only, KernelChoice::Best}) {
+    SetKernelChoice(choice);
+    EXPECT_EQ(&KernelsInUse(), &ScalarKernels());
   }
   SetKernelChoice(KernelChoice::Best);
 }
