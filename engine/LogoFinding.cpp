@@ -184,6 +184,7 @@ void LogoFinding::Decide() {
     }
     if (!WritePicture(EncodeMaskBitmap(picture, key_))) return Finish(Phase::NotFound, Reason::CannotWrite);
     std::lock_guard<std::mutex> guard(mutex_);
+    found_.channel = channel_;
     found_.maskFileName = written_;
     found_.shape = ShapeFor(picture, key_, 0);
   } catch (const std::bad_alloc&) {
