@@ -57,12 +57,16 @@ LogoFinding::Reason LogoFinding::Start(PluginState& state, FileSystem& files) {
     stopping_ = false;
     reason_ = Reason::None;
   }
+  // Collecting before the worker starts: a worker that found the phase still
+  // Idle would end at once, and no one would decide.
+  phase_.store(Phase::Collecting, std::memory_order_release);
   try {
     worker_ = std::thread(&LogoFinding::Work, this);
   } catch (const std::system_error&) {
+    phase_.store(Phase::Idle, std::memory_order_release);
+    LockHold hold(*frameLock_);  // a frame being added finishes first
     return Reason::OutOfMemory;
   }
-  phase_.store(Phase::Collecting, std::memory_order_release);
   return Reason::None;
 }
 

@@ -512,6 +512,7 @@ void CSettingsDlg::StartSearch() {
   }
   ShowSearching(true);
   SetTimer(Window(), ui::kFindTimerId, ui::kFindPollMs, nullptr);
+  PollSearch();  // the caption shows the search at once
 }
 
 void CSettingsDlg::StopSearch() {

@@ -100,7 +100,6 @@ class LogoSearch : public ::testing::Test {
   void Open(const char* settings, const char* clip) {
     folder_ = LogoClipsFolder();
     ASSERT_FALSE(folder_.empty()) << "KESTRIMO_LOGO_CLIPS names the generated clips";
-    ClearPictureFolder();
     session_ = std::make_unique<SettingsWindowSession>(settings);
     ASSERT_TRUE(session_->Loaded());
     ClipFrames frames(folder_ + clip + ".y4m");
@@ -155,12 +154,13 @@ Remaining LogoLeftAfterProcessing(SettingsWindowSession& session, const std::str
 }
 
 TEST_F(LogoSearch, FindsTheLogoOfAFilmAndHidesIt) {
+  ClearPictureFolder();
   Open(nullptr, "film-sd-mark-tl");
   StartSearch();
   EXPECT_NE(TextA(dialog_).find(Cp1251(u8"поиск логотипа")), std::string::npos) << TextA(dialog_);
   PumpMessages(600);
   CaptureWindow(dialog_, "settings-window-finding");
-  ASSERT_TRUE(WaitForTheEnd());
+  ASSERT_TRUE(WaitForTheEnd()) << TextA(dialog_);
   EXPECT_EQ(TextA(dialog_), Cp1251(u8"KRD_Kestrimo плагин"));
   EXPECT_EQ(Text(dialog_, IDC_MASK_FILE), FoundPicture());
   EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_CHK_ENABLE), BST_CHECKED);
@@ -178,13 +178,14 @@ TEST_F(LogoSearch, FindsTheLogoOfAFilmAndHidesIt) {
   session_->Done();
   EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), FoundPicture());
   EXPECT_EQ(SettingsWindowSession::Saved("7", "ProcEnable"), 1);
-  EXPECT_NE(Contents(FoundPicture()), "missing");
-  EXPECT_EQ(Contents(FoundPicture() + ".old"), "missing");
+  EXPECT_TRUE(Contents(FoundPicture()) != "missing");
+  EXPECT_TRUE(Contents(FoundPicture() + ".old") == "missing");
 }
 
-// The channel already has a picture at the place a find writes to.
+// The channel already has a picture at the place a find writes to. (Channel
+// sections are read after "COMMON".)
 std::string ChannelWithPicture() {
-  return "[7]\r\nMaskFileName=" + FoundPicture() +
+  return "[COMMON]\r\n[7]\r\nMaskFileName=" + FoundPicture() +
          "\r\nMaskPosX=300\r\nMaskPosY=200\r\nRectMaskSizeX=100\r\nRectMaskSizeY=70\r\n"
          "ProcEnable=1\r\nShowMask=0\r\nExpandX=5\r\n";
 }
@@ -192,6 +193,7 @@ std::string ChannelWithPicture() {
 TEST_F(LogoSearch, StopCancelAndClosingLeaveTheSettingsAndThePicturesAsTheyWere) {
   CreateDirectoryA(ProgramFilePath("Plugins").c_str(), nullptr);
   CreateDirectoryA(PictureFolder().c_str(), nullptr);
+  ClearPictureFolder();
   WriteLogoPicture(FoundPicture());
   const std::string before = Contents(FoundPicture());
   const std::string settings = ChannelWithPicture();
@@ -209,9 +211,9 @@ TEST_F(LogoSearch, StopCancelAndClosingLeaveTheSettingsAndThePicturesAsTheyWere)
 
   // A find, then «Отмена».
   StartSearch();
-  ASSERT_TRUE(WaitForTheEnd());
-  EXPECT_NE(Contents(FoundPicture()), before);
-  EXPECT_EQ(Contents(FoundPicture() + ".old"), before);
+  ASSERT_TRUE(WaitForTheEnd()) << TextA(dialog_);
+  EXPECT_TRUE(Contents(FoundPicture()) != before);
+  EXPECT_TRUE(Contents(FoundPicture() + ".old") == before);
   Press(dialog_, IDC_BTN_CANCEL);
   EXPECT_FALSE(IsWindow(dialog_));
   EXPECT_TRUE(unchanged());
@@ -232,14 +234,15 @@ TEST_F(LogoSearch, StopCancelAndClosingLeaveTheSettingsAndThePicturesAsTheyWere)
 }
 
 TEST_F(LogoSearch, AClipWithoutALogoGivesTheMessageAndChangesNothing) {
-  Open("[7]\r\nMaskPosX=300\r\nMaskPosY=200\r\nProcEnable=0\r\n", "photos-sd-nologo");
+  ClearPictureFolder();
+  Open("[COMMON]\r\n[7]\r\nMaskPosX=300\r\nMaskPosY=200\r\nProcEnable=0\r\n", "photos-sd-nologo");
   MessageBoxCloser closer(dialog_);
   StartSearch();
   ASSERT_TRUE(PumpUntil([&] { return !closer.Texts().empty(); }, kWaitForSearchMs));
   PumpMessages(200);
   EXPECT_EQ(closer.Texts(), std::vector<std::string>{ui::NotFoundMessage(LogoFinding::Reason::NoLogo)});
   EXPECT_FALSE(Searching(dialog_));
-  EXPECT_EQ(Contents(FoundPicture()), "missing");
+  EXPECT_TRUE(Contents(FoundPicture()) == "missing");
   Press(dialog_, IDC_BTN_OK);
   video_->Stop();
   session_->Done();
