@@ -13,8 +13,7 @@ using Reason = LogoFinding::Reason;
 constexpr auto kFind = ToCp1251(u8"Найти логотип");
 constexpr auto kStop = ToCp1251(u8"Стоп");
 constexpr auto kSearching = ToCp1251(u8" — поиск логотипа: ");
-constexpr auto kSecondsOf = ToCp1251(u8" с, кадров ");
-constexpr auto kOutOf = ToCp1251(u8" из ");
+constexpr auto kSeconds = ToCp1251(u8" с, ");
 
 constexpr auto kNoFrames = ToCp1251(
     u8"Логотип не найден: видео ещё нет.\n"
@@ -48,8 +47,8 @@ std::string SearchCaption(const std::string& caption, const LogoFinding::Progres
   std::snprintf(numbers[0], sizeof numbers[0], "%d", static_cast<int>(std::floor(progress.seconds)));
   std::snprintf(numbers[1], sizeof numbers[1], "%d", static_cast<int>(samples));
   std::snprintf(numbers[2], sizeof numbers[2], "%d", static_cast<int>(LogoFinding::kEnoughSamples));
-  return caption + kSearching.c_str() + numbers[0] + kSecondsOf.c_str() + numbers[1] +
-         kOutOf.c_str() + numbers[2];
+  return caption + kSearching.c_str() + numbers[0] + kSeconds.c_str() + numbers[1] + "/" +
+         numbers[2];
 }
 
 SearchStep StepFor(LogoFinding::Phase phase) {

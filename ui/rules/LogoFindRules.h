@@ -22,7 +22,7 @@ const char* FindButtonText(bool searching);
 const char* FindButtonTip();
 
 // The window's caption while a search runs: the usual caption, the seconds
-// collected and the samples out of those needed.
+// collected and the frames' worth collected out of those needed ("12 с, 23/64").
 std::string SearchCaption(const std::string& caption, const LogoFinding::Progress& progress);
 
 enum class SearchStep {

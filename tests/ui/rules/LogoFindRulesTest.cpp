@@ -22,10 +22,10 @@ TEST(LogoFindButton, ReadsFindOrStopAndShowsTheProgressInTheCaption) {
   LogoFinding::Progress progress;
   progress.seconds = 12.9;
   progress.samples = 23;
-  EXPECT_EQ(SearchCaption("KRD", progress), ToCp1251(u8"KRD — поиск логотипа: 12 с, кадров 23 из 64").c_str());
+  EXPECT_EQ(SearchCaption("KRD", progress), ToCp1251(u8"KRD — поиск логотипа: 12 с, 23/64").c_str());
   progress.samples = 70;  // the frame that ends the collection may pass the mark
   progress.seconds = 0.2;
-  EXPECT_EQ(SearchCaption("", progress), ToCp1251(u8" — поиск логотипа: 0 с, кадров 64 из 64").c_str());
+  EXPECT_EQ(SearchCaption("", progress), ToCp1251(u8" — поиск логотипа: 0 с, 64/64").c_str());
 }
 
 TEST(LogoFindButton, EachPhaseHasItsPollStep) {
