@@ -158,7 +158,6 @@ TEST_F(LogoSearch, FindsTheLogoOfAFilmAndHidesIt) {
   Open(nullptr, "film-sd-mark-tl");
   StartSearch();
   EXPECT_NE(TextA(dialog_).find(Cp1251(u8"поиск логотипа")), std::string::npos) << TextA(dialog_);
-  PumpMessages(600);
   CaptureWindow(dialog_, "settings-window-finding");
   ASSERT_TRUE(WaitForTheEnd()) << TextA(dialog_);
   EXPECT_EQ(TextA(dialog_), Cp1251(u8"KRD_Kestrimo плагин"));
