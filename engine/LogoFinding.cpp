@@ -58,7 +58,8 @@ LogoFinding::Reason LogoFinding::Start(PluginState& state, FileSystem& files) {
     stopping_ = false;
     reason_ = Reason::None;
   }
-  // Collecting before the worker starts, so that it waits for the outcome.
+  // Collecting before the worker starts: a worker that found the phase still
+  // Idle would end at once, and no one would decide.
   phase_.store(Phase::Collecting, std::memory_order_release);
   try {
     worker_ = std::thread(&LogoFinding::Work, this);
@@ -187,6 +188,7 @@ void LogoFinding::Decide() {
     }
     if (!WritePicture(EncodeMaskBitmap(picture, key_))) return Finish(Phase::NotFound, Reason::CannotWrite);
     std::lock_guard<std::mutex> guard(mutex_);
+    found_.channel = channel_;
     found_.maskFileName = written_;
     found_.shape = ShapeFor(picture, key_, 0);
   } catch (const std::bad_alloc&) {

@@ -48,8 +48,10 @@ class LogoFinding {
     std::int32_t samples = 0;  // whole frames' worth of rows collected
     double seconds = 0;        // since the collection started
   };
-  // The mask found: the picture's file and the shape that places it.
+  // The mask found: the channel searched, the picture's file and the shape
+  // that places it.
   struct Found {
+    ChannelId channel = 0;
     std::string maskFileName;
     MaskShape shape;
   };

@@ -12,6 +12,7 @@
 #include "ui/rules/CheckBoxes.h"
 #include "ui/rules/ColourChoice.h"
 #include "ui/rules/ControlEnabling.h"
+#include "ui/rules/LogoFindRules.h"
 #include "ui/rules/MaskFileRules.h"
 #include "ui/rules/PositionButtons.h"
 #include "ui/rules/PreviewFit.h"
@@ -105,6 +106,10 @@ void CSettingsDlg::StartFlash(int count) {
 
 BOOL CSettingsDlg::OnInitDialog() {
   initialising_ = true;
+  searching_ = false;
+  char caption[128] = {};
+  GetWindowTextA(Window(), caption, sizeof caption);
+  caption_ = caption;
   PlaceWindow();
   TakeUndoSnapshot();
   m_preview = std::make_unique<PreviewCanvas>(Item(IDC_PREVIEW));
@@ -169,7 +174,8 @@ void CSettingsDlg::CreateToolTips() {
   const std::pair<int, const char*> tools[] = {{IDC_PREVIEW, kTipPreview.c_str()},
                                                {IDC_COLOR_SWATCH, kTipColour.c_str()},
                                                {IDC_BTN_BROWSE, kTipBrowse.c_str()},
-                                               {IDC_BTN_CLEAR_MASK, kTipClear.c_str()}};
+                                               {IDC_BTN_CLEAR_MASK, kTipClear.c_str()},
+                                               {IDC_BTN_FIND_LOGO, ui::FindButtonTip()}};
   for (const auto& [id, text] : tools) {
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -229,6 +235,7 @@ bool CSettingsDlg::OnCommand(int id, int notification) {
     case IDC_BTN_OK: DestroyWindow(Window()); return true;
     case IDC_BTN_ABOUT: m_about.DoModal(); return true;
     case IDC_BTN_BROWSE: ChooseMaskFile(); return true;
+    case IDC_BTN_FIND_LOGO: OnFindButton(); return true;
     case IDC_COLOR_SWATCH: ChooseColour(); return true;
     case IDC_BTN_CLEAR_MASK:
       EditCurrent([](ChannelSettings& r) { return ui::MaskFileDropped(r); });
@@ -282,7 +289,11 @@ void CSettingsDlg::Refresh(std::int32_t code) {
   }
 }
 
+// A search is stopped and a found picture undone first, so that the restored
+// records load the picture that was there before.
 void CSettingsDlg::CloseDiscarding() {
+  StopSearch();
+  state_->Finding.UndoPicture();
   {
     LockHold hold(state_->SettingsLock);
     state_->ChannelList = state_->UndoList;
@@ -302,6 +313,10 @@ void CSettingsDlg::OnDestroy() {
   }
   KillTimer(Window(), ui::kRepeatTimerId);
   KillTimer(Window(), kFlashTimerId);
+  // Closing keeps a found picture (a cancel has undone it already) and ends
+  // a search still running.
+  StopSearch();
+  state_->Finding.KeepPicture();
   if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
   hook_ = nullptr;
   if (hookOwner == this) hookOwner = nullptr;
@@ -320,6 +335,8 @@ void CSettingsDlg::PostNcDestroy() {
 void CSettingsDlg::OnTimer(UINT_PTR id) {
   if (id == static_cast<UINT_PTR>(ui::kRepeatTimerId)) {
     ApplyRepeatStep(m_repeat.Tick());
+  } else if (id == ui::kFindTimerId) {
+    PollSearch();
   } else if (id == kFlashTimerId) {
     if (m_flashCount != 0) {
       FlashWindow(Window(), TRUE);
@@ -475,6 +492,83 @@ void CSettingsDlg::PaintPreview() {
     }
   }
   m_preview->PresentCanvas();
+}
+
+// ---------------------------------------------------------------- logo search
+
+void CSettingsDlg::OnFindButton() {
+  if (searching_)
+    StopSearch();
+  else
+    StartSearch();
+}
+
+// Start and Stop take the settings lock themselves; none is held here.
+void CSettingsDlg::StartSearch() {
+  const LogoFinding::Reason reason = state_->Finding.Start(*state_);
+  if (reason != LogoFinding::Reason::None) {
+    ReportNotFound(reason);
+    return;
+  }
+  ShowSearching(true);
+  SetTimer(Window(), ui::kFindTimerId, ui::kFindPollMs, nullptr);
+  PollSearch();  // the caption shows the search at once
+}
+
+void CSettingsDlg::StopSearch() {
+  if (!searching_) return;
+  state_->Finding.Stop();
+  ShowSearching(false);
+}
+
+void CSettingsDlg::ShowSearching(bool searching) {
+  searching_ = searching;
+  if (!searching) {
+    KillTimer(Window(), ui::kFindTimerId);
+    SetWindowTextA(Window(), caption_.c_str());
+  }
+  SetDlgItemTextA(Window(), IDC_BTN_FIND_LOGO, ui::FindButtonText(searching));
+}
+
+void CSettingsDlg::PollSearch() {
+  if (!searching_) return;
+  const LogoFinding::Progress progress = state_->Finding.Poll();
+  switch (ui::StepFor(progress.phase)) {
+    case ui::SearchStep::Wait:
+      SetWindowTextA(Window(), ui::SearchCaption(caption_, progress).c_str());
+      return;
+    case ui::SearchStep::ApplyFound: {
+      ShowSearching(false);
+      LogoFinding::Found found;
+      if (state_->Finding.TakeFound(found)) ApplyFound(found);
+      return;
+    }
+    case ui::SearchStep::ReportFailure:
+      StopSearch();
+      ReportNotFound(progress.reason);
+      return;
+    case ui::SearchStep::End: ShowSearching(false); return;
+  }
+}
+
+// The channel may have changed between the find and this poll: the picture
+// is then undone and the search reported as interrupted.
+void CSettingsDlg::ApplyFound(const LogoFinding::Found& found) {
+  bool applied = false;
+  EditCurrent([&](ChannelSettings& r) {
+    if (r.Id != found.channel) return ui::EditEffect{};
+    applied = true;
+    return ui::LogoFound(r, found);
+  });
+  if (applied) return;
+  state_->Finding.UndoPicture();
+  ReportNotFound(LogoFinding::Reason::Interrupted);
+}
+
+// No lock is held while the message is shown; the video keeps running.
+void CSettingsDlg::ReportNotFound(LogoFinding::Reason reason) {
+  const char* text = ui::NotFoundMessage(reason);
+  if (text != nullptr) MessageBoxA(Window(), text, kMessageCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 // ---------------------------------------------------------------- mouse hook

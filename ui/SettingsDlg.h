@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "model/ChannelSettings.h"
 #include "engine/PluginState.h"
@@ -70,6 +71,15 @@ class CSettingsDlg : public DialogBase {
   bool DrawSwatch(const DRAWITEMSTRUCT& item);
   void PaintPreview();
 
+  // The logo search: started and stopped by its button, polled on a timer.
+  void OnFindButton();
+  void StartSearch();
+  void StopSearch();
+  void ShowSearching(bool searching);
+  void PollSearch();
+  void ApplyFound(const LogoFinding::Found& found);
+  void ReportNotFound(LogoFinding::Reason reason);
+
   // Auto-repeat, driven by the thread's mouse hook.
   static LRESULT CALLBACK MouseHook(int code, WPARAM wParam, LPARAM lParam);
   void OnHookedMouse(UINT message, const MOUSEHOOKSTRUCT& info);
@@ -93,6 +103,8 @@ class CSettingsDlg : public DialogBase {
   HHOOK hook_ = nullptr;
   bool initialising_ = false;
   int valueDepth_ = 0;
+  bool searching_ = false;   // a search started here is being polled
+  std::string caption_;      // the caption shown when no search runs
 };
 
 }  // namespace kestrimo

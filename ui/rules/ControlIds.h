@@ -37,6 +37,7 @@ enum class ControlId : std::int32_t {
   CornerSE = 5110,        // IDC_CORNER_SE
   BtnBrowse = 5115,       // IDC_BTN_BROWSE
   BtnClearMask = 5116,    // IDC_BTN_CLEAR_MASK
+  BtnFindLogo = 5117,     // IDC_BTN_FIND_LOGO
   ChkShowMask = 5120,     // IDC_CHK_SHOW_MASK
   Preview = 5121,         // IDC_PREVIEW
   ChkInvert = 5122,       // IDC_CHK_INVERT

@@ -330,7 +330,7 @@ BOOL CALLBACK FindToolTip(HWND window, LPARAM context) {
   return TRUE;
 }
 
-TEST(SettingsWindow, FourControlsHaveTheirTooltips) {
+TEST(SettingsWindow, FiveControlsHaveTheirTooltips) {
   SettingsWindowSession session(Channel7().c_str());
   ASSERT_TRUE(session.Loaded());
   HWND dialog = OpenSettings(session);
@@ -339,9 +339,9 @@ TEST(SettingsWindow, FourControlsHaveTheirTooltips) {
   EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(&found));
   HWND tip = found.second;
   ASSERT_NE(tip, nullptr);
-  ASSERT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 4);
+  ASSERT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 5);
   std::map<int, std::string> texts;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 5; ++i) {
     char text[256] = {};
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -355,7 +355,8 @@ TEST(SettingsWindow, FourControlsHaveTheirTooltips) {
       {IDC_PREVIEW, Cp1251(u8"Маска логотипа")},
       {IDC_COLOR_SWATCH, Cp1251(u8"Выбрать цвет маски")},
       {IDC_BTN_BROWSE, Cp1251(u8"Выбрать маску")},
-      {IDC_BTN_CLEAR_MASK, Cp1251(u8"Отключить маску")}};
+      {IDC_BTN_CLEAR_MASK, Cp1251(u8"Отключить маску")},
+      {IDC_BTN_FIND_LOGO, Cp1251(u8"Найти логотип")}};
   EXPECT_EQ(texts, expected);
 }
 

@@ -92,11 +92,20 @@ SettingsWindowSession::~SettingsWindowSession() {
 }
 
 std::int32_t SettingsWindowSession::Frame(ChannelId id, const char* name) {
+  return Frame(id, pixels_.data(), name);
+}
+
+void SettingsWindowSession::SetFormat(std::int32_t width, std::int32_t height, std::int32_t mode) {
+  VideoFormat format{width, height, 0, mode, 0};
+  plugin_->setFormat(&format);
+}
+
+std::int32_t SettingsWindowSession::Frame(ChannelId id, std::uint8_t* pixels, const char* name) {
   ChannelInfo channel{};
   channel.id = id;
   std::snprintf(channel.name, sizeof channel.name, "%s", name);
   FrameInfo frame{};
-  frame.pixels = pixels_.data();
+  frame.pixels = pixels;
   frame.channel = &channel;
   return plugin_->processFrame(&frame);
 }

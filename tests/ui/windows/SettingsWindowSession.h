@@ -31,6 +31,9 @@ class SettingsWindowSession {
 
   // One 320 x 240 BGR frame of the channel; returns the frame's result.
   std::int32_t Frame(ChannelId id, const char* name = "Channel");
+  // A new frame format (mode 0: YUY2, 1: BGR), and a frame of it in place.
+  void SetFormat(std::int32_t width, std::int32_t height, std::int32_t mode);
+  std::int32_t Frame(ChannelId id, std::uint8_t* pixels, const char* name = "Channel");
   void ShowSettings();
   void Done();
 
