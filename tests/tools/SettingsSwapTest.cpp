@@ -135,6 +135,42 @@ TEST_F(SettingsSwapFiles, KeepsTheUsersFileWhenSavingBackFails) {
   EXPECT_EQ(ReadBytes(Installed()), "own");
 }
 
+// A run without --settings: whatever the plug-in's save writes, the folder
+// is left as it was, with or without a file of its own.
+TEST_F(SettingsSwapFiles, KeepLeavesTheOwnFileOrItsAbsenceAsFound) {
+  for (bool ownFile : {true, false}) {
+    SCOPED_TRACE(ownFile ? "own file" : "no file");
+    if (ownFile) MakeOwnFile(userText_);
+    SettingsSwap swap;
+    ASSERT_TRUE(swap.Keep(Installed().string())) << swap.Error();
+    EXPECT_EQ(ReadBytes(Installed()), ownFile ? userText_ : "") << "the plug-in reads the same";
+    PluginRewrites("rewritten");
+    ASSERT_TRUE(swap.Restore()) << swap.Error();
+    EXPECT_EQ(fs::exists(Plugins()), ownFile);
+    if (ownFile) {
+      EXPECT_EQ(ReadBytes(Installed()), userText_);
+    }
+    EXPECT_FALSE(fs::exists(Backup()));
+    fs::remove_all(Plugins());
+  }
+}
+
+TEST_F(SettingsSwapFiles, KeepRefusesWhileABackupIsThereAndSkipsAnUnwritableFolder) {
+  MakeOwnFile("own");
+  WriteBytes(Backup(), "earlier");
+  SettingsSwap refused;
+  EXPECT_FALSE(refused.Keep(Installed().string()));
+  EXPECT_NE(refused.Error().find("move it back"), std::string::npos) << refused.Error();
+  EXPECT_EQ(ReadBytes(Installed()), "own");
+
+  // The plug-in could not save into a folder that cannot be made: nothing to guard.
+  SettingsSwap skipped;
+  const fs::path unreachable = folder_.Path() / "missing" / "Plugins" / "KRD_Kestrimo.ini";
+  EXPECT_TRUE(skipped.Keep(unreachable.string())) << skipped.Error();
+  EXPECT_TRUE(skipped.Restore());
+  EXPECT_FALSE(fs::exists(folder_.Path() / "missing"));
+}
+
 TEST(SettingsSwapPath, FollowsThePluginsLocationRuleForItsLibraryName) {
   const std::string path = PluginSettingsPath("some/where/libKRD_Kestrimo.so");
   ASSERT_FALSE(path.empty());

@@ -61,6 +61,51 @@ case $case_name in
     [ "$(wc -c < out.y4m)" -eq "$(wc -c < clip.y4m)" ] || fail "output size differs"
     cmp -s clip.y4m out.y4m && fail "the plug-in's changes are missing from the output"
     true ;;
+  version)
+    run --version | tr -d '\r' > version.txt
+    tool=$(sed -n 's/^kestrimo-host \([0-9.]*\)$/\1/p' version.txt)
+    [ -n "$tool" ] || fail "no tool version: $(cat version.txt)"
+    # The plug-in's own record (the DLL's resource) says the same version.
+    grep -qx "plug-in $tool (interface version 3): .*$(basename "$plugin")" version.txt ||
+      fail "plug-in version: $(cat version.txt)" ;;
+  first-run)
+    # No settings: a notice, the summary, and no settings file left behind.
+    "$python" "$make_clip" --frames $frames clip.y4m
+    run -i clip.y4m -o out.y4m 2> err.txt
+    same clip.y4m out.y4m
+    [ ! -e Plugins ] || fail "a plain run left $(ls -R Plugins)"
+    [ "$(grep -c 'removal is off for channel 1:' err.txt)" -eq 1 ] || fail "notice: $(cat err.txt)"
+    grep -q -- '--settings FILE with ProcEnable=1' err.txt || fail "no advice: $(cat err.txt)"
+    tail -n 1 err.txt | grep -q "^kestrimo-host: $frames frames in .* s (.* frames/s)" ||
+      fail "no summary last: $(cat err.txt)"
+    # The plug-in's own file switches channel 1 on: used, kept as it was, no
+    # notice but for the channel it leaves off.
+    mkdir Plugins
+    printf '[COMMON]\r\n[1]\r\nProcEnable=1\r\n' > Plugins/KRD_Kestrimo.ini
+    cp Plugins/KRD_Kestrimo.ini own.given
+    run -i clip.y4m -o out.y4m 2> err.txt
+    same own.given Plugins/KRD_Kestrimo.ini
+    [ "$(ls Plugins)" = KRD_Kestrimo.ini ] || fail "files left in Plugins: $(ls Plugins)"
+    grep -q 'removal is off' err.txt && fail "notice although removal is on: $(cat err.txt)"
+    run -i clip.y4m -o out.y4m --switch 6:9 2> err.txt
+    grep -q 'removal is off for channel 9:' err.txt || fail "no notice for channel 9: $(cat err.txt)"
+    true ;;
+  terminal)
+    # A terminal cannot be faked under Wine: natively only, with script(1).
+    if [ ${#runner[@]} -gt 0 ] || ! command -v script > /dev/null; then
+      echo "skipped: no terminal here"; exit 77
+    fi
+    "$python" "$make_clip" --frames $frames clip.y4m
+    rc=0
+    script -qec "$exe -i clip.y4m" /dev/null > screen.txt || rc=$?
+    [ $rc -eq 2 ] || fail "exit code $rc writing video to a terminal"
+    grep -q -- "-o FILE" screen.txt || fail "no hint: $(cat screen.txt)"
+    [ "$(wc -c < screen.txt)" -lt 1000 ] || fail "video on the terminal"
+    # Progress on the terminal: frames, speed and, for a file, the time left.
+    script -qec "$exe -i clip.y4m -o out.y4m" /dev/null > screen.txt
+    grep -q "frame $frames of $frames (100%), .* frames/s, .* left" screen.txt ||
+      fail "no progress: $(cat -v screen.txt)"
+    same clip.y4m out.y4m ;;
   *)
     fail "unknown case" ;;
 esac

@@ -1,19 +1,22 @@
 #include "tools/kestrimo-host/app/HostRun.h"
 
-#include <cinttypes>
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "tools/kestrimo-host/app/DetectCommand.h"
+#include "tools/kestrimo-host/app/VersionText.h"
 #include "tools/kestrimo-host/hosting/ChannelSchedule.h"
 #include "tools/kestrimo-host/hosting/PluginHost.h"
 #include "tools/kestrimo-host/hosting/PluginLocation.h"
+#include "tools/kestrimo-host/hosting/RemovalSwitch.h"
 #include "tools/kestrimo-host/hosting/SettingsSwap.h"
 #include "tools/kestrimo-host/pictures/Snapshots.h"
 #include "tools/kestrimo-host/process/Console.h"
 #include "tools/kestrimo-host/process/Interrupts.h"
+#include "tools/kestrimo-host/process/RunProgress.h"
 #include "tools/kestrimo-host/stream/StreamFiles.h"
 #include "tools/kestrimo-host/stream/VideoReader.h"
 #include "tools/kestrimo-host/stream/VideoWriter.h"
@@ -43,23 +46,6 @@ std::string StopReason(VideoReader::Status status, std::int64_t frame, const Inp
   }
 }
 
-class Progress {
- public:
-  Progress() : shown_(IsTerminal(stderr)) {}
-  ~Progress() {
-    if (shown_ && any_) std::fputc('\n', stderr);
-  }
-  void Frame(std::int64_t done) {
-    if (!shown_) return;
-    any_ = true;
-    std::fprintf(stderr, "\rframe %" PRId64, done);
-  }
-
- private:
-  bool shown_;
-  bool any_ = false;
-};
-
 // What the frame loop works with.
 struct Pipeline {
   PluginHost& plugin;
@@ -69,13 +55,13 @@ struct Pipeline {
   Snapshots& snapshots;
   const InputFile& input;
   const OutputFile& output;
+  RunProgress& progress;
 };
 
 // Streams every frame through the plug-in; returns an error text or empty.
 // `frames` counts the frames read whole.
 std::string Stream(Pipeline& run, std::int64_t& frames) {
   std::vector<std::uint8_t> frame(run.reader.FrameBytes());  // the one frame buffer
-  Progress progress;
   for (std::int64_t index = 0;; ++index) {
     frames = index;
     if (InterruptRequested()) return "interrupted; " + std::to_string(index) + " frames were written";
@@ -89,8 +75,33 @@ std::string Stream(Pipeline& run, std::int64_t& frames) {
       if (std::string error = run.snapshots.WriteAfter(frame.data()); !error.empty()) return error;
     }
     if (!run.writer.WriteFrame(frame.data(), run.reader.FrameLine())) return run.output.Error();
-    progress.Frame(index + 1);
+    run.progress.Frame(index + 1);
   }
+}
+
+constexpr const char* kTerminalRefusal =
+    "will not write video to a terminal: give -o FILE, or pipe the output into a command "
+    "(e.g. | ffmpeg -f yuv4mpegpipe -i - -pix_fmt yuv420p out.mp4)";
+
+// The settings the plug-in reads for the run: a copy of the user's file, or
+// of its own file, put back afterwards either way.
+bool PlaceSettings(const HostOptions& options, const std::string& pluginFile, SettingsSwap& swap) {
+  if (options.settingsPath.empty()) return swap.Keep(pluginFile);
+  return swap.Install(options.settingsPath, pluginFile, options.saveSettings);
+}
+
+// Every channel the frames will belong to.
+std::vector<ChannelId> RunChannels(const HostOptions& options) {
+  std::vector<ChannelId> ids = {options.channelId};
+  for (const ChannelSwitch& change : options.switches) ids.push_back(change.id);
+  return ids;
+}
+
+// The frames a regular input file holds; absent for a pipe.
+std::optional<std::int64_t> FramesToCome(const InputFile& input, const VideoReader& reader) {
+  const std::optional<std::int64_t> bytes = input.RegularFileSize();
+  if (!bytes) return std::nullopt;
+  return reader.FramesIn(*bytes);
 }
 
 }  // namespace
@@ -98,14 +109,13 @@ std::string Stream(Pipeline& run, std::int64_t& frames) {
 int RunHost(const HostOptions& options) {
   IgnoreBrokenPipe();
   CatchInterrupts();
+  if (options.output == "-" && IsTerminal(stdout)) return Report(kExitUsageError, kTerminalRefusal);
   const std::string pluginPath = PluginPathOr(options.pluginPath);
   SettingsSwap settings;  // made before the plug-in, so put back after the plug-in's Done
   PluginHost plugin;
   if (!plugin.Load(pluginPath)) return Report(kExitRuntimeError, plugin.Error());
-  if (!options.settingsPath.empty() &&
-      !settings.Install(options.settingsPath, PluginSettingsPath(pluginPath), options.saveSettings)) {
-    return Report(kExitRuntimeError, settings.Error());
-  }
+  const std::string pluginFile = PluginSettingsPath(pluginPath);
+  if (!PlaceSettings(options, pluginFile, settings)) return Report(kExitRuntimeError, settings.Error());
 
   InputFile input;
   if (!input.Open(options.input)) return Report(kExitRuntimeError, input.Error());
@@ -115,6 +125,7 @@ int RunHost(const HostOptions& options) {
   }
   OutputFile output;
   if (!output.Open(options.output)) return Report(kExitRuntimeError, output.Error());
+  if (output.IsTerminal()) return Report(kExitUsageError, kTerminalRefusal);
   VideoWriter writer(output);
   if (!writer.Start(reader.Layout())) return Report(kExitRuntimeError, output.Error());
   const StreamLayout& layout = reader.Layout();
@@ -122,10 +133,13 @@ int RunHost(const HostOptions& options) {
   snapshots.Start(layout.format, layout.size);
 
   const ChannelSchedule schedule({options.channelId, options.channelName}, options.switches);
+  const std::string notice = RemovalOffNotice(ChannelsWithRemovalOff(pluginFile, RunChannels(options)));
+  if (!notice.empty()) Report(kExitDone, notice);
+  RunProgress progress(FramesToCome(input, reader));
   plugin.Init();
   plugin.SetFormat(layout.size.width, layout.size.height, FrameModeOf(layout.format),
                    options.cpuLevel);
-  Pipeline run{plugin, reader, writer, schedule, snapshots, input, output};
+  Pipeline run{plugin, reader, writer, schedule, snapshots, input, output, progress};
   std::int64_t frames = 0;
   std::vector<std::string> errors = {Stream(run, frames)};
   plugin.Done();
@@ -136,6 +150,7 @@ int RunHost(const HostOptions& options) {
   for (const std::string& error : errors) {
     if (!error.empty()) code = Report(kExitRuntimeError, error);
   }
+  progress.Finish(frames);
   return code;
 }
 
@@ -153,6 +168,7 @@ int HostMain(const std::vector<std::string>& args) {
     std::fputs(UsageText().c_str(), stdout);
     return kExitDone;
   }
+  if (parsed.options.version) return PrintVersions(parsed.options.pluginPath);
   try {
     return RunHost(parsed.options);
   } catch (const std::bad_alloc&) {

@@ -105,6 +105,8 @@ const std::vector<Entry>& HostOptionTable() {
        "write frame N (0-based) before (left) and after (right) the\n"
        "plug-in side by side to FILE as an RGB PNG; repeatable",
        AddSnapshot},
+      {{"--version"}, Flag, "--version", "the tool's and the plug-in's version",
+       [](const std::string&, HostOptions& o) { o.version = true; return std::string(); }},
       {{"--help", "-h"}, Flag, "--help", "this text",
        [](const std::string&, HostOptions& o) { o.help = true; return std::string(); }},
   };
@@ -162,7 +164,7 @@ std::optional<SnapshotRequest> ParseSnapshotRequest(const std::string& text) {
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
   ParsedOptions result;
   result.error = ApplyOptions(HostOptionTable(), args, "option", result.options);
-  if (result.Ok() && !result.options.help) result.error = CheckCombination(result.options);
+  if (result.Ok() && !result.options.help && !result.options.version) result.error = CheckCombination(result.options);
   return result;
 }
 
@@ -176,7 +178,13 @@ std::string UsageText() {
       OptionListText(HostOptionTable()) +
       "\n"
       "Y4M input must be 8-bit 4:2:2 (C422) with an even width; the output has the\n"
-      "input's format. Exit codes: 0 done, 1 runtime error, 2 usage error.\n"
+      "input's format; video is not written to a terminal. Progress shows on a\n"
+      "terminal; a summary line (frames, seconds, frames/s) ends every run.\n"
+      "Exit codes: 0 done, 1 runtime error, 2 usage error.\n"
+      "\n"
+      "Without --settings the plug-in reads its own settings file, where removal is\n"
+      "off until a channel's section has ProcEnable=1; the tool puts that file (or\n"
+      "its absence) back after the run, so a run leaves no settings behind.\n"
       "\n"
       "--settings puts a copy of FILE where the plug-in reads its settings file\n"
       "(normally Plugins/KRD_Kestrimo.ini beside this program) for the run; a file\n"

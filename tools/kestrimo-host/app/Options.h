@@ -27,6 +27,7 @@ struct HostOptions {
   bool saveSettings = false;  // copy the plug-in's rewritten settings back to settingsPath
   std::vector<SnapshotRequest> snapshots;
   bool help = false;
+  bool version = false;
 };
 
 struct ParsedOptions {

@@ -102,6 +102,28 @@ bool SettingsSwap::Install(const std::string& userFile, const std::string& setti
   if (saveBack && files_.IsReadOnly(userFile)) {
     return Fail(userFile + " is read-only: --save-settings cannot replace it");
   }
+  return Place(text);
+}
+
+bool SettingsSwap::Keep(const std::string& settingsPath) {
+  if (installed_) return Fail("settings are already installed");
+  if (settingsPath.empty()) return true;  // the plug-in reads and writes no file
+  settingsPath_ = settingsPath;
+  backupPath_ = BackupPathOf(settingsPath);
+  saveBack_ = false;
+  std::string text;  // no file: an empty one reads as no file does
+  if (Exists(settingsPath)) {
+    if (std::string error = ReadWholeFile(settingsPath, text); !error.empty()) return Fail(std::move(error));
+  }
+  if (Exists(backupPath_)) return Place(text);  // refused, with the advice
+  // Otherwise a folder this process cannot write to is one the plug-in
+  // cannot save into either: then there is nothing to guard.
+  if (!Place(text)) error_.clear();
+  return true;
+}
+
+bool SettingsSwap::Place(const std::string& text) {
+  const std::string& settingsPath = settingsPath_;
   if (Exists(backupPath_)) {
     return Fail(backupPath_ + " exists: an earlier run was stopped before it could put back the "
                 "plug-in's own settings file; move it back to " + settingsPath + " first");

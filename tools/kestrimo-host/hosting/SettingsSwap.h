@@ -34,6 +34,14 @@ class SettingsSwap {
   // nothing is left changed.
   bool Install(const std::string& userFile, const std::string& settingsPath, bool saveBack);
 
+  // For a run without a settings file of the user's: puts a copy of the
+  // plug-in's own file (an empty file when there is none) in its place, so
+  // that Restore leaves the folder as it was, whatever the plug-in's save at
+  // shutdown wrote. Does nothing when the plug-in would use no file or could
+  // not write one there. Refuses when a backup is left from an earlier run or
+  // the file cannot be read.
+  bool Keep(const std::string& settingsPath);
+
   // Removes the copy and moves the plug-in's own file back (or removes the
   // folder, if Install made it and it is empty); with `saveBack`, first takes
   // the plug-in's rewritten copy and afterwards replaces the user's file with
@@ -44,6 +52,8 @@ class SettingsSwap {
 
  private:
   bool Fail(std::string message);
+  // Moves the file at settingsPath_ aside and writes `text` in its place.
+  bool Place(const std::string& text);
   bool PutBack();
   void DropFolder();
 

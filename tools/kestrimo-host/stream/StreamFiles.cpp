@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "tools/kestrimo-host/process/Console.h"
 
 namespace kestrimo {
@@ -34,6 +36,18 @@ bool InputFile::Open(const std::string& path) {
   }
   owned_ = true;
   return true;
+}
+
+std::optional<std::int64_t> InputFile::RegularFileSize() const {
+  if (file_ == nullptr) return std::nullopt;
+#if defined(_WIN32)
+  struct _stati64 info {};
+  if (_fstati64(_fileno(file_), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return std::nullopt;
+#else
+  struct stat info {};
+  if (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+#endif
+  return static_cast<std::int64_t>(info.st_size);
 }
 
 bool InputFile::StartsWith(std::string_view prefix) {
@@ -111,6 +125,8 @@ bool OutputFile::Write(const void* data, std::size_t count) {
   if (file_ == nullptr) return false;
   return std::fwrite(data, 1, count, file_) == count || Fail();
 }
+
+bool OutputFile::IsTerminal() const { return file_ != nullptr && kestrimo::IsTerminal(file_); }
 
 bool OutputFile::Close() {
   if (file_ == nullptr) return error_.empty();

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ class InputFile {
   // Reads one line up to its line feed (not stored) into `line`, at most
   // `maxLength` bytes. End: nothing left; Unfinished: the input stops inside the line.
   Line ReadLine(std::string& line, std::size_t maxLength);
+
+  // The size in bytes of a regular input file; absent for a pipe, a device
+  // or standard input that is not a file.
+  std::optional<std::int64_t> RegularFileSize() const;
 
   // True after a read error (as opposed to the end of the input).
   bool Failed() const;
@@ -56,6 +61,8 @@ class OutputFile {
   // "-" is standard output. False with Error() set when the file cannot be created.
   bool Open(const std::string& path);
   bool Write(const void* data, std::size_t count);
+  // Whether the output is a terminal, where video does not belong.
+  bool IsTerminal() const;
   // Flushes and closes; false with Error() set when the data did not all reach the file.
   bool Close();
   const std::string& Error() const { return error_; }

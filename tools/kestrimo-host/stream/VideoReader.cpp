@@ -87,4 +87,12 @@ bool VideoReader::Fail(std::string message, bool usage) {
   return false;
 }
 
+std::int64_t VideoReader::FramesIn(std::int64_t inputBytes) const {
+  const bool y4m = layout_.format == StreamFormat::Y4m;
+  const std::int64_t header = y4m ? static_cast<std::int64_t>(layout_.y4mHeader.size()) + 1 : 0;
+  const std::int64_t frame = static_cast<std::int64_t>(FrameBytes()) + (y4m ? 6 : 0);  // "FRAME\n"
+  if (frame <= 0 || inputBytes <= header) return 0;
+  return (inputBytes - header) / frame;
+}
+
 }  // namespace kestrimo

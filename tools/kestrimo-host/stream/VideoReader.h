@@ -31,6 +31,10 @@ class VideoReader {
   const StreamLayout& Layout() const { return layout_; }
   std::size_t FrameBytes() const { return kestrimo::FrameBytes(layout_.format, layout_.size); }
 
+  // How many frames an input of `inputBytes` bytes holds, counted from its
+  // start (for Y4M with plain "FRAME" lines); after Start.
+  std::int64_t FramesIn(std::int64_t inputBytes) const;
+
   enum class Status { Frame, End, Truncated, BadFrameLine, Failed };
   // Reads the next frame into `frame` (FrameBytes() bytes): YUY2 rows top-down,
   // or BGR24 rows bottom-up.
