@@ -76,15 +76,13 @@ const char* NotFoundMessage(LogoFinding::Reason reason) {
 }
 
 EditEffect LogoFound(ChannelSettings& record, const LogoFinding::Found& found) {
-  const MaskShape& shape = found.shape;
+  // The place, size and growth found; the key colour and soft edge stay the user's.
+  MaskShape shape = found.shape;
+  shape.InvertMask = 0;
+  shape.ColorKey = record.ColorKey;
+  shape.EdgeBlur = record.EdgeBlur;
+  record.SetShape(shape);
   record.MaskFileName = found.maskFileName;
-  record.MaskPosX = shape.MaskPosX;
-  record.MaskPosY = shape.MaskPosY;
-  record.RectMaskSizeX = shape.RectMaskSizeX;
-  record.RectMaskSizeY = shape.RectMaskSizeY;
-  record.ExpandX = shape.ExpandX;
-  record.ExpandY = shape.ExpandY;
-  record.InvertMask = 0;
   record.ProcEnable = 1;
   record.ShowMask = 1;
   EditEffect effect;
