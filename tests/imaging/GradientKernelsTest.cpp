@@ -37,9 +37,11 @@ void FillSamples(std::uint8_t* data, std::int32_t count, TestRng& rng, int kind)
 }
 
 struct Buffers {
+  // Bytes at any offset; the 32-bit sums aligned, as in the statistics' arrays.
   Buffers(std::int32_t n, std::size_t offset)
-      : from(n, offset), to(n, offset + 1), sums(4 * n, offset), rising(n, offset),
-        falling(n, offset + 3), values(4 * n, offset), squares(4 * n, offset) {}
+      : from(n, offset), to(n, offset + 1), sums(4 * n, offset & ~std::size_t{3}),
+        rising(n, offset), falling(n, offset + 3), values(4 * n, offset & ~std::size_t{3}),
+        squares(4 * n, (offset + 4) & ~std::size_t{3}) {}
   GuardedBlock from, to, sums, rising, falling, values, squares;
   bool Intact() const {
     for (const GuardedBlock* b : {&from, &to, &sums, &rising, &falling, &values, &squares}) {
