@@ -29,6 +29,9 @@ struct ChannelSettings {
   std::uint32_t ScreenBlur = 0;
   std::uint32_t EdgeBlur = 0;
   std::int32_t ProcEnable = 0;
+  // The logo's colour and opacity (an RGBA picture placed like the mask
+  // picture); empty when the channel paints its logo over instead.
+  std::string LogoModelFile;
 
   // The fields the mask rebuild draws from.
   MaskShape Shape() const {

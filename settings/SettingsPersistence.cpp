@@ -27,6 +27,20 @@ bool KeepRecord(ChannelExistsProc channelExists, ChannelId id) {
   return known || id == 1 || id == 2;
 }
 
+// Keys that a section holds only where they are set, so that a file written
+// without them stays byte for byte as it was.
+constexpr const char* kLogoModelKey = "LogoModelFile";
+
+void ReadOptionalKeys(ProfileFile& file, std::string_view section, ChannelSettings& record) {
+  std::string text;
+  if (!file.GetValue(section, kLogoModelKey, text)) text.clear();
+  record.LogoModelFile = text;
+}
+
+void WriteOptionalKeys(ProfileFile& file, const ChannelSettings& record) {
+  if (!record.LogoModelFile.empty()) file.WriteValue(kLogoModelKey, record.LogoModelFile);
+}
+
 }  // namespace
 
 void LoadSettings(SettingsDocument& document) {
@@ -44,12 +58,14 @@ void ReadSettings(SettingsDocument& document) {
   ChannelSettings staging;
   const SettingsTable table = MakeSettingsTable(staging);
   ReadTable(file, "DEFAULT", table);
+  ReadOptionalKeys(file, "DEFAULT", staging);
   document.DefaultSettings = staging;
   ReadLong(file, "COMMON", "DlgWndPosX", document.DlgWndPosX, -100);
   ReadLong(file, "COMMON", "DlgWndPosY", document.DlgWndPosY, -100);
   std::string name;
   while (file.NextSection(name)) {
     ReadTable(file, name, table);
+    ReadOptionalKeys(file, name, staging);
     staging.Id = ParseAtoi64(name);
     document.ChannelList.push_back(staging);
   }
@@ -68,6 +84,7 @@ bool WriteSettings(ProfileFile& file, const ChannelSettingsList& channels,
     file.WriteSection("DEFAULT");
     staging = *options.defaults;
     WriteTable(file, table);
+    WriteOptionalKeys(file, staging);
   }
   file.WriteSection("COMMON");
   WriteLong(file, "DlgWndPosX", options.dlgWndPosX);
@@ -77,6 +94,7 @@ bool WriteSettings(ProfileFile& file, const ChannelSettingsList& channels,
     staging = channel;
     file.WriteChannelSection(staging.Id);
     WriteTable(file, table);
+    WriteOptionalKeys(file, staging);
   }
   return file.EndPass();
 }
