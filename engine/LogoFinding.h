@@ -49,11 +49,13 @@ class LogoFinding {
     double seconds = 0;        // since the collection started
   };
   // The mask found: the channel searched, the picture's file and the shape
-  // that places it.
+  // that places it, and the file of the logo's colour and opacity (empty
+  // when none was written).
   struct Found {
     ChannelId channel = 0;
     std::string maskFileName;
     MaskShape shape;
+    std::string modelFileName;
   };
 
   // Enough samples to decide; the collection decides after kMaxSeconds with
