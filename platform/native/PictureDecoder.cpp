@@ -105,6 +105,46 @@ Format Sniff(const Bytes& bytes) {
   return Format::Unknown;
 }
 
+// True unless a Huffman table segment of a JPEG lists more than 256 codes in
+// one table: the built-in decoder writes such lists past its tables before it
+// checks them. The walk follows the markers as the decoder meets them: header
+// segments by their lengths, the bytes between (entropy-coded data, junk) one
+// by one up to the next marker.
+bool JpegHuffmanTablesFit(const Bytes& file) {
+  constexpr std::size_t kMaxCodes = 256;
+  std::size_t at = 2;  // after the start-of-image marker
+  while (at + 1 < file.size()) {
+    if (file[at] != 0xFF || file[at + 1] == 0xFF) {
+      ++at;  // data, or a fill byte before a marker
+      continue;
+    }
+    const unsigned char marker = file[at + 1];
+    if (marker == 0xD9) return true;  // end of image
+    const bool standalone = marker == 0x00 || marker == 0x01 || marker == 0xD8 ||
+                            (marker >= 0xD0 && marker <= 0xD7);
+    if (standalone || at + 3 >= file.size()) {
+      at += 2;
+      continue;
+    }
+    const std::size_t length = (std::size_t{file[at + 2]} << 8) | file[at + 3];
+    if (length < 2) return true;  // the decoder stops at such a segment
+    const std::size_t end = std::min(file.size(), at + 2 + length);
+    if (marker == 0xC4) {
+      // The decoder reads a table's counts even where they run past the
+      // segment (and reads zeros past the file's end).
+      for (std::size_t table = at + 4; table < end;) {
+        if ((file[table] >> 4) > 1 || (file[table] & 15) > 3) break;  // refused by the decoder
+        std::size_t codes = 0;
+        for (std::size_t i = table + 1; i <= table + 16 && i < file.size(); ++i) codes += file[i];
+        if (codes > kMaxCodes) return false;
+        table += 17 + codes;
+      }
+    }
+    at += 2 + length;
+  }
+  return true;
+}
+
 std::uint32_t Le16(const Bytes& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
 std::uint32_t Le32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
@@ -273,6 +313,7 @@ bool PictureDecoder::State::Open(const std::string& fileName) {
   if (fileName.empty() || !ReadWholeFile(NativePath(fileName), s.file)) return false;
   s.format = Sniff(s.file);
   if (s.format == Format::Unknown || (s.bitmapsOnly && s.format != Format::Bmp)) return false;
+  if (s.format == Format::Jpeg && !JpegHuffmanTablesFit(s.file)) return false;
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(s.file.data(), static_cast<int>(s.file.size()), &width, &height,
                              &channels) ||

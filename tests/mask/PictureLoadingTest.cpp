@@ -279,6 +279,9 @@ TEST_F(PictureLoading, BrokenFilesFailWithNoFrames) {
       {"garbage.bmp", "BM" + garbage},
       {"garbage.gif", "GIF89a" + garbage},
       {"garbage.jpg", "\xFF\xD8\xFF" + garbage},
+      // A Huffman table listing 512 codes, twice the most a table can hold.
+      {"codes.jpg", std::string("\xFF\xD8\xFF\xC4\x00\x13\x00", 7) + std::string(16, '\x20') +
+                        "\xFF\xD9"},
   };
   for (const auto& [name, bytes] : cases) {
     SCOPED_TRACE(name);
