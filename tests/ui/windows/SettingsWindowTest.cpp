@@ -190,7 +190,7 @@ TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   WriteLogoPicture(logo);
   WriteLogoModel(model);
   const std::string picture = "ProcEnable=1\r\nMaskFileName=" + logo + "\r\n";
-  SettingsWindowSession session(("[7]\r\n" + picture + "LogoModelFile=" + model + "\r\n[8]\r\n" +
+  SettingsWindowSession session(("[COMMON]\r\n[7]\r\n" + picture + "LogoModelFile=" + model + "\r\n[8]\r\n" +
                                  picture).c_str());
   ASSERT_TRUE(session.Loaded());
   session.Frame(7);
