@@ -69,7 +69,7 @@ const std::array<ExpectedControl, 47> kSettingsControls = {{
     {5154, "Static", u8"Размытие фона:", 0, kLabel, 0, 100, 132, 57, 8, true, 0},
     {5117, "Button", u8"Найти логотип", 0, kPush, 0, 53, 187, 55, 13, false, 0},
     {5118, "Button", u8"Вычитать логотип", 0, BS_AUTOCHECKBOX | WS_TABSTOP, 0,
-     108, 30, 74, 8, false, 0},
+     108, 30, 80, 8, false, 0},
 }};
 
 const std::array<int, 34> kBoundControlIds = {
