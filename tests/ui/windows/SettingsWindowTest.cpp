@@ -123,10 +123,10 @@ TEST(SettingsWindow, EnableStatesFollowProcessingPictureAndShowMask) {
   const std::string model = ProgramFilePath("logo-model.png");
   WriteLogoPicture(logo);
   WriteLogoModel(model);
-  SettingsWindowSession session(
-      ("[COMMON]\r\n" + Channel7(0, 1) + "[8]\r\nProcEnable=1\r\nShowMask=0\r\nMaskFileName=" + logo +
-       "\r\nLogoModelFile=" + model + "\r\n")
-          .c_str());
+  SettingsWindowSession session(("[COMMON]\r\n" + Channel7(0, 1) +
+                                 "[8]\r\nProcEnable=1\r\nShowMask=0\r\nMaskFileName=" + logo +
+                                 "\r\nLogoModelFile=" + model + "\r\n")
+                                    .c_str());
   ASSERT_TRUE(session.Loaded());
   session.Frame(7);
   session.ShowSettings();
@@ -190,8 +190,9 @@ TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   WriteLogoPicture(logo);
   WriteLogoModel(model);
   const std::string picture = "ProcEnable=1\r\nMaskFileName=" + logo + "\r\n";
-  SettingsWindowSession session(("[COMMON]\r\n[7]\r\n" + picture + "LogoModelFile=" + model + "\r\n[8]\r\n" +
-                                 picture).c_str());
+  SettingsWindowSession session(("[COMMON]\r\n[7]\r\n" + picture + "LogoModelFile=" + model +
+                                 "\r\n[8]\r\n" + picture)
+                                    .c_str());
   ASSERT_TRUE(session.Loaded());
   session.Frame(7);
   session.ShowSettings();
