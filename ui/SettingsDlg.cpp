@@ -31,6 +31,12 @@ constexpr auto kTipPreview = ToCp1251(u8"Маска логотипа");
 constexpr auto kTipColour = ToCp1251(u8"Выбрать цвет маски");
 constexpr auto kTipBrowse = ToCp1251(u8"Выбрать маску");
 constexpr auto kTipClear = ToCp1251(u8"Отключить маску");
+constexpr auto kTipSubtract = ToCp1251(
+    u8"Цвет и прозрачность логотипа, найденные кнопкой «Найти логотип», вычитаются из "
+    u8"картинки вместо закрашивания. Если снять флажок, логотип снова закрашивается; "
+    u8"вернуть вычитание можно новым поиском.");
+// Long tips wrap at this width, in pixels.
+constexpr int kTipWidth = 280;
 
 struct ButtonIcon {
   int button;
@@ -175,7 +181,8 @@ void CSettingsDlg::CreateToolTips() {
                                                {IDC_COLOR_SWATCH, kTipColour.c_str()},
                                                {IDC_BTN_BROWSE, kTipBrowse.c_str()},
                                                {IDC_BTN_CLEAR_MASK, kTipClear.c_str()},
-                                               {IDC_BTN_FIND_LOGO, ui::FindButtonTip()}};
+                                               {IDC_BTN_FIND_LOGO, ui::FindButtonTip()},
+                                               {IDC_CHK_SUBTRACT_LOGO, kTipSubtract.c_str()}};
   for (const auto& [id, text] : tools) {
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -185,6 +192,7 @@ void CSettingsDlg::CreateToolTips() {
     tool.lpszText = const_cast<char*>(text);
     SendMessageA(m_toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
   SendMessageA(m_toolTip, TTM_ACTIVATE, TRUE, 0);
 }
 
@@ -247,7 +255,8 @@ bool CSettingsDlg::OnCommand(int id, int notification) {
     case IDC_RESET_EXPAND: OnPositionButton(ui::ToControlId(id)); return true;
     case IDC_CHK_ENABLE:
     case IDC_CHK_SHOW_MASK:
-    case IDC_CHK_INVERT: OnCheckBox(ui::ToControlId(id)); return true;
+    case IDC_CHK_INVERT:
+    case IDC_CHK_SUBTRACT_LOGO: OnCheckBox(ui::ToControlId(id)); return true;
     default: return false;
   }
 }
@@ -269,7 +278,7 @@ void CSettingsDlg::Refresh(std::int32_t code) {
   HWND window = Window();
   if (groups.values) {
     SetDlgItemTextA(window, IDC_CHANNEL_NAME, channelName.c_str());
-    for (ControlId box : {ControlId::ChkEnable, ControlId::ChkInvert, ControlId::ChkShowMask})
+    for (ControlId box : ui::kCheckBoxes)
       CheckDlgButton(window, ToInt(box), ui::CheckStateOf(record, box));
     for (ui::ValueField field : kValueFields)
       SendDlgItemMessageA(window, ToInt(ui::InfoOf(field).spin), UDM_SETPOS, 0,
@@ -283,7 +292,8 @@ void CSettingsDlg::Refresh(std::int32_t code) {
     SetDlgItemTextA(window, IDC_MASK_FILE, ui::MaskFileText(record.MaskFileName).c_str());
   if (groups.preview) PaintPreview();
   if (groups.enabling) {
-    const ui::EnableInputs inputs{record.ProcEnable != 0, maskLoaded, record.ShowMask != 0};
+    const ui::EnableInputs inputs{record.ProcEnable != 0, maskLoaded, record.ShowMask != 0,
+                                  !record.LogoModelFile.empty()};
     for (const ui::ControlEnable& control : ui::EnabledStates(inputs))
       EnableWindow(Item(ToInt(control.id)), control.enabled);
   }

@@ -14,9 +14,23 @@ auto FlagOf(Record& record, ControlId box) -> decltype(&record.ProcEnable) {
   }
 }
 
+EditEffect SubtractClicked(ChannelSettings& record, std::int32_t checkState) {
+  EditEffect effect;
+  if (checkState != 0 || record.LogoModelFile.empty()) {
+    effect.refresh = RefreshCode::All;
+    return effect;
+  }
+  record.LogoModelFile.clear();
+  effect.loadMaskPicture = true;
+  effect.rebuildMask = true;
+  effect.refresh = RefreshCode::Enable;  // the box is disabled without a model
+  return effect;
+}
+
 }  // namespace
 
 EditEffect CheckBoxClicked(ChannelSettings& record, ControlId box, std::int32_t checkState) {
+  if (box == ControlId::ChkSubtractLogo) return SubtractClicked(record, checkState);
   std::int32_t* flag = FlagOf(record, box);
   if (flag == nullptr) return EditEffect{};
   *flag = checkState;
@@ -30,6 +44,7 @@ EditEffect CheckBoxClicked(ChannelSettings& record, ControlId box, std::int32_t 
 }
 
 std::int32_t CheckStateOf(const ChannelSettings& record, ControlId box) {
+  if (box == ControlId::ChkSubtractLogo) return record.LogoModelFile.empty() ? 0 : 1;
   const std::int32_t* flag = FlagOf(record, box);
   return flag != nullptr && *flag != 0 ? 1 : 0;
 }

@@ -1,8 +1,9 @@
-// The three check boxes of the settings window: processing on, show the mask,
-// invert the mask. A click toggles the box first; the window then stores the
-// box's new state in the record.
+// The check boxes of the settings window: processing on, show the mask,
+// invert the mask, and subtract the logo. A click toggles the box first; the
+// window then stores the box's new state in the record.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "model/ChannelSettings.h"
@@ -11,9 +12,18 @@
 
 namespace kestrimo::ui {
 
+// The boxes whose state the full refresh sets from the record.
+constexpr std::array<ControlId, 4> kCheckBoxes{ControlId::ChkEnable, ControlId::ChkInvert,
+                                               ControlId::ChkShowMask,
+                                               ControlId::ChkSubtractLogo};
+
 // Stores `checkState` (the box's state after the click) in the box's field.
 // Processing and show-mask ask for the enabled states to be recomputed;
-// invert asks for a rebuild. Other ids change and ask nothing.
+// invert asks for a rebuild. The subtract box only takes a model away:
+// unchecking it forgets the channel's logo model, which reloads the picture
+// (and with it the model) and rebuilds; a box that cannot change the record
+// asks for a full refresh, so it shows the record again. Other ids change
+// and ask nothing.
 EditEffect CheckBoxClicked(ChannelSettings& record, ControlId box, std::int32_t checkState);
 
 // The state a box shows for the record (0 or 1), for the full refresh.

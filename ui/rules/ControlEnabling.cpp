@@ -3,7 +3,7 @@
 namespace kestrimo::ui {
 namespace {
 
-enum class Needs { Processing, Picture, ShowMask };
+enum class Needs { Processing, Picture, ShowMask, Model };
 
 struct ManagedControl {
   ControlId id;
@@ -42,6 +42,7 @@ constexpr std::array<ManagedControl, kManagedControlCount> kManaged{{
     {ControlId::LblOpacity, Needs::ShowMask},
     {ControlId::SpinOpacity, Needs::ShowMask},
     {ControlId::EditOpacity, Needs::ShowMask},
+    {ControlId::ChkSubtractLogo, Needs::Model},
 }};
 
 bool IsMet(Needs needs, const EnableInputs& in) {
@@ -49,6 +50,7 @@ bool IsMet(Needs needs, const EnableInputs& in) {
     case Needs::Processing: return in.procEnable;
     case Needs::Picture: return in.procEnable && in.maskLoaded;
     case Needs::ShowMask: return in.procEnable && in.showMask;
+    case Needs::Model: return in.procEnable && in.hasModel;
   }
   return false;
 }

@@ -1,7 +1,8 @@
 // Which controls of the settings window are enabled. Everything that edits
 // the channel needs processing switched on; the clear-mask button and the
-// invert box also need a loaded mask picture, and the opacity field the
-// show-mask box. The processing box, the channel name, the bottom buttons,
+// invert box also need a loaded mask picture, the opacity field the
+// show-mask box, and the subtract box a logo model to take away. The
+// processing box, the channel name, the bottom buttons, the find button,
 // group boxes and glyphs are never enabled or disabled.
 #pragma once
 
@@ -16,6 +17,7 @@ struct EnableInputs {
   bool procEnable = false;  // the record's ProcEnable is non-zero
   bool maskLoaded = false;  // the channel's mask picture is loaded
   bool showMask = false;    // the record's ShowMask is non-zero
+  bool hasModel = false;    // the record names a logo model file
 };
 
 struct ControlEnable {
@@ -23,7 +25,7 @@ struct ControlEnable {
   bool enabled;
 };
 
-constexpr std::size_t kManagedControlCount = 31;
+constexpr std::size_t kManagedControlCount = 32;
 
 // Every control whose enabled state follows the inputs, with that state.
 std::array<ControlEnable, kManagedControlCount> EnabledStates(const EnableInputs& inputs);

@@ -83,6 +83,7 @@ EditEffect LogoFound(ChannelSettings& record, const LogoFinding::Found& found) {
   shape.EdgeBlur = record.EdgeBlur;
   record.SetShape(shape);
   record.MaskFileName = found.maskFileName;
+  record.LogoModelFile = found.modelFileName;
   record.ProcEnable = 1;
   record.ShowMask = 1;
   EditEffect effect;

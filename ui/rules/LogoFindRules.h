@@ -36,9 +36,10 @@ SearchStep StepFor(LogoFinding::Phase phase);
 // Why nothing was found and what to try, code page 1251; null for Reason::None.
 const char* NotFoundMessage(LogoFinding::Reason reason);
 
-// A found logo: the record takes the picture and its placement, no
-// inversion, processing and the mask display on. The picture is loaded, the
-// mask rebuilt and the whole window refreshed.
+// A found logo: the record takes the picture and its placement, the logo
+// model found with it (none when the find made none: an older model belongs
+// to the old picture), no inversion, processing and the mask display on.
+// The picture is loaded, the mask rebuilt and the whole window refreshed.
 EditEffect LogoFound(ChannelSettings& record, const LogoFinding::Found& found);
 
 }  // namespace kestrimo::ui

@@ -28,11 +28,13 @@ EditEffect MaskFileChosen(ChannelSettings& record, std::string_view path) {
   record.MaskFileName.assign(path);
   record.ExpandX = 0;
   record.ExpandY = 0;
+  record.LogoModelFile.clear();
   return ReloadEverything();
 }
 
 EditEffect MaskFileDropped(ChannelSettings& record) {
   record.MaskFileName.clear();
+  record.LogoModelFile.clear();
   return ReloadEverything();
 }
 

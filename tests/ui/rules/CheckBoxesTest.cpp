@@ -40,6 +40,31 @@ TEST(CheckBoxes, OtherIdsChangeNothing) {
   EXPECT_EQ(r, before);
 }
 
+// The subtract box can only take the model away; a click that finds nothing
+// to take (or a box checked against the record) just shows the record again.
+TEST(CheckBoxes, SubtractBoxOnlyEverDropsTheModel) {
+  const struct {
+    const char* model;
+    std::int32_t checkState;
+    const char* modelAfter;
+    EditEffect effect;
+  } cases[] = {
+      {"C:\\m\\7.png", 0, "", EditEffect{true, true, RefreshCode::Enable}},
+      {"C:\\m\\7.png", 1, "C:\\m\\7.png", EditEffect{false, false, RefreshCode::All}},
+      {"", 0, "", EditEffect{false, false, RefreshCode::All}},
+  };
+  for (const auto& c : cases) {
+    ChannelSettings r = TableDefaults();
+    r.MaskFileName = "C:\\m\\7.bmp";
+    r.LogoModelFile = c.model;
+    ChannelSettings expected = r;
+    expected.LogoModelFile = c.modelAfter;
+    EXPECT_EQ(CheckBoxClicked(r, ControlId::ChkSubtractLogo, c.checkState), c.effect)
+        << c.model << " " << c.checkState;
+    EXPECT_EQ(r, expected) << c.model << " " << c.checkState;
+  }
+}
+
 TEST(CheckBoxes, StateShownForAnyNonZeroFlagIsChecked) {
   ChannelSettings r = TableDefaults();
   r.ProcEnable = 7;  // files may hold any non-zero value for "on"
@@ -49,6 +74,9 @@ TEST(CheckBoxes, StateShownForAnyNonZeroFlagIsChecked) {
   EXPECT_EQ(CheckStateOf(r, ControlId::ChkShowMask), 0);
   EXPECT_EQ(CheckStateOf(r, ControlId::ChkInvert), 1);
   EXPECT_EQ(CheckStateOf(r, ControlId::ColorSwatch), 0);
+  EXPECT_EQ(CheckStateOf(r, ControlId::ChkSubtractLogo), 0);
+  r.LogoModelFile = "C:\\m\\7.png";
+  EXPECT_EQ(CheckStateOf(r, ControlId::ChkSubtractLogo), 1);
 }
 
 }  // namespace

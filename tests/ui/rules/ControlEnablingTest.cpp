@@ -16,10 +16,11 @@ const std::set<std::int32_t> kNeedProcessing = {
     5068, 5115, 5155, 5100, 5153, 5120, 5154, 5096, 5095, 5151, 5092, 5091};
 const std::set<std::int32_t> kNeedPicture = {5116, 5152, 5122};
 const std::set<std::int32_t> kNeedShowMask = {5130, 5090, 5089};
+const std::set<std::int32_t> kNeedModel = {5118};
 
-std::set<std::int32_t> Enabled(bool p, bool m, bool s) {
+std::set<std::int32_t> Enabled(bool p, bool m, bool s, bool model = false) {
   std::set<std::int32_t> ids;
-  for (const ControlEnable& c : EnabledStates(EnableInputs{p, m, s})) {
+  for (const ControlEnable& c : EnabledStates(EnableInputs{p, m, s, model})) {
     if (c.enabled) ids.insert(ToInt(c.id));
   }
   return ids;
@@ -36,17 +37,17 @@ TEST(ControlEnabling, EveryManagedControlIsListedOnce) {
   std::set<std::int32_t> ids;
   for (const ControlEnable& c : states) ids.insert(ToInt(c.id));
   EXPECT_EQ(ids.size(), states.size());
-  EXPECT_EQ(ids, Union({&kNeedProcessing, &kNeedPicture, &kNeedShowMask}));
+  EXPECT_EQ(ids, Union({&kNeedProcessing, &kNeedPicture, &kNeedShowMask, &kNeedModel}));
   // Never touched: the processing box, the channel name, the bottom buttons,
   // the preview and the group boxes.
-  for (std::int32_t untouched : {5071, 5145, 5002, 5008, 5103, 5121, 5148, 5149, 5150}) {
+  for (std::int32_t untouched : {5071, 5145, 5002, 5008, 5103, 5117, 5121, 5148, 5149, 5150}) {
     EXPECT_EQ(ids.count(untouched), 0u) << untouched;
   }
 }
 
 TEST(ControlEnabling, ProcessingOffDisablesEverythingWhateverTheRest) {
   for (bool m : {false, true}) {
-    for (bool s : {false, true}) EXPECT_TRUE(Enabled(false, m, s).empty()) << m << s;
+    for (bool s : {false, true}) EXPECT_TRUE(Enabled(false, m, s, true).empty()) << m << s;
   }
 }
 
@@ -56,6 +57,8 @@ TEST(ControlEnabling, ProcessingOnWithEachCombinationOfPictureAndShowMask) {
   EXPECT_EQ(Enabled(true, false, true), Union({&kNeedProcessing, &kNeedShowMask}));
   EXPECT_EQ(Enabled(true, true, true),
             Union({&kNeedProcessing, &kNeedPicture, &kNeedShowMask}));
+  // The subtract box needs a model only, not a loaded picture.
+  EXPECT_EQ(Enabled(true, false, false, true), Union({&kNeedProcessing, &kNeedModel}));
 }
 
 TEST(RefreshGroups, EachCodeReloadsItsGroups) {

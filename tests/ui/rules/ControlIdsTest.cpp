@@ -40,6 +40,7 @@ TEST(ControlIds, MatchTheResourceSymbols) {
       {ControlId::BtnBrowse, IDC_BTN_BROWSE},
       {ControlId::BtnClearMask, IDC_BTN_CLEAR_MASK},
       {ControlId::BtnFindLogo, IDC_BTN_FIND_LOGO},
+      {ControlId::ChkSubtractLogo, IDC_CHK_SUBTRACT_LOGO},
       {ControlId::ChkShowMask, IDC_CHK_SHOW_MASK},
       {ControlId::Preview, IDC_PREVIEW},
       {ControlId::ChkInvert, IDC_CHK_INVERT},

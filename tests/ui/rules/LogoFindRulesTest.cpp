@@ -74,12 +74,15 @@ TEST(LogoFindButton, AFoundLogoPlacesThePictureAndTurnsProcessingOn) {
   record.ColorKey = 0x123456;
   record.ScreenBlur = 3;
   record.EdgeBlur = 2;
+  record.LogoModelFile = "C:\\old.png";
   LogoFinding::Found found;
   found.channel = 7;
   found.maskFileName = "C:\\Plugins\\KRD_Kestrimo\\7.bmp";
   found.shape = MaskShape{40, 30, 120, 50, 1, 0xFF8000, 3, 4, 9};
+  found.modelFileName = "C:\\Plugins\\KRD_Kestrimo\\7.png";
   ChannelSettings want = record;
   want.MaskFileName = found.maskFileName;
+  want.LogoModelFile = found.modelFileName;
   want.MaskPosX = 40;
   want.MaskPosY = 30;
   want.RectMaskSizeX = 120;
@@ -92,6 +95,10 @@ TEST(LogoFindButton, AFoundLogoPlacesThePictureAndTurnsProcessingOn) {
   const EditEffect effect = LogoFound(record, found);
   EXPECT_EQ(record, want);
   EXPECT_EQ(effect, (EditEffect{true, true, RefreshCode::All}));
+  // A find that made no model leaves none: the old one belongs to the old picture.
+  found.modelFileName.clear();
+  LogoFound(record, found);
+  EXPECT_EQ(record.LogoModelFile, "");
 }
 
 }  // namespace

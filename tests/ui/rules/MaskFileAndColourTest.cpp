@@ -38,28 +38,34 @@ TEST(MaskFileChooser, FilterIsDescriptionPatternAndADoubleZero) {
   EXPECT_EQ(kMaskFileChooserFlags, 6u);
 }
 
-TEST(MaskFileChoice, ChosenFileResetsTheExpansionAndReloadsEverything) {
+TEST(MaskFileChoice, ChosenFileResetsTheExpansionDropsTheModelAndReloadsEverything) {
   ChannelSettings r = TableDefaults();
   r.ExpandX = 12;
   r.ExpandY = 3;
   r.MaskFileName = "C:\\old.bmp";
+  r.LogoModelFile = "C:\\old.png";
   EXPECT_EQ(MaskFileChosen(r, "C:\\Logos\\new.bmp"), ReloadAll());
   EXPECT_EQ(r.MaskFileName, "C:\\Logos\\new.bmp");
   EXPECT_EQ(r.ExpandX, 0);
   EXPECT_EQ(r.ExpandY, 0);
-  // Choosing the same file again reloads it and resets again.
+  EXPECT_EQ(r.LogoModelFile, "");
+  // Choosing the same file again (edited, perhaps) reloads it and resets again.
   r.ExpandX = 5;
+  r.LogoModelFile = "C:\\Logos\\new.png";
   EXPECT_EQ(MaskFileChosen(r, "C:\\Logos\\new.bmp"), ReloadAll());
   EXPECT_EQ(r.ExpandX, 0);
+  EXPECT_EQ(r.LogoModelFile, "");
 }
 
-TEST(MaskFileChoice, DroppingKeepsTheExpansion) {
+TEST(MaskFileChoice, DroppingTakesTheModelAlongAndKeepsTheExpansion) {
   ChannelSettings r = TableDefaults();
   r.MaskFileName = "C:\\Logos\\new.bmp";
+  r.LogoModelFile = "C:\\Logos\\new.png";
   r.ExpandX = 12;
   r.ExpandY = 4;
   ChannelSettings expected = r;
   expected.MaskFileName.clear();
+  expected.LogoModelFile.clear();
   EXPECT_EQ(MaskFileDropped(r), ReloadAll());
   EXPECT_EQ(r, expected);
 }

@@ -172,7 +172,8 @@ HWND OpenSettings(SettingsWindowSession& session) {
 TEST(SettingsWindow, FileChooserSetsTheMaskPictureWhileFramesRun) {
   const std::string picture = ProgramFilePath("chosen-mask.bmp");
   WriteMaskPicture(picture);
-  SettingsWindowSession session(Channel7("ExpandX=12\r\n[8]\r\nProcEnable=1\r\n").c_str());
+  SettingsWindowSession session(
+      Channel7("ExpandX=12\r\nLogoModelFile=C:\\old-model.png\r\n[8]\r\nProcEnable=1\r\n").c_str());
   ASSERT_TRUE(session.Loaded());
   HWND dialog = OpenSettings(session);
   ASSERT_NE(dialog, nullptr);
@@ -205,6 +206,7 @@ TEST(SettingsWindow, FileChooserSetsTheMaskPictureWhileFramesRun) {
   session.Done();
   EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), picture);
   EXPECT_EQ(SettingsWindowSession::Saved("7", "ExpandX"), 0);
+  EXPECT_EQ(SettingsWindowSession::SavedText("7", "LogoModelFile"), "");  // not this picture's
   EXPECT_EQ(SettingsWindowSession::SavedText("8", "MaskFileName"), "");
 }
 
@@ -330,7 +332,7 @@ BOOL CALLBACK FindToolTip(HWND window, LPARAM context) {
   return TRUE;
 }
 
-TEST(SettingsWindow, FiveControlsHaveTheirTooltips) {
+TEST(SettingsWindow, SixControlsHaveTheirTooltips) {
   SettingsWindowSession session(Channel7().c_str());
   ASSERT_TRUE(session.Loaded());
   HWND dialog = OpenSettings(session);
@@ -339,9 +341,9 @@ TEST(SettingsWindow, FiveControlsHaveTheirTooltips) {
   EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(&found));
   HWND tip = found.second;
   ASSERT_NE(tip, nullptr);
-  ASSERT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 5);
+  ASSERT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 6);
   std::map<int, std::string> texts;
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < 6; ++i) {
     char text[256] = {};
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -356,7 +358,11 @@ TEST(SettingsWindow, FiveControlsHaveTheirTooltips) {
       {IDC_COLOR_SWATCH, Cp1251(u8"Выбрать цвет маски")},
       {IDC_BTN_BROWSE, Cp1251(u8"Выбрать маску")},
       {IDC_BTN_CLEAR_MASK, Cp1251(u8"Отключить маску")},
-      {IDC_BTN_FIND_LOGO, Cp1251(u8"Найти логотип")}};
+      {IDC_BTN_FIND_LOGO, Cp1251(u8"Найти логотип")},
+      // Tools hand out only the first 80 characters of a text.
+      {IDC_CHK_SUBTRACT_LOGO,
+       Cp1251(u8"Цвет и прозрачность логотипа, найденные кнопкой «Найти логотип», вычитаются "
+              u8"из картинки вместо закрашивания.").substr(0, 80)}};
   EXPECT_EQ(texts, expected);
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "tests/support/PictureFiles.h"
 #include "tests/ui/windows/WindowTesting.h"
 
 namespace kestrimo::testing {
@@ -19,6 +20,16 @@ std::string ProgramFolder() {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder = path;
   return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+constexpr int kLogoWidth = 60;
+constexpr int kLogoHeight = 30;
+
+// The logo's ellipse, in both the picture and the model.
+bool InLogo(int x, int y) {
+  const double dx = (x - kLogoWidth / 2.0) / (kLogoWidth / 2.0);
+  const double dy = (y - kLogoHeight / 2.0) / (kLogoHeight / 2.0);
+  return dx * dx + dy * dy < 0.8;
 }
 
 void AppendLe(std::string& out, std::uint32_t value, int bytes) {
@@ -40,7 +51,7 @@ std::string SettingsFilePath() { return ProgramFolder() + "Plugins\\KRD_Kestrimo
 std::string ProgramFilePath(const char* name) { return ProgramFolder() + name; }
 
 void WriteLogoPicture(const std::string& path) {
-  constexpr int w = 60, h = 30;
+  constexpr int w = kLogoWidth, h = kLogoHeight;
   const int stride = (w * 3 + 3) & ~3;
   std::string bmp = "BM";
   AppendLe(bmp, 54 + stride * h, 4);
@@ -54,14 +65,22 @@ void WriteLogoPicture(const std::string& path) {
   for (int i = 0; i < 6; ++i) AppendLe(bmp, 0, 4);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      const double dx = (x - w / 2.0) / (w / 2.0), dy = (y - h / 2.0) / (h / 2.0);
-      const bool key = dx * dx + dy * dy < 0.8;
+      const bool key = InLogo(x, y);
       // B, G, R: the key colour 0x00FF8000 is blue 255, green 128, red 0.
       bmp += key ? std::string("\xFF\x80\x00", 3) : std::string("\xFF\xFF\xFF", 3);
     }
     bmp.append(stride - w * 3, '\0');
   }
   std::ofstream(path, std::ios::binary) << bmp;
+}
+
+void WriteLogoModel(const std::string& path) {
+  Picture model(kLogoWidth, kLogoHeight);
+  for (int y = 0; y < kLogoHeight; ++y) {
+    for (int x = 0; x < kLogoWidth; ++x)
+      model.At(x, y) = InLogo(x, y) ? Rgba{255, 255, 255, 128} : Rgba{0, 0, 0, 0};
+  }
+  std::ofstream(path, std::ios::binary) << EncodePng(model, true);
 }
 
 SettingsWindowSession::SettingsWindowSession(const char* settings, std::int32_t cpuLevel) {

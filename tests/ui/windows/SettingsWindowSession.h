@@ -19,6 +19,9 @@ std::string SettingsFilePath();
 std::string ProgramFilePath(const char* name);
 // Writes a 60 x 30 24-bit bitmap: an ellipse of the default key colour.
 void WriteLogoPicture(const std::string& path);
+// Writes the logo model that goes with it: a 60 x 30 RGBA PNG, the ellipse
+// white at half opacity, the rest clear.
+void WriteLogoModel(const std::string& path);
 
 class SettingsWindowSession {
  public:

@@ -120,10 +120,13 @@ TEST(SettingsWindow, DoneWithTheWindowOpenSavesItsLastPosition) {
 
 TEST(SettingsWindow, EnableStatesFollowProcessingPictureAndShowMask) {
   const std::string logo = ProgramFilePath("logo.bmp");
+  const std::string model = ProgramFilePath("logo-model.png");
   WriteLogoPicture(logo);
-  SettingsWindowSession session(
-      ("[COMMON]\r\n" + Channel7(0, 1) + "[8]\r\nProcEnable=1\r\nShowMask=0\r\nMaskFileName=" + logo + "\r\n")
-          .c_str());
+  WriteLogoModel(model);
+  SettingsWindowSession session(("[COMMON]\r\n" + Channel7(0, 1) +
+                                 "[8]\r\nProcEnable=1\r\nShowMask=0\r\nMaskFileName=" + logo +
+                                 "\r\nLogoModelFile=" + model + "\r\n")
+                                    .c_str());
   ASSERT_TRUE(session.Loaded());
   session.Frame(7);
   session.ShowSettings();
@@ -132,7 +135,8 @@ TEST(SettingsWindow, EnableStatesFollowProcessingPictureAndShowMask) {
 
   // Processing off: every editing control is disabled but the box itself.
   for (int id : {IDC_MOVE_LEFT, IDC_CORNER_NE, IDC_EDIT_OPACITY, IDC_BTN_BROWSE, IDC_COLOR_SWATCH,
-                 IDC_BTN_CLEAR_MASK, IDC_CHK_INVERT, IDC_CHK_SHOW_MASK, IDC_EDIT_SCREEN_BLUR})
+                 IDC_BTN_CLEAR_MASK, IDC_CHK_INVERT, IDC_CHK_SHOW_MASK, IDC_EDIT_SCREEN_BLUR,
+                 IDC_CHK_SUBTRACT_LOGO})
     EXPECT_FALSE(Enabled(dialog, id)) << id;
   EXPECT_TRUE(Enabled(dialog, IDC_CHK_ENABLE));
   EXPECT_TRUE(Enabled(dialog, IDC_BTN_OK));
@@ -151,25 +155,76 @@ TEST(SettingsWindow, EnableStatesFollowProcessingPictureAndShowMask) {
   EXPECT_FALSE(Enabled(dialog, IDC_SPIN_OPACITY));
   EXPECT_TRUE(Enabled(dialog, IDC_EDIT_EDGE_BLUR));
 
-  // Channel 8 has a picture: the refresh after the switch enables its controls.
+  // Channel 8 has a picture and its model: the refresh after the switch
+  // enables their controls.
   session.Frame(8);
   PumpMessages(100);
   EXPECT_EQ(Text(dialog, IDC_MASK_FILE), logo);
   EXPECT_TRUE(Enabled(dialog, IDC_BTN_CLEAR_MASK));
   EXPECT_TRUE(Enabled(dialog, IDC_CHK_INVERT));
+  EXPECT_TRUE(Enabled(dialog, IDC_CHK_SUBTRACT_LOGO));
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_CHK_SUBTRACT_LOGO), BST_CHECKED);
   EXPECT_FALSE(Enabled(dialog, IDC_EDIT_OPACITY));
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_CHK_SHOW_MASK), BST_UNCHECKED);
   CaptureWindow(dialog, "settings-window");
 
-  // Dropping the picture.
+  // Dropping the picture drops the model with it.
   Click(dialog, IDC_BTN_CLEAR_MASK);
   EXPECT_FALSE(Enabled(dialog, IDC_BTN_CLEAR_MASK));
   EXPECT_EQ(Text(dialog, IDC_MASK_FILE), Cp1251(u8"Ф а й л   м а с к и   н е   в ы б р а н"));
+  EXPECT_FALSE(Enabled(dialog, IDC_CHK_SUBTRACT_LOGO));
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_CHK_SUBTRACT_LOGO), BST_UNCHECKED);
   Click(dialog, IDC_BTN_OK);
   session.Done();
   EXPECT_EQ(SettingsWindowSession::Saved("7", "ProcEnable"), 1);
   EXPECT_EQ(SettingsWindowSession::Saved("7", "ShowMask"), 0);
   EXPECT_EQ(SettingsWindowSession::SavedText("8", "MaskFileName"), "");
+  EXPECT_EQ(SettingsWindowSession::SavedText("8", "LogoModelFile"), "");
+}
+
+// The subtract box shows whether the channel on screen has a logo model;
+// unchecking forgets the model, "Отмена" brings it back and "ОК" keeps it gone.
+TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
+  const std::string logo = ProgramFilePath("logo.bmp");
+  const std::string model = ProgramFilePath("logo-model.png");
+  WriteLogoPicture(logo);
+  WriteLogoModel(model);
+  const std::string picture = "ProcEnable=1\r\nMaskFileName=" + logo + "\r\n";
+  SettingsWindowSession session(("[COMMON]\r\n[7]\r\n" + picture + "LogoModelFile=" + model +
+                                 "\r\n[8]\r\n" + picture)
+                                    .c_str());
+  ASSERT_TRUE(session.Loaded());
+  session.Frame(7);
+  session.ShowSettings();
+  HWND dialog = session.Window();
+  ASSERT_NE(dialog, nullptr);
+  const auto shows = [&](UINT check, bool enabled) {
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_CHK_SUBTRACT_LOGO), check);
+    EXPECT_EQ(Enabled(dialog, IDC_CHK_SUBTRACT_LOGO), enabled);
+  };
+  shows(BST_CHECKED, true);
+  session.Frame(8);  // a picture but no model
+  PumpMessages(100);
+  shows(BST_UNCHECKED, false);
+  session.Frame(7);
+  PumpMessages(100);
+  shows(BST_CHECKED, true);
+
+  Click(dialog, IDC_CHK_SUBTRACT_LOGO);
+  shows(BST_UNCHECKED, false);
+  EXPECT_TRUE(Enabled(dialog, IDC_BTN_CLEAR_MASK));  // the picture stays
+  Click(dialog, IDC_BTN_CANCEL);
+  EXPECT_FALSE(IsWindow(dialog));
+
+  session.ShowSettings();
+  dialog = session.Window();
+  ASSERT_NE(dialog, nullptr);
+  shows(BST_CHECKED, true);
+  Click(dialog, IDC_CHK_SUBTRACT_LOGO);
+  Click(dialog, IDC_BTN_OK);
+  session.Done();
+  EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), logo);
+  EXPECT_EQ(SettingsWindowSession::SavedText("7", "LogoModelFile"), "");
 }
 
 TEST(SettingsWindow, CornersPlaceTheMaskOfTheChannelOnScreen) {
