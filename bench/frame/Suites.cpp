@@ -124,6 +124,76 @@ bool QualityOfPeers(BenchRun& run, const FrameCase& c, const NamedPicture& pictu
   return true;
 }
 
+// A live host hands over a new frame each time: enough distinct frames, in
+// rotation, that the one a call gets has left the caches since its last turn.
+constexpr std::size_t kRotationBytes = std::size_t{40} << 20;
+constexpr int kMinRotation = 8;
+
+int RotationLength(const PackedFrame& frame) {
+  const std::size_t bytes = std::max<std::size_t>(frame.bytes.size(), 1);
+  return std::max(kMinRotation, static_cast<int>((kRotationBytes + bytes - 1) / bytes));
+}
+
+// The frames of one rotation and the turn of the next call.
+struct FrameRotation {
+  std::vector<PackedFrame> frames;
+  std::size_t next = 0;
+
+  FrameRotation(const PackedFrame& frame, int length) : frames(length, frame) {}
+  PackedFrame& Next() {
+    PackedFrame& frame = frames[next];
+    next = (next + 1) % frames.size();
+    return frame;
+  }
+};
+
+// Ours (no blur), the bare copy, delogo and the empty graph, each once on one
+// frame over and over ("hot") and once on a rotation of distinct frames
+// ("fresh"), all in the same interleaved rounds.
+bool TimeLiveCase(BenchRun& run, const FrameCase& c, const PackedFrame& frame) {
+  const int length = RotationLength(frame);
+  std::vector<TimedCall> calls;
+  std::vector<SpeedRow> rows;
+  const auto add = [&](const char* suite, const char* method, Call call, Call beforeRound) {
+    calls.push_back({std::move(call), std::move(beforeRound)});
+    rows.push_back({suite, c.label, c.area, method, 0, 0, {}, suite[0] == 'f' ? length : 1});
+  };
+
+  PackedFrame copyHot = frame;
+  FrameRotation copyFresh(frame, length);
+  BareCopy copy;
+  copy.Prepare(frame, c.area);
+  add("hot", "copy", [&] { copy.Run(copyHot); }, {});
+  add("fresh", "copy", [&] { copy.Run(copyFresh.Next()); }, {});
+
+  std::vector<std::unique_ptr<PeerRun>> peers;
+  for (Peer peer : {Peer::Delogo, Peer::Passthrough}) {
+    for (int copies : {1, length}) {
+      peers.push_back(std::make_unique<PeerRun>(run.outFolder));
+      PeerRun* p = peers.back().get();
+      if (!p->Prepare(peer, frame, c.area, copies) || !p->RunOnce())
+        return Fail(std::string(Name(peer)) + " on " + c.label + ": " + p->Error());
+      add(copies == 1 ? "hot" : "fresh", Name(peer), [p] { p->RunOnce(); }, {});
+    }
+  }
+
+  const std::int64_t channel = run.plan.Channel(c, 0, 0);
+  PackedFrame oursHot = frame;
+  FrameRotation oursFresh(frame, length);
+  if (run.plugin.Process(oursHot, channel) != 1) return Fail("the plug-in refused a frame of " + c.label);
+  // Untimed first frame of each round: the switch to the channel rebuilds the mask.
+  const Call hot = [&] { run.plugin.Process(oursHot, channel); };
+  add("hot", "ours", hot, hot);
+  add("fresh", "ours", [&] { run.plugin.Process(oursFresh.Next(), channel); }, hot);
+
+  const std::vector<Timing> timings = MeasureInterleaved(calls, run.limits);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    rows[i].timing = timings[i];
+    run.report.Add(rows[i]);
+  }
+  return true;
+}
+
 }  // namespace
 
 PackedFrame TimingFrame(BenchRun& run, const FrameCase& c) {
@@ -143,6 +213,12 @@ bool RunFrameSuite(BenchRun& run) {
     for (int screenBlur : kScreenBlurs) settings.push_back({edgeBlur, screenBlur});
   for (const FrameCase& c : run.plan.FrameCases())
     if (!TimeCase(run, "frame", c, TimingFrame(run, c), settings)) return false;
+  return true;
+}
+
+bool RunLiveSuite(BenchRun& run) {
+  for (const FrameCase& c : run.plan.FrameCases())
+    if (!TimeLiveCase(run, c, TimingFrame(run, c))) return false;
   return true;
 }
 
