@@ -179,6 +179,75 @@ TEST_F(ConversionKernelsTest, WriteBackRowsMatchScalar) {
       }
 }
 
+struct SeparateAlphaCase {
+  const char* name;
+  SeparateAlphaWriteBackRowFn ConversionKernels::*routine;
+  WriteBackRowFn ConversionKernels::*ownAlpha;  // the same blend, alpha in the source
+  int alphaByte;                                // where that one keeps it
+  bool yuy2;
+};
+
+constexpr SeparateAlphaCase kSeparateAlphaCases[] = {
+    {"yuvOverYuy2SeparateAlpha", &ConversionKernels::yuvOverYuy2SeparateAlpha,
+     &ConversionKernels::yuvAlphaOverYuy2, 2, true},
+    {"bgrOverBgrSeparateAlpha", &ConversionKernels::bgrOverBgrSeparateAlpha,
+     &ConversionKernels::bgrAlphaOverBgr, 3, false},
+};
+
+// The alpha copy folded into the write-back: every level gives what the
+// scalar reference gives, and that is the write-back of the source with the
+// alpha copied into it. Source, alpha and frame sit at their own offsets.
+TEST_F(ConversionKernelsTest, SeparateAlphaWriteBackRowsMatchScalar) {
+  TestRng rng(0xA1FA5E9);
+  const std::int32_t fixedScales[] = {0, 1, 2, 128, 153, 255, 256, 256};
+  std::vector<const ConversionKernels*> levels{&sse2_};
+  if (CpuHasAvx2()) levels.push_back(&Avx2Kernels().conversion);
+  int round = 0;
+  for (const SeparateAlphaCase& c : kSeparateAlphaCases)
+    for (const std::int32_t count : Widths())
+      for (const bool oddStart : {false, true}) {
+        if (oddStart && !c.yuy2) continue;
+        for (const Bias bias : testing::kEdgeBiases) {
+          const std::int32_t p = fixedScales[++round % 8];
+          const std::size_t offsets[] = {static_cast<std::size_t>(rng.Range(0, 15)),
+                                         static_cast<std::size_t>(rng.Range(0, 15)),
+                                         static_cast<std::size_t>(rng.Range(0, 15))};
+          const std::size_t frameBytes = FrameBytes(c.yuy2, count, oddStart);
+          const std::size_t pixelBytes = 4 * static_cast<std::size_t>(count);
+          GuardedBlock source(pixelBytes, offsets[0]), alpha(pixelBytes, offsets[1]);
+          FillBytes(source.data(), pixelBytes, rng, bias);
+          FillBytes(alpha.data(), pixelBytes, rng, bias);
+          const std::vector<std::uint8_t> sourceIn = source.Bytes(), alphaIn = alpha.Bytes();
+          GuardedBlock want(frameBytes, offsets[2]), copied(frameBytes, offsets[2]);
+          FillBytes(want.data(), frameBytes, rng, bias);
+          const std::vector<std::uint8_t> frameIn = want.Bytes();
+          std::memcpy(copied.data(), frameIn.data(), frameBytes);
+          const auto params = [&] {
+            return Describe(c.name, count, oddStart, bias, offsets[2], offsets[0], p) +
+                   " alpha offset " + std::to_string(offsets[1]);
+          };
+
+          (scalar_.*c.routine)(want.data(), source.data(), alpha.data(), count, oddStart, p);
+          std::vector<std::uint8_t> merged = sourceIn;
+          for (std::int32_t i = 0; i < count; ++i) merged[4 * i + c.alphaByte] = alphaIn[4 * i + 3];
+          (scalar_.*c.ownAlpha)(copied.data(), merged.data(), count, oddStart, p);
+          ASSERT_TRUE(want.GuardsIntact()) << "scalar " << params();
+          ASSERT_EQ(want.Bytes(), copied.Bytes()) << "alpha copied first, " << params();
+          for (const ConversionKernels* level : levels) {
+            const char* name = level == &sse2_ ? "sse2 " : "avx2 ";
+            GuardedBlock got(frameBytes, offsets[2]);
+            std::memcpy(got.data(), frameIn.data(), frameBytes);
+            (level->*c.routine)(got.data(), source.data(), alpha.data(), count, oddStart, p);
+            ASSERT_EQ(source.Bytes(), sourceIn) << name << params();
+            ASSERT_EQ(alpha.Bytes(), alphaIn) << name << params();
+            ASSERT_TRUE(source.GuardsIntact() && alpha.GuardsIntact()) << name << params();
+            ASSERT_TRUE(got.GuardsIntact()) << name << params();
+            ASSERT_EQ(got.Bytes(), want.Bytes()) << name << params();
+          }
+        }
+      }
+}
+
 TEST_F(ConversionKernelsTest, ZeroCountTouchesNothing) {
   GuardedBlock frame(8), work(16);
   for (const ExtractCase& c : kExtractCases) {
@@ -241,6 +310,10 @@ TEST_F(ConversionKernelsTest, WriteBackRowsStayWithinTheirBytes) {
             FillBytes(src, srcBytes, rng);
             FillBytes(frame, frameBytes, rng);
             (table->*c.routine)(frame, src, count, oddStart, 256);
+            // The separate alpha row against the same edge as the source.
+            for (const SeparateAlphaCase& a : kSeparateAlphaCases)
+              if (a.yuy2 == c.yuy2 && c.routine == a.ownAlpha)
+                (table->*a.routine)(frame, src, src, count, oddStart, 256);
           }
 }
 #endif
