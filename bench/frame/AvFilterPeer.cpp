@@ -1,5 +1,7 @@
 #include "bench/frame/AvFilterPeer.h"
 
+#include "bench/frame/CacheControl.h"
+
 #include <cstring>
 
 extern "C" {
@@ -117,6 +119,15 @@ bool AvFilterPeer::Run() {
   if (code < 0) return Fail("add frame", code);
   code = av_buffersink_get_frame(sink_, frame);
   return code >= 0 || Fail("get frame", code);
+}
+
+void AvFilterPeer::FlushNextFrame() const {
+  if (frames_.empty()) return;
+  const AVFrame* frame = frames_[next_];
+  for (int plane = 0; plane < 3; ++plane)
+    if (frame->data[plane] != nullptr)
+      FlushFromCache(frame->data[plane],
+                     static_cast<std::size_t>(frame->linesize[plane]) * layout_.PlaneHeight(plane));
 }
 
 PlanarFrame AvFilterPeer::Result() const {

@@ -30,6 +30,8 @@ class AvFilterPeer {
   bool Load(const PlanarFrame& picture, int copies = 1);
   // One frame through the graph.
   bool Run();
+  // Drops the frame the next run hands over from the caches.
+  void FlushNextFrame() const;
   // The frame the last run left (the first one before any run).
   PlanarFrame Result() const;
 

@@ -70,6 +70,10 @@ bool PeerRun::RunOnce() {
   return false;
 }
 
+void PeerRun::FlushNextFrame() const {
+  if (peer_ != Peer::Inpaint) filter_.FlushNextFrame();
+}
+
 Timing PeerRun::Time(const SamplerLimits& limits) {
   return Measure([this] { RunOnce(); }, limits);
 }

@@ -30,6 +30,8 @@ class PeerRun {
   // distinct frames, handed over in rotation. False with Error() set.
   bool Prepare(Peer peer, const PackedFrame& frame, const Area& area, int copies = 1);
   bool RunOnce();
+  // Drops the frame the next run works on from the caches (libavfilter peers).
+  void FlushNextFrame() const;
   Timing Time(const SamplerLimits& limits);
   std::vector<std::uint8_t> ResultLuma() const;
 

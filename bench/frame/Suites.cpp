@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bench/frame/BareCopy.h"
+#include "bench/frame/CacheControl.h"
 #include "bench/frame/LogoOverlay.h"
 #include "bench/frame/PeerRuns.h"
 #include "bench/frame/Pictures.h"
@@ -124,8 +125,14 @@ bool QualityOfPeers(BenchRun& run, const FrameCase& c, const NamedPicture& pictu
   return true;
 }
 
-// A live host hands over a new frame each time: enough distinct frames, in
-// rotation, that the one a call gets has left the caches since its last turn.
+// A live host hands over a new frame each time: distinct frames in rotation,
+// more of them than the last-level cache holds. Each is measured call by call
+// in two states: "fresh", the frame out of the caches (as a capture card's
+// frame, or one decoded long ago, arrives) and the rest as the previous call
+// left it; "cold", everything out of the caches after a pass over twice the
+// last-level cache between calls, as a busy host may leave them. The rotation
+// alone would not do: a call touches only the area's lines, and those of a
+// few dozen frames fit in a core's second-level cache.
 constexpr std::size_t kRotationBytes = std::size_t{40} << 20;
 constexpr int kMinRotation = 8;
 
@@ -145,51 +152,66 @@ struct FrameRotation {
     next = (next + 1) % frames.size();
     return frame;
   }
+  void FlushNext() const { FlushFromCache(frames[next].bytes.data(), frames[next].bytes.size()); }
 };
 
-// Ours (no blur), the bare copy, delogo and the empty graph, each once on one
-// frame over and over ("hot") and once on a rotation of distinct frames
-// ("fresh"), all in the same interleaved rounds.
+enum class CacheState { Hot, Fresh, Cold };
+constexpr CacheState kCacheStates[] = {CacheState::Hot, CacheState::Fresh, CacheState::Cold};
+const char* SuiteOf(CacheState state) {
+  return state == CacheState::Hot ? "hot" : state == CacheState::Fresh ? "fresh" : "cold";
+}
+
+// Ours (no blur), the bare copy, delogo and the empty graph in each cache
+// state: "hot" on one frame over and over, timed in batches; "fresh" and
+// "cold" on a rotation, call by call.
 bool TimeLiveCase(BenchRun& run, const FrameCase& c, const PackedFrame& frame) {
   const int length = RotationLength(frame);
-  std::vector<TimedCall> calls;
-  std::vector<SpeedRow> rows;
-  const auto add = [&](const char* suite, const char* method, Call call, Call beforeRound) {
-    calls.push_back({std::move(call), std::move(beforeRound)});
-    rows.push_back({suite, c.label, c.area, method, 0, 0, {}, suite[0] == 'f' ? length : 1});
-  };
-
-  PackedFrame copyHot = frame;
-  FrameRotation copyFresh(frame, length);
+  CacheEviction evict;
+  const std::int64_t channel = run.plan.Channel(c, 0, 0);
   BareCopy copy;
   copy.Prepare(frame, c.area);
-  add("hot", "copy", [&] { copy.Run(copyHot); }, {});
-  add("fresh", "copy", [&] { copy.Run(copyFresh.Next()); }, {});
-
-  std::vector<std::unique_ptr<PeerRun>> peers;
+  PackedFrame oursHot = frame, copyHot = frame;
+  FrameRotation oursRotation(frame, length), copyRotation(frame, length);
+  std::vector<std::unique_ptr<PeerRun>> peers;  // delogo, graph: one frame, then a rotation
   for (Peer peer : {Peer::Delogo, Peer::Passthrough}) {
     for (int copies : {1, length}) {
       peers.push_back(std::make_unique<PeerRun>(run.outFolder));
       PeerRun* p = peers.back().get();
       if (!p->Prepare(peer, frame, c.area, copies) || !p->RunOnce())
         return Fail(std::string(Name(peer)) + " on " + c.label + ": " + p->Error());
-      add(copies == 1 ? "hot" : "fresh", Name(peer), [p] { p->RunOnce(); }, {});
     }
   }
-
-  const std::int64_t channel = run.plan.Channel(c, 0, 0);
-  PackedFrame oursHot = frame;
-  FrameRotation oursFresh(frame, length);
   if (run.plugin.Process(oursHot, channel) != 1) return Fail("the plug-in refused a frame of " + c.label);
   // Untimed first frame of each round: the switch to the channel rebuilds the mask.
-  const Call hot = [&] { run.plugin.Process(oursHot, channel); };
-  add("hot", "ours", hot, hot);
-  add("fresh", "ours", [&] { run.plugin.Process(oursFresh.Next(), channel); }, hot);
+  const Call switchChannel = [&] { run.plugin.Process(oursHot, channel); };
 
-  const std::vector<Timing> timings = MeasureInterleaved(calls, run.limits);
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    rows[i].timing = timings[i];
-    run.report.Add(rows[i]);
+  for (const CacheState state : kCacheStates) {
+    const bool hot = state == CacheState::Hot;
+    std::vector<TimedCall> calls;
+    std::vector<SpeedRow> rows;
+    const auto add = [&](const char* method, Call call, Call beforeRound, Call flushNext) {
+      Call before = {};
+      if (state == CacheState::Fresh) before = std::move(flushNext);
+      if (state == CacheState::Cold) before = [&evict] { evict(); };
+      calls.push_back({std::move(call), std::move(beforeRound), std::move(before)});
+      rows.push_back({SuiteOf(state), c.label, c.area, method, 0, 0, {}, hot ? 1 : length});
+    };
+    if (hot) add("copy", [&] { copy.Run(copyHot); }, {}, {});
+    else add("copy", [&] { copy.Run(copyRotation.Next()); }, {}, [&] { copyRotation.FlushNext(); });
+    for (std::size_t i = 0; i < peers.size(); i += 2) {
+      PeerRun* p = peers[i + (hot ? 0 : 1)].get();
+      add(Name(i == 0 ? Peer::Delogo : Peer::Passthrough), [p] { p->RunOnce(); }, {},
+          [p] { p->FlushNextFrame(); });
+    }
+    if (hot) add("ours", switchChannel, switchChannel, {});
+    else add("ours", [&] { run.plugin.Process(oursRotation.Next(), channel); }, switchChannel,
+             [&] { oursRotation.FlushNext(); });
+    const std::vector<Timing> timings =
+        hot ? MeasureInterleaved(calls, run.limits) : MeasureCallByCall(calls, run.limits);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      rows[i].timing = timings[i];
+      run.report.Add(rows[i]);
+    }
   }
   return true;
 }
