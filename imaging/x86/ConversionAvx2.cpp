@@ -32,12 +32,22 @@ void SplitPairs(__m256i s0, __m256i s1, __m256i& even, __m256i& odd) {
   odd = _mm256_permute2x128_si256(a, b, 0x31);
 }
 
+// The blend of a step. At full opacity a step whose alphas are all 255
+// gives its source, and any step whose alphas are all 0 gives its frame
+// bytes (D + floor(0) = D): both skip the arithmetic. `opaque` has 255 where
+// an alpha lane is used and 0 where it is always 0.
+__m256i BlendStep(__m256i s, __m256i d, __m256i alpha, __m256i p16, bool full, __m256i opaque) {
+  if (_mm256_testz_si256(alpha, alpha)) return d;
+  if (full && _mm256_movemask_epi8(_mm256_cmpeq_epi8(alpha, opaque)) == -1) return s;
+  return BlendBytes(s, d, alpha, p16);
+}
+
 template <typename Kind>
-__m256i BlendGroups(__m256i s0, __m256i s1, __m256i frame, __m256i p16) {
+__m256i BlendGroups(__m256i s0, __m256i s1, __m256i frame, __m256i p16, bool full) {
   __m256i even, odd, source, alpha;
   SplitPairs(s0, s1, even, odd);
   Kind::Make(even, odd, source, alpha);
-  return BlendBytes(source, frame, alpha, p16);
+  return BlendStep(source, frame, alpha, p16, full, _mm256_set1_epi32(-1));
 }
 
 const __m256i* Vec(const std::uint8_t* p) { return reinterpret_cast<const __m256i*>(p); }
@@ -75,11 +85,12 @@ using SeparateAlphaToByte2 = SeparateAlpha<0xFF00FFFF, 8>;
 using SeparateAlphaToByte3 = SeparateAlpha<0x00FFFFFF, 0>;
 
 template <typename Kind, typename Alpha>
-void FullStep(std::uint8_t* frame, const std::uint8_t* pairs, const std::uint8_t* a, __m256i p16) {
+void FullStep(std::uint8_t* frame, const std::uint8_t* pairs, const std::uint8_t* a, __m256i p16,
+              bool full) {
   const __m256i s0 = Alpha::Load(pairs, a);
   const __m256i s1 = Alpha::Load(pairs + 32, a + 32);
   const __m256i d = _mm256_loadu_si256(Vec(frame));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(frame), BlendGroups<Kind>(s0, s1, d, p16));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(frame), BlendGroups<Kind>(s0, s1, d, p16, full));
 }
 
 // All-ones in the dwords whose index i satisfies low <= i + base < high.
@@ -95,13 +106,14 @@ __m256i RangeMask(std::int32_t base, std::int32_t low, std::int32_t high) {
 // its eight groups are in the row.
 template <typename Kind, typename Alpha>
 void MaskedStep(std::uint8_t* frame, const std::uint8_t* pairs, const std::uint8_t* a,
-                std::int32_t first, std::int32_t pixels, std::int32_t groups, __m256i p16) {
+                std::int32_t first, std::int32_t pixels, std::int32_t groups, __m256i p16,
+                bool full) {
   const __m256i s0 = Alpha::MaskLoad(pairs, a, RangeMask(0, first, pixels));
   const __m256i s1 = Alpha::MaskLoad(pairs + 32, a + 32, RangeMask(8, first, pixels));
   const __m256i keep = RangeMask(0, 0, groups);
   auto* out = reinterpret_cast<int*>(frame);
   const __m256i d = _mm256_maskload_epi32(out, keep);
-  _mm256_maskstore_epi32(out, keep, BlendGroups<Kind>(s0, s1, d, p16));
+  _mm256_maskstore_epi32(out, keep, BlendGroups<Kind>(s0, s1, d, p16, full));
 }
 
 // Only an address: the missing pixel in front of a row at an odd start is
@@ -117,6 +129,7 @@ void BlendYuy2Row(std::uint8_t* g, const std::uint8_t* src, const std::uint8_t* 
                   std::int32_t count, bool oddStart, std::int32_t p) {
   if (count <= 0) return;
   const __m256i p16 = _mm256_set1_epi16(static_cast<short>(p * 16));
+  const bool full = p == 256;
   // Pair pixel i is source pixel i - first.
   const std::int32_t first = oddStart ? 1 : 0;
   std::int32_t pixels = count + first;
@@ -124,12 +137,12 @@ void BlendYuy2Row(std::uint8_t* g, const std::uint8_t* src, const std::uint8_t* 
   const std::uint8_t* a = PixelsBefore(alpha, first);
   if (first != 0) {
     const std::int32_t stepPixels = pixels < 16 ? pixels : 16;
-    MaskedStep<Kind, Alpha>(g, pairs, a, first, stepPixels, (stepPixels + 1) / 2, p16);
+    MaskedStep<Kind, Alpha>(g, pairs, a, first, stepPixels, (stepPixels + 1) / 2, p16, full);
     g += 32, pairs += 64, a += 64, pixels -= stepPixels;
   }
   for (; pixels >= 16; pixels -= 16, g += 32, pairs += 64, a += 64)
-    FullStep<Kind, Alpha>(g, pairs, a, p16);
-  if (pixels > 0) MaskedStep<Kind, Alpha>(g, pairs, a, 0, pixels, (pixels + 1) / 2, p16);
+    FullStep<Kind, Alpha>(g, pairs, a, p16, full);
+  if (pixels > 0) MaskedStep<Kind, Alpha>(g, pairs, a, 0, pixels, (pixels + 1) / 2, p16, full);
 }
 
 template <typename Kind>
@@ -174,12 +187,12 @@ void StoreBgr(std::uint8_t* frame, __m256i pixels) {
 
 template <typename Alpha>
 void BlendBgrStep(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
-                  __m256i p16) {
+                  __m256i p16, bool full) {
   const __m256i s = Alpha::Load(src, a);
   const __m256i alpha = _mm256_shuffle_epi8(
       s, _mm256_setr_epi8(3, 3, 3, -1, 7, 7, 7, -1, 11, 11, 11, -1, 15, 15, 15, -1, 3, 3, 3, -1, 7,
                           7, 7, -1, 11, 11, 11, -1, 15, 15, 15, -1));
-  StoreBgr(frame, BlendBytes(s, ExpandBgr(frame), alpha, p16));
+  StoreBgr(frame, BlendStep(s, ExpandBgr(frame), alpha, p16, full, _mm256_set1_epi32(0x00FFFFFF)));
 }
 
 template <typename Alpha>
@@ -187,9 +200,10 @@ void BlendBgrRow(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_
                  std::int32_t count, std::int32_t p) {
   if (count <= 0) return;
   const __m256i p16 = _mm256_set1_epi16(static_cast<short>(p * 16));
+  const bool full = p == 256;
   std::int32_t i = 0;
   for (; i + 8 <= count; i += 8, frame += 24, src += 32, a += 32)
-    BlendBgrStep<Alpha>(frame, src, a, p16);
+    BlendBgrStep<Alpha>(frame, src, a, p16, full);
   if (i < count) {  // the rest on copies, of which only the row's bytes go back
     const auto rest = static_cast<std::size_t>(count - i);
     alignas(32) std::uint8_t frameCopy[24] = {};
@@ -198,7 +212,7 @@ void BlendBgrRow(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_
     std::memcpy(frameCopy, frame, 3 * rest);
     std::memcpy(srcCopy, src, 4 * rest);
     std::memcpy(alphaCopy, a, 4 * rest);
-    BlendBgrStep<Alpha>(frameCopy, srcCopy, alphaCopy, p16);
+    BlendBgrStep<Alpha>(frameCopy, srcCopy, alphaCopy, p16, full);
     std::memcpy(frame, frameCopy, 3 * rest);
   }
 }

@@ -157,6 +157,16 @@ void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t c
   }
 }
 
+// The blend of a step. At full opacity a step whose alphas are all 255
+// gives its source, and any step whose alphas are all 0 gives its frame
+// bytes (D + floor(0) = D): both skip the arithmetic. `opaque` has 255 where
+// an alpha lane is used and 0 where it is always 0.
+__m128i BlendStep(__m128i s, __m128i d, __m128i alpha, __m128i p16, bool full, __m128i opaque) {
+  if (_mm_movemask_epi8(_mm_cmpeq_epi8(alpha, _mm_setzero_si128())) == 0xFFFF) return d;
+  if (full && _mm_movemask_epi8(_mm_cmpeq_epi8(alpha, opaque)) == 0xFFFF) return s;
+  return BlendBytes(s, d, alpha, p16);
+}
+
 // ---- Where a write-back's blend alpha comes from: the source pixels
 // themselves, or byte 3 of the pixels of a separate alpha row, moved into
 // the source's alpha byte (byte 2 of Y, U, A, V; byte 3 of B, G, R, A).
@@ -183,13 +193,13 @@ struct SeparateAlphaToByte3 {
 
 template <typename Kind, typename Alpha>
 void BlendGroupsStep(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
-                     __m128i p16) {
+                     __m128i p16, bool full) {
   const __m128i t0 = _mm_shuffle_epi32(Alpha::Load(src, a), _MM_SHUFFLE(3, 1, 2, 0));  // p0 p2 p1 p3
   const __m128i t1 =
       _mm_shuffle_epi32(Alpha::Load(src + 16, a + 16), _MM_SHUFFLE(3, 1, 2, 0));  // p4 p6 p5 p7
   __m128i source, alpha;
   Kind::Make(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1), source, alpha);
-  StoreU(frame, BlendBytes(source, LoadU(frame), alpha, p16));
+  StoreU(frame, BlendStep(source, LoadU(frame), alpha, p16, full, Dwords(0xFFFFFFFF)));
 }
 
 // `a` runs beside `src`; with OwnAlpha it is `src` itself.
@@ -198,6 +208,7 @@ void BlendYuy2Row(std::uint8_t* g, const std::uint8_t* src, const std::uint8_t* 
                   std::int32_t count, bool oddStart, std::int32_t p) {
   if (count <= 0) return;
   const __m128i p16 = _mm_set1_epi16(static_cast<short>(p * 16));
+  const bool full = p == 256;
   alignas(16) std::uint8_t frameCopy[16] = {};
   alignas(16) std::uint8_t srcCopy[32] = {};
   alignas(16) std::uint8_t alphaCopy[32] = {};
@@ -207,12 +218,12 @@ void BlendYuy2Row(std::uint8_t* g, const std::uint8_t* src, const std::uint8_t* 
     std::memcpy(srcCopy + 4, src, 4);
     std::memcpy(alphaCopy, a, 4);
     std::memcpy(alphaCopy + 4, a, 4);
-    BlendGroupsStep<Kind, Alpha>(frameCopy, srcCopy, alphaCopy, p16);
+    BlendGroupsStep<Kind, Alpha>(frameCopy, srcCopy, alphaCopy, p16, full);
     g[2] = frameCopy[2];
     g += 4, src += 4, a += 4, --count;
   }
   for (; count >= 8; count -= 8, g += 16, src += 32, a += 32)
-    BlendGroupsStep<Kind, Alpha>(g, src, a, p16);
+    BlendGroupsStep<Kind, Alpha>(g, src, a, p16, full);
   if (count > 0) {
     const auto pairs = static_cast<std::size_t>(count / 2);
     const bool single = (count & 1) != 0;
@@ -223,7 +234,7 @@ void BlendYuy2Row(std::uint8_t* g, const std::uint8_t* src, const std::uint8_t* 
       std::memcpy(srcCopy + 4 * count, src + 4 * (count - 1), 4);
       std::memcpy(alphaCopy + 4 * count, a + 4 * (count - 1), 4);
     }
-    BlendGroupsStep<Kind, Alpha>(frameCopy, srcCopy, alphaCopy, p16);
+    BlendGroupsStep<Kind, Alpha>(frameCopy, srcCopy, alphaCopy, p16, full);
     std::memcpy(g, frameCopy, 4 * pairs);
     if (single) {  // the group's Y1 stays
       std::uint8_t* last = g + 4 * pairs;
@@ -250,21 +261,22 @@ void WriteBackYuy2RowSeparateAlpha(std::uint8_t* g, const std::uint8_t* src,
 
 template <typename Alpha>
 void BlendBgrStep(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
-                  __m128i p16) {
+                  __m128i p16, bool full) {
   const __m128i s = Alpha::Load(src, a);
   __m128i alpha = _mm_srli_epi32(s, 24);
   alpha = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 8));
   alpha = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
-  Store12(frame, PackBgr(BlendBytes(s, ExpandBgr(frame), alpha, p16)));
+  Store12(frame, PackBgr(BlendStep(s, ExpandBgr(frame), alpha, p16, full, Dwords(0x00FFFFFF))));
 }
 
 template <typename Alpha>
 void BlendBgrRow(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
                  std::int32_t count, std::int32_t p) {
   const __m128i p16 = _mm_set1_epi16(static_cast<short>(p * 16));
+  const bool full = p == 256;
   std::int32_t i = 0;
   for (; i + 4 <= count; i += 4, frame += 12, src += 16, a += 16)
-    BlendBgrStep<Alpha>(frame, src, a, p16);
+    BlendBgrStep<Alpha>(frame, src, a, p16, full);
   if (i < count) {
     const auto rest = static_cast<std::size_t>(count - i);
     alignas(16) std::uint8_t frameCopy[12] = {};
@@ -273,7 +285,7 @@ void BlendBgrRow(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_
     std::memcpy(frameCopy, frame, 3 * rest);
     std::memcpy(srcCopy, src, 4 * rest);
     std::memcpy(alphaCopy, a, 4 * rest);
-    BlendBgrStep<Alpha>(frameCopy, srcCopy, alphaCopy, p16);
+    BlendBgrStep<Alpha>(frameCopy, srcCopy, alphaCopy, p16, full);
     std::memcpy(frame, frameCopy, 3 * rest);
   }
 }
