@@ -7,7 +7,6 @@
 #include "imaging/AreaPlan.h"
 
 namespace kestrimo {
-namespace {
 
 ExtractRowFn ExtractRoutine(const ConversionKernels& k, std::int32_t mode, std::int32_t layout) {
   const bool yuy2 = mode == kFrameModeYuy2;
@@ -19,6 +18,8 @@ ExtractRowFn ExtractRoutine(const ConversionKernels& k, std::int32_t mode, std::
     default: return nullptr;
   }
 }
+
+namespace {
 
 WriteBackRowFn WriteBackRoutine(const ConversionKernels& k, std::int32_t mode,
                                 std::int32_t layout) {

@@ -91,11 +91,9 @@ void ExtractAndFillRows(const std::uint8_t* frame, const FrameGeometry& geometry
   const bool yuy2 = frameMode == kFrameModeYuy2;
   if (!yuy2 && frameMode != kFrameModeBgr) return;
   const Kernels& kernels = KernelsInUse();
-  const bool yuy2Frame = geometry.mode == kFrameModeYuy2;
-  const ExtractRowFn row = yuy2 ? (yuy2Frame ? kernels.conversion.yuy2ToYuv : kernels.conversion.bgrToYuv)
-                                : (yuy2Frame ? kernels.conversion.yuy2ToBgrLuma
-                                             : kernels.conversion.bgrToBgrLuma);
-  RowExtraction extraction(frame, geometry, position, work, yuy2 ? kLayoutYuv : kLayoutBgrLuma, row);
+  const std::int32_t layout = yuy2 ? kLayoutYuv : kLayoutBgrLuma;
+  RowExtraction extraction(frame, geometry, position, work, layout,
+                           ExtractRoutine(kernels.conversion, geometry.mode, layout));
   if (plan.Fits(work)) {
     // Runs come row by row; each row is extracted before its runs are filled.
     for (std::int32_t i = 0; i < plan.RowRunCount(); ++i) {
@@ -132,12 +130,12 @@ void WriteBackThroughAlpha(std::uint8_t* frame, const FrameGeometry& geometry, P
   const std::int32_t p = OpacityScale(kOpacityFull);
   for (std::int32_t r = 0; r < plan.frameRect.Height(); ++r) {
     // The alpha image is bottom-up; its visual rows and columns match the work's.
-    const std::int32_t y = plan.workRect.top + r;
-    const std::uint32_t* alphaRow = alpha.pixels +
-                                    static_cast<std::ptrdiff_t>(alpha.alloc.height - 1 - y) * alpha.alloc.width +
-                                    plan.workRect.left;
+    const std::int32_t memoryRow = alpha.alloc.height - 1 - (plan.workRect.top + r);
+    const std::uint32_t* alphaRow =
+        alpha.pixels + static_cast<std::ptrdiff_t>(memoryRow) * alpha.alloc.width + plan.workRect.left;
     row(frame + plan.FrameOffset(r), source + 4 * plan.WorkOffset(r),
-        reinterpret_cast<const std::uint8_t*>(alphaRow), plan.frameRect.Width(), plan.OddStart(), p);
+        reinterpret_cast<const std::uint8_t*>(alphaRow), plan.frameRect.Width(), plan.OddStart(),
+        p);
   }
 }
 
