@@ -15,9 +15,10 @@ namespace kestrimo {
 
 // ExtractArea of the area at `position` into the work view, in the work
 // layout of the frame mode (Y, U, Y, V for mode 0; B, G, R, Y for mode 1),
-// then FillRows with the plan: each row is filled right after it is
-// extracted, while it is in the cache, and the frame rows ahead are fetched
-// meanwhile. Any other frame mode does nothing.
+// then the plan's row runs, as FillRows fills them from the row lists: each
+// row is filled right after it is extracted, while it is in the cache, and
+// the frame rows ahead are fetched meanwhile. Any other frame mode does
+// nothing.
 void ExtractAndFillRows(const std::uint8_t* frame, const FrameGeometry& geometry, Point position,
                         ImageView work, const FillPlan& plan, std::int32_t frameMode);
 
