@@ -2,15 +2,13 @@
 
 #include <cstring>
 
-#include "imaging/AlphaOps.h"
 #include "imaging/FrameConversion.h"
+#include "imaging/FusedPasses.h"
 #include "imaging/LogoFill.h"
 #include "base/DoubleRounding.h"
 
 namespace kestrimo {
 namespace {
-
-constexpr std::int32_t kOpacityFull = 100;
 
 // The name stored inline in the host's record, read up to its terminator and
 // never past the record's capacity.
@@ -58,21 +56,15 @@ void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& 
   const std::int32_t mode = state.FrameMode;
   const bool yuv = mode == kFrameModeYuy2;
   const bool known = yuv || mode == kFrameModeBgr;
-  if (known)
-    ExtractArea(frame, state.Geometry, mask.MaskOrigin, work.View(),
-                yuv ? kLayoutYuv : kLayoutBgrLuma);
-  FillRows(work.View(), mask.RowSpans.View(), mode);
-  FillColumns(work.View(), mask.ColumnSpans.View(), mode);
+  ExtractAndFillRows(frame, state.Geometry, mask.MaskOrigin, work.View(), mask.Fill, mode);
+  FillColumns(work.View(), mask.Fill, mode);
   if (!known) return;
   const BlurWidths widths = ScreenBlurWidths(state.FrameWidth, state.FrameHeight, record.ScreenBlur);
   state.FrameBlurFilter.ApplyBlur(work.View(mask.VisibleRect), !yuv, widths.horizontal,
                                   widths.vertical);
-  if (yuv)
-    CopyMaskAlphaToYuv(mask.FrameMask.View(), work.View());
-  else
-    CopyMaskAlphaToBgr(mask.FrameMask.View(), work.View());
-  WriteBackArea(frame, state.Geometry, mask.MaskOrigin, work.View(),
-                yuv ? kLayoutYuvAlpha : kLayoutBgrAlpha, kOpacityFull);
+  // The alpha copy and the blend back in one pass, through the mask's alpha.
+  WriteBackThroughAlpha(frame, state.Geometry, mask.MaskOrigin, work.View(),
+                        mask.FrameMask.View(), mode);
 }
 
 }  // namespace

@@ -116,17 +116,24 @@ void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t c
   for (std::int32_t i = 0; i < count; ++i, frame += 3, work += 4) Convert::Apply(frame, work);
 }
 
-// A source pixel as Y, U, V and alpha, per source layout.
+// A source pixel as Y, U, V and its blend alpha, per source layout; `a` is
+// the pixel of the separate alpha row where the alpha comes from there.
 struct YuvAlphaSource {
-  static void Apply(const std::uint8_t* px, Yuv& c, std::int32_t& alpha) {
+  static void Apply(const std::uint8_t* px, const std::uint8_t*, Yuv& c, std::int32_t& alpha) {
     c = {px[0], px[1], px[3]};
     alpha = px[2];
   }
 };
 struct BgrAlphaSource {
-  static void Apply(const std::uint8_t* px, Yuv& c, std::int32_t& alpha) {
+  static void Apply(const std::uint8_t* px, const std::uint8_t*, Yuv& c, std::int32_t& alpha) {
     c = BgrToYuv(px);
     alpha = px[3];
+  }
+};
+struct YuvSeparateAlpha {
+  static void Apply(const std::uint8_t* px, const std::uint8_t* a, Yuv& c, std::int32_t& alpha) {
+    c = {px[0], px[1], px[3]};
+    alpha = a[3];
   }
 };
 
@@ -134,36 +141,55 @@ struct BgrAlphaSource {
 // (A0, A0, A1, A0). A single pixel is blended as (Y, U, Y, V) with its own
 // alpha: at an odd start only Y1 is stored, at the end Y0, U and V.
 template <typename Source>
-void WriteBackYuy2Row(std::uint8_t* g, const std::uint8_t* src, std::int32_t count,
-                      bool oddStart, std::int32_t p) {
+void BlendYuy2Row(std::uint8_t* g, const std::uint8_t* src, const std::uint8_t* a,
+                  std::int32_t count, bool oddStart, std::int32_t p) {
   Yuv c0, c1;
   std::int32_t a0, a1;
   std::int32_t i = 0;
   if (oddStart && count > 0) {
-    Source::Apply(src, c0, a0);
+    Source::Apply(src, a, c0, a0);
     g[2] = Blend(c0.y, g[2], a0, p);
-    g += 4, src += 4, ++i;
+    g += 4, src += 4, a += 4, ++i;
   }
-  for (; i + 2 <= count; i += 2, g += 4, src += 8) {
-    Source::Apply(src, c0, a0);
-    Source::Apply(src + 4, c1, a1);
+  for (; i + 2 <= count; i += 2, g += 4, src += 8, a += 8) {
+    Source::Apply(src, a, c0, a0);
+    Source::Apply(src + 4, a + 4, c1, a1);
     g[0] = Blend(c0.y, g[0], a0, p);
     g[1] = Blend(c0.u, g[1], a0, p);
     g[2] = Blend(c1.y, g[2], a1, p);
     g[3] = Blend(c0.v, g[3], a0, p);
   }
   if (i < count) {
-    Source::Apply(src, c0, a0);
+    Source::Apply(src, a, c0, a0);
     g[0] = Blend(c0.y, g[0], a0, p);
     g[1] = Blend(c0.u, g[1], a0, p);
     g[3] = Blend(c0.v, g[3], a0, p);
   }
 }
 
+template <typename Source>
+void WriteBackYuy2Row(std::uint8_t* g, const std::uint8_t* src, std::int32_t count,
+                      bool oddStart, std::int32_t p) {
+  BlendYuy2Row<Source>(g, src, src, count, oddStart, p);
+}
+
+void WriteBackYuy2RowSeparateAlpha(std::uint8_t* g, const std::uint8_t* src,
+                                   const std::uint8_t* alpha, std::int32_t count, bool oddStart,
+                                   std::int32_t p) {
+  BlendYuy2Row<YuvSeparateAlpha>(g, src, alpha, count, oddStart, p);
+}
+
 void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t count, bool,
                      std::int32_t p) {
   for (std::int32_t i = 0; i < count; ++i, frame += 3, src += 4)
     for (int c = 0; c < 3; ++c) frame[c] = Blend(src[c], frame[c], src[3], p);
+}
+
+void WriteBackBgrRowSeparateAlpha(std::uint8_t* frame, const std::uint8_t* src,
+                                  const std::uint8_t* alpha, std::int32_t count, bool,
+                                  std::int32_t p) {
+  for (std::int32_t i = 0; i < count; ++i, frame += 3, src += 4, alpha += 4)
+    for (int c = 0; c < 3; ++c) frame[c] = Blend(src[c], frame[c], alpha[3], p);
 }
 
 }  // namespace
@@ -181,6 +207,7 @@ void FillScalar(ConversionKernels& kernels) {
       &ExtractBgrRow<BgrToBgrLumaPixel>,  &ExtractBgrRow<BgrToBgrAlphaPixel>,
       &WriteBackYuy2Row<YuvAlphaSource>,  &WriteBackYuy2Row<BgrAlphaSource>,
       &WriteBackBgrRow,
+      &WriteBackYuy2RowSeparateAlpha,     &WriteBackBgrRowSeparateAlpha,
   };
 }
 

@@ -35,6 +35,14 @@ using ExtractRowFn = void (*)(const std::uint8_t* frame, std::uint8_t* work, std
 using WriteBackRowFn = void (*)(std::uint8_t* frame, const std::uint8_t* source,
                                 std::int32_t count, bool oddStart, std::int32_t opacityScale);
 
+// As WriteBackRowFn, the blend alpha of each pixel coming from byte 3 of the
+// pixel at the same place in `alpha` (a row of a 32-bit B, G, R, A image)
+// instead of from the source pixel, whose alpha byte is not read: the alpha
+// copy and the write-back in one pass.
+using SeparateAlphaWriteBackRowFn = void (*)(std::uint8_t* frame, const std::uint8_t* source,
+                                             const std::uint8_t* alpha, std::int32_t count,
+                                             bool oddStart, std::int32_t opacityScale);
+
 struct ConversionKernels {
   // 4:2:2 frame rows to the four work layouts.
   ExtractRowFn yuy2ToYuv;       // Y, U, Y, V
@@ -50,6 +58,10 @@ struct ConversionKernels {
   WriteBackRowFn yuvAlphaOverYuy2;
   WriteBackRowFn bgrAlphaOverYuy2;
   WriteBackRowFn bgrAlphaOverBgr;
+  // The same from Y, U, -, V and B, G, R, - with the alpha from another row:
+  // yuvAlphaOverYuy2 and bgrAlphaOverBgr on the source with that alpha copied in.
+  SeparateAlphaWriteBackRowFn yuvOverYuy2SeparateAlpha;
+  SeparateAlphaWriteBackRowFn bgrOverBgrSeparateAlpha;
 };
 
 // The scalar references, then the twins laid over them (imaging/Kernels.h):

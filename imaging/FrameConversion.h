@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "imaging/ConversionKernels.h"
 #include "base/FrameGeometry.h"
 #include "base/ImageView.h"
 #include "base/Rect.h"
@@ -31,6 +32,10 @@ enum WorkLayout : int {
 // is supported.
 void ExtractArea(const std::uint8_t* frame, const FrameGeometry& geometry, Point position,
                  ImageView work, std::int32_t layout);
+
+// The row routine that converts rows of a frame of `mode` to `layout`; null
+// for a layout that is none of the four.
+ExtractRowFn ExtractRoutine(const ConversionKernels& kernels, std::int32_t mode, std::int32_t layout);
 
 // Blends the source view's rectangle of a 32-bit image over the frame area at
 // `position`, with the per-pixel alpha of the source and `opacityPercent`

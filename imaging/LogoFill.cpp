@@ -78,9 +78,13 @@ struct FillArea {
   bool IsEmpty() const { return width <= 0 || height <= 0; }
 };
 
-FillArea AreaOf(ImageView work, ConstImageView spans, std::int32_t frameMode) {
+bool IsKnownMode(std::int32_t frameMode) {
+  return frameMode == kFrameModeYuy2 || frameMode == kFrameModeBgr;
+}
+
+FillArea AreaOf(ConstImageView work, ConstImageView spans, std::int32_t frameMode) {
   if (work.pixels == nullptr || spans.pixels == nullptr || work.rect.IsEmpty()) return {};
-  if (frameMode != kFrameModeYuy2 && frameMode != kFrameModeBgr) return {};
+  if (!IsKnownMode(frameMode)) return {};
   FillArea area;
   const std::int64_t width = std::int64_t{work.rect.right} - work.rect.left;
   const std::int64_t height = std::int64_t{work.rect.bottom} - work.rect.top;
@@ -98,25 +102,104 @@ const std::int32_t* ListRow(ConstImageView spans, std::int32_t r) {
          static_cast<std::ptrdiff_t>(spans.alloc.height - 1 - r) * spans.alloc.width;
 }
 
+
+// Calls run(line, start, distance, lines) for each run of the row lists and
+// then for each run of the column lists, in the order FillRows and
+// FillColumns fill them.
+template <typename Run>
+void WalkRowLists(ConstImageView spans, const FillArea& area, Run run) {
+  for (std::int32_t r = 0; r < area.height; ++r) {
+    const SpanLine line{ListRow(spans, r), 1, area.width};
+    WalkLine(line, area.width, [&](std::int32_t p0, std::int32_t distance) { run(r, p0, distance, 1); });
+  }
+}
+
+template <typename Run>
+void WalkColumnLists(ConstImageView spans, const FillArea& area, Run run) {
+  const std::int32_t* topCells = ListRow(spans, 0);
+  const std::ptrdiff_t cellStep = -std::ptrdiff_t{spans.alloc.width};
+  for (std::int32_t c = 0; c < area.width;) {
+    const SpanLine line{topCells + c, cellStep, area.height};
+    const std::int32_t columns = ColumnsAlike(line, area.height, area.width - c);
+    WalkLine(line, area.height,
+             [&](std::int32_t p0, std::int32_t distance) { run(c, p0, distance, columns); });
+    c += columns;
+  }
+}
+
+// Runs of one kind into `runs`, counted first so that the array is sized once.
+template <typename Walk>
+bool KeepRuns(Walk walk, ScratchArray<FillRun>& runs, std::int32_t& count) {
+  count = 0;
+  walk([&](std::int32_t, std::int32_t, std::int32_t, std::int32_t) { ++count; });
+  FillRun* out = runs.Ensure(count);
+  if (out == nullptr && count > 0) {
+    count = 0;
+    return false;
+  }
+  std::int32_t i = 0;
+  walk([&](std::int32_t line, std::int32_t start, std::int32_t distance, std::int32_t lines) {
+    out[i++] = {line, start, distance, lines};
+  });
+  return true;
+}
+
+void FillColumnRun(std::uint8_t* topRow, std::ptrdiff_t stride, const FillRun& run,
+                   const LogoFillKernels& kernels) {
+  kernels.blendColumnRuns(topRow + std::ptrdiff_t{run.line} * 4 + run.start * stride, stride,
+                          run.distance, run.lines);
+}
+
+}  // namespace
+
 std::uint8_t* WorkRow(ImageView work, bool bottomUp, std::int32_t r) {
   const std::int32_t memoryRow = bottomUp ? work.alloc.height - 1 - r : r;
   return reinterpret_cast<std::uint8_t*>(work.pixels +
                                          static_cast<std::ptrdiff_t>(memoryRow) * work.alloc.width);
 }
 
-}  // namespace
+bool FillPlan::Build(ConstImageView work, ConstImageView rowSpans, ConstImageView columnSpans) {
+  Clear();
+  // The lists are walked alike in either row order.
+  const FillArea rows = AreaOf(work, rowSpans, kFrameModeYuy2);
+  const FillArea columns = AreaOf(work, columnSpans, kFrameModeYuy2);
+  const bool ok =
+      (rows.IsEmpty() ||
+       KeepRuns([&](auto run) { WalkRowLists(rowSpans, rows, run); }, rowRuns_, rowRunCount_)) &&
+      (columns.IsEmpty() ||
+       KeepRuns([&](auto run) { WalkColumnLists(columnSpans, columns, run); }, columnRuns_,
+                columnRunCount_));
+  if (!ok) {
+    Clear();
+    return false;
+  }
+  alloc_ = work.alloc;
+  return true;
+}
+
+void FillPlan::Clear() {
+  alloc_ = {};
+  rowRunCount_ = columnRunCount_ = 0;
+}
+
+void FillColumns(ImageView work, const FillPlan& plan, std::int32_t frameMode) {
+  if (!plan.Fits(work) || !IsKnownMode(frameMode) || plan.ColumnRunCount() == 0) return;
+  const LogoFillKernels& kernels = KernelsInUse().logoFill;
+  const bool bottomUp = frameMode == kFrameModeBgr;
+  const std::ptrdiff_t pitch = std::ptrdiff_t{work.alloc.width} * 4;
+  const std::ptrdiff_t stride = bottomUp ? -pitch : pitch;
+  std::uint8_t* topRow = WorkRow(work, bottomUp, 0);
+  for (std::int32_t i = 0; i < plan.ColumnRunCount(); ++i)
+    FillColumnRun(topRow, stride, plan.ColumnRuns()[i], kernels);
+}
 
 void FillRows(ImageView work, ConstImageView spans, std::int32_t frameMode) {
   const FillArea area = AreaOf(work, spans, frameMode);
   if (area.IsEmpty()) return;
   const LogoFillKernels& kernels = KernelsInUse().logoFill;
-  for (std::int32_t r = 0; r < area.height; ++r) {
-    const SpanLine line{ListRow(spans, r), 1, area.width};
-    std::uint8_t* row = WorkRow(work, area.bottomUp, r);
-    WalkLine(line, area.width, [&](std::int32_t p0, std::int32_t distance) {
-      kernels.fillRowRun(row + std::ptrdiff_t{p0} * 4, distance);
-    });
-  }
+  WalkRowLists(spans, area, [&](std::int32_t r, std::int32_t p0, std::int32_t distance, std::int32_t) {
+    kernels.fillRowRun(WorkRow(work, area.bottomUp, r) + std::ptrdiff_t{p0} * 4, distance);
+  });
 }
 
 void FillColumns(ImageView work, ConstImageView spans, std::int32_t frameMode) {
@@ -127,17 +210,10 @@ void FillColumns(ImageView work, ConstImageView spans, std::int32_t frameMode) {
   const std::ptrdiff_t pitch = std::ptrdiff_t{work.alloc.width} * 4;
   const std::ptrdiff_t stride = area.bottomUp ? -pitch : pitch;
   std::uint8_t* topRow = WorkRow(work, area.bottomUp, 0);
-  const std::int32_t* topCells = ListRow(spans, 0);
-  const std::ptrdiff_t cellStep = -std::ptrdiff_t{spans.alloc.width};
-  for (std::int32_t c = 0; c < area.width;) {
-    const SpanLine line{topCells + c, cellStep, area.height};
-    const std::int32_t columns = ColumnsAlike(line, area.height, area.width - c);
-    std::uint8_t* column = topRow + std::ptrdiff_t{c} * 4;
-    WalkLine(line, area.height, [&](std::int32_t p0, std::int32_t distance) {
-      kernels.blendColumnRuns(column + p0 * stride, stride, distance, columns);
-    });
-    c += columns;
-  }
+  WalkColumnLists(spans, area, [&](std::int32_t c, std::int32_t p0, std::int32_t distance,
+                                   std::int32_t columns) {
+    FillColumnRun(topRow, stride, {c, p0, distance, columns}, kernels);
+  });
 }
 
 }  // namespace kestrimo

@@ -46,6 +46,7 @@ void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geome
   ClipToFrame(ReachableWidth(frameWidth, geometry.mode), frameHeight, Complement(shape.ColorKey));
   BuildRowSpans(shape.ColorKey);
   BuildColumnSpans(shape.ColorKey);
+  if (!Fill.Build(WorkBuffer.View(), RowSpans.View(), ColumnSpans.View())) return Empty();
 }
 
 bool MaskRebuild::WithinWorkBudget(std::int64_t width, std::int64_t height,
@@ -130,6 +131,7 @@ void MaskRebuild::ClipToFrame(std::int32_t frameWidth, std::int32_t frameHeight,
 void MaskRebuild::Empty() {
   for (ImageBuffer* buffer : {&BaseMask, &FrameMask, &WorkBuffer, &RowSpans, &ColumnSpans})
     buffer->Resize(0, 0, kSlack, kSlack);
+  Fill.Clear();
   MaskOrigin = {};
   VisibleRect = {};
 }

@@ -10,6 +10,7 @@
 
 #include "imaging/BlurFilter.h"
 #include "imaging/BlurKernels.h"
+#include "imaging/LogoFill.h"
 #include "imaging/ScaledBlend.h"
 #include "mask/DibImage.h"
 #include "base/FrameGeometry.h"
@@ -40,9 +41,9 @@ class MaskRebuild {
   // short, the mask is the rectangle until the next load, but the name stays.
   void LoadMaskPicture(std::string& fileName);
 
-  // Builds BaseMask, FrameMask, the span lists, MaskOrigin and VisibleRect
-  // from the shape, the loaded picture and the frame format, and sizes the
-  // WorkBuffer. Absurd settings (negative sizes or growth, sizes beyond
+  // Builds BaseMask, FrameMask, the span lists and the fill plan made of
+  // them, MaskOrigin and VisibleRect from the shape, the loaded picture and
+  // the frame format, and sizes the WorkBuffer. Absurd settings (negative sizes or growth, sizes beyond
   // kMaxBaseMaskSide) give an empty area: every buffer empty, frames pass.
   void RebuildMask(const MaskShape& shape, const FrameGeometry& geometry,
                    std::int32_t frameWidth, std::int32_t frameHeight);
@@ -56,6 +57,7 @@ class MaskRebuild {
   ImageBuffer FrameMask;
   ImageBuffer RowSpans;
   ImageBuffer ColumnSpans;
+  FillPlan Fill;  // the runs of both span lists, for the WorkBuffer
   ImageBuffer WorkBuffer;
   Point MaskOrigin;
   Rect VisibleRect;

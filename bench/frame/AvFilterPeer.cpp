@@ -1,5 +1,7 @@
 #include "bench/frame/AvFilterPeer.h"
 
+#include "bench/frame/CacheControl.h"
+
 #include <cstring>
 
 extern "C" {
@@ -52,7 +54,9 @@ const char* PixelFormatName(const PlanarFrame& layout) {
 AvFilterPeer::~AvFilterPeer() { Close(); }
 
 void AvFilterPeer::Close() {
-  av_frame_free(&frame_);
+  for (AVFrame*& frame : frames_) av_frame_free(&frame);
+  frames_.clear();
+  next_ = last_ = 0;
   avfilter_graph_free(&graph_);
   source_ = sink_ = nullptr;
 }
@@ -81,42 +85,61 @@ bool AvFilterPeer::Open(const PlanarFrame& layout, const std::string& filters) {
   if (code < 0) return Fail("buffer sink", code);
   if ((code = LinkChain(graph_, source_, sink_, filters)) < 0) return Fail(filters, code);
   if ((code = avfilter_graph_config(graph_, nullptr)) < 0) return Fail(filters, code);
-  frame_ = av_frame_alloc();
-  return frame_ != nullptr || Fail("frame", AVERROR(ENOMEM));
-}
-
-bool AvFilterPeer::Load(const PlanarFrame& picture) {
-  av_frame_unref(frame_);
-  frame_->format = PixelFormatOf(layout_);
-  frame_->width = layout_.width;
-  frame_->height = layout_.height;
-  if (int code = av_frame_get_buffer(frame_, 0); code < 0) return Fail("frame buffer", code);
-  for (int plane = 0; plane < 3; ++plane) {
-    const int w = picture.PlaneWidth(plane);
-    for (int y = 0; y < picture.PlaneHeight(plane); ++y) {
-      std::memcpy(frame_->data[plane] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[plane],
-                  picture.planes[plane].data() + static_cast<std::size_t>(y) * w, w);
-    }
-  }
   return true;
 }
 
+bool AvFilterPeer::Load(const PlanarFrame& picture, int copies) {
+  for (AVFrame*& frame : frames_) av_frame_free(&frame);
+  frames_.clear();
+  next_ = last_ = 0;
+  for (int i = 0; i < copies; ++i) {
+    AVFrame* frame = av_frame_alloc();
+    if (frame == nullptr) return Fail("frame", AVERROR(ENOMEM));
+    frames_.push_back(frame);
+    frame->format = PixelFormatOf(layout_);
+    frame->width = layout_.width;
+    frame->height = layout_.height;
+    if (int code = av_frame_get_buffer(frame, 0); code < 0) return Fail("frame buffer", code);
+    for (int plane = 0; plane < 3; ++plane) {
+      const int w = picture.PlaneWidth(plane);
+      for (int y = 0; y < picture.PlaneHeight(plane); ++y) {
+        std::memcpy(frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane],
+                    picture.planes[plane].data() + static_cast<std::size_t>(y) * w, w);
+      }
+    }
+  }
+  return !frames_.empty() || Fail("frame", AVERROR(EINVAL));
+}
+
 bool AvFilterPeer::Run() {
-  int code = av_buffersrc_add_frame(source_, frame_);  // hands the reference over
+  AVFrame* frame = frames_[next_];
+  last_ = next_;
+  next_ = (next_ + 1) % frames_.size();
+  int code = av_buffersrc_add_frame(source_, frame);  // hands the reference over
   if (code < 0) return Fail("add frame", code);
-  code = av_buffersink_get_frame(sink_, frame_);
+  code = av_buffersink_get_frame(sink_, frame);
   return code >= 0 || Fail("get frame", code);
+}
+
+void AvFilterPeer::FlushNextFrame() const {
+  if (frames_.empty()) return;
+  const AVFrame* frame = frames_[next_];
+  for (int plane = 0; plane < 3; ++plane)
+    if (frame->data[plane] != nullptr)
+      FlushFromCache(frame->data[plane],
+                     static_cast<std::size_t>(frame->linesize[plane]) * layout_.PlaneHeight(plane));
 }
 
 PlanarFrame AvFilterPeer::Result() const {
   PlanarFrame out = layout_;
+  const AVFrame* frame = frames_.empty() ? nullptr : frames_[last_];
   for (int plane = 0; plane < 3; ++plane) {
     const int w = out.PlaneWidth(plane);
     out.planes[plane].assign(static_cast<std::size_t>(w) * out.PlaneHeight(plane), 0);
-    if (frame_->data[plane] == nullptr) continue;
+    if (frame == nullptr || frame->data[plane] == nullptr) continue;
     for (int y = 0; y < out.PlaneHeight(plane); ++y) {
       std::memcpy(out.planes[plane].data() + static_cast<std::size_t>(y) * w,
-                  frame_->data[plane] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[plane], w);
+                  frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane], w);
     }
   }
   return out;

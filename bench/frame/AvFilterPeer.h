@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "bench/frame/Frames.h"
 
@@ -23,11 +24,15 @@ class AvFilterPeer {
   // `filters` is a filter chain in libavfilter's text form, e.g.
   // "delogo=x=10:y=10:w=40:h=30". The graph runs on one thread.
   bool Open(const PlanarFrame& layout, const std::string& filters);
-  // Copies the picture into the frame the graph works on (not timed).
-  bool Load(const PlanarFrame& picture);
+  // Copies the picture into `copies` distinct frames the graph works on (not
+  // timed); each run hands the next of them over, in rotation, as a live host
+  // hands over a new frame each time.
+  bool Load(const PlanarFrame& picture, int copies = 1);
   // One frame through the graph.
   bool Run();
-  // The frame as the graph left it.
+  // Drops the frame the next run hands over from the caches.
+  void FlushNextFrame() const;
+  // The frame the last run left (the first one before any run).
   PlanarFrame Result() const;
 
   const std::string& Error() const { return error_; }
@@ -39,7 +44,9 @@ class AvFilterPeer {
   AVFilterGraph* graph_ = nullptr;
   AVFilterContext* source_ = nullptr;
   AVFilterContext* sink_ = nullptr;
-  AVFrame* frame_ = nullptr;
+  std::vector<AVFrame*> frames_;
+  std::size_t next_ = 0;
+  std::size_t last_ = 0;
   PlanarFrame layout_;
   std::string error_;
 };

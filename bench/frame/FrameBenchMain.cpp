@@ -3,10 +3,11 @@
 // areas, and the quality each reaches.
 //
 //   kestrimo_frame_bench [--plugin LIB] [--out DIR] [--pictures DIR] [--quick]
-//                        [--profile SECONDS[:CASE:EDGEBLUR:SCREENBLUR]]
+//                        [--live] [--profile SECONDS[:CASE:EDGEBLUR:SCREENBLUR]]
 //
 // Writes DIR/speed.csv, DIR/quality.csv and DIR/summary.md (default
-// out/performance). --profile only runs ours for that long, for a profiler to
+// out/performance). --live runs only the comparison of one frame over and
+// over with a rotation of distinct frames. --profile only runs ours for that long, for a profiler to
 // attach to: on fixed case CASE (0: 720x576 YUY2, 1: 720x576 BGR24,
 // 2: 1920x1080 YUY2; default 0) with the given blurs (default 0).
 #include <chrono>
@@ -29,6 +30,7 @@ struct Options {
   std::string out = "out/performance";
   std::string pictures = "/usr/lib/python3/dist-packages/skimage/data";
   bool quick = false;
+  bool liveOnly = false;
   double profileSeconds = 0;
   int profileCase = 0;
   int profileEdgeBlur = 0;
@@ -52,10 +54,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     else if (arg == "--pictures" && hasValue) options.pictures = argv[++i];
     else if (arg == "--profile" && hasValue && ParseProfile(argv[i + 1], options)) ++i;
     else if (arg == "--quick") options.quick = true;
+    else if (arg == "--live") options.liveOnly = true;
     else {
       std::fprintf(stderr,
                    "usage: kestrimo_frame_bench [--plugin LIB] [--out DIR] [--pictures DIR] "
-                   "[--quick] [--profile SECONDS[:CASE:EDGEBLUR:SCREENBLUR]]\n");
+                   "[--quick] [--live] [--profile SECONDS[:CASE:EDGEBLUR:SCREENBLUR]]\n");
       return false;
     }
   }
@@ -125,7 +128,10 @@ int Main(int argc, char** argv) {
   }
   if (options.profileSeconds > 0) return Profile(run, options);
   const std::string loadBefore = FirstLine("/proc/loadavg");
-  if (!RunFrameSuite(run) || !RunSweepSuite(run) || !RunQualitySuite(run)) return 1;
+  if (!RunLiveSuite(run)) return 1;
+  if (!options.liveOnly &&
+      (!RunFrameSuite(run) || !RunSweepSuite(run) || !RunQualitySuite(run)))
+    return 1;
   const std::string markdown = Conditions(loadBefore) + run.report.Markdown();
   std::ofstream summary(run.outFolder + "/summary.md", std::ios::trunc);
   summary << markdown;

@@ -32,7 +32,7 @@ bool PeerRun::WriteMask(const PackedFrame& frame, const Area& rebuilt, std::stri
   return static_cast<bool>(out);
 }
 
-bool PeerRun::Prepare(Peer peer, const PackedFrame& frame, const Area& area) {
+bool PeerRun::Prepare(Peer peer, const PackedFrame& frame, const Area& area, int copies) {
   peer_ = peer;
   const Area rebuilt = Interior(area);
   if (peer == Peer::Inpaint) {
@@ -53,7 +53,7 @@ bool PeerRun::Prepare(Peer peer, const PackedFrame& frame, const Area& area) {
     if (!WriteMask(frame, rebuilt, maskPath)) return false;
     filters = "removelogo=filename='" + maskPath + "'";
   }
-  if (!filter_.Open(planar, filters) || !filter_.Load(planar)) {
+  if (!filter_.Open(planar, filters) || !filter_.Load(planar, copies)) {
     error_ = filter_.Error();
     return false;
   }
@@ -68,6 +68,10 @@ bool PeerRun::RunOnce() {
   if (filter_.Run()) return true;
   error_ = filter_.Error();
   return false;
+}
+
+void PeerRun::FlushNextFrame() const {
+  if (peer_ != Peer::Inpaint) filter_.FlushNextFrame();
 }
 
 Timing PeerRun::Time(const SamplerLimits& limits) {

@@ -26,9 +26,12 @@ class PeerRun {
   explicit PeerRun(std::string scratchFolder) : scratch_(std::move(scratchFolder)) {}
 
   // Sets the peer up on `frame` with the logo at `area` (the ring of the area
-  // is kept, its interior rebuilt). False with Error() set.
-  bool Prepare(Peer peer, const PackedFrame& frame, const Area& area);
+  // is kept, its interior rebuilt); the libavfilter peers get `copies`
+  // distinct frames, handed over in rotation. False with Error() set.
+  bool Prepare(Peer peer, const PackedFrame& frame, const Area& area, int copies = 1);
   bool RunOnce();
+  // Drops the frame the next run works on from the caches (libavfilter peers).
+  void FlushNextFrame() const;
   Timing Time(const SamplerLimits& limits);
   std::vector<std::uint8_t> ResultLuma() const;
 

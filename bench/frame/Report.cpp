@@ -45,13 +45,13 @@ double Report::Ns(const std::string& suite, const std::string& frame, const Area
 bool Report::WriteCsv(const std::string& folder) const {
   std::ofstream speed(folder + "/speed.csv", std::ios::trunc);
   speed << "suite,frame,area_x,area_y,area_w,area_h,area_px,method,edge_blur,screen_blur,"
-           "median_ns,min_ns,ns_per_px,samples,calls_per_sample\n";
+           "median_ns,min_ns,ns_per_px,samples,calls_per_sample,rotation\n";
   for (const SpeedRow& r : speed_) {
     speed << r.suite << ',' << r.frame << ',' << r.area.x << ',' << r.area.y << ','
           << r.area.width << ',' << r.area.height << ',' << r.area.Pixels() << ',' << r.method
           << ',' << r.edgeBlur << ',' << r.screenBlur << ',' << r.timing.medianNs << ','
           << r.timing.minNs << ',' << r.NsPerPixel() << ',' << r.timing.samples << ','
-          << r.timing.callsPerSample << '\n';
+          << r.timing.callsPerSample << ',' << r.rotation << '\n';
   }
   std::ofstream quality(folder + "/quality.csv", std::ios::trunc);
   quality << "frame,picture,method,psnr_db\n";
@@ -88,6 +88,29 @@ std::string Report::FrameTables() const {
     }
   }
   return out + "\n### Peers and the bare copy on the same frames\n\n" + peers;
+}
+
+std::string Report::LiveTable() const {
+  std::string out =
+      "### Live frames: one frame over and over (hot), a new frame out of the caches each"
+      " call (fresh), and everything out of the caches (cold) (EdgeBlur 0, ScreenBlur 0)\n\n"
+      "| frame | logo area | frames in rotation | condition | ours µs | copy µs | delogo µs |"
+      " empty graph µs | ours ÷ copy | delogo ÷ ours |\n"
+      "|---|---|---:|---|---:|---:|---:|---:|---:|---:|\n";
+  for (const SpeedRow& r : speed_) {
+    if (r.suite != "fresh" || r.method != "ours") continue;
+    for (const char* condition : {"hot", "fresh", "cold"}) {
+      const double ours = Ns(condition, r.frame, r.area, "ours");
+      const double copy = Ns(condition, r.frame, r.area, "copy");
+      const double delogo = Ns(condition, r.frame, r.area, "delogo");
+      out += "| " + r.frame + " | " + Describe(r.area) + " | " +
+             (std::string(condition) == "hot" ? std::string("1") : std::to_string(r.rotation)) + " | " +
+             condition + " | " + Micro(ours) + " | " + Micro(copy) + " | " + Micro(delogo) +
+             " | " + Micro(Ns(condition, r.frame, r.area, "passthrough")) + " | " +
+             Ratio(ours, copy) + " | " + Ratio(delogo, ours) + " |\n";
+    }
+  }
+  return out;
 }
 
 std::string Report::SweepTable() const {
@@ -145,7 +168,14 @@ std::string Report::QualityTables() const {
 }
 
 std::string Report::Markdown() const {
-  return FrameTables() + "\n" + SweepTable() + "\n" + QualityTables();
+  std::string out;
+  for (const SpeedRow& r : speed_) {
+    if (r.suite == "fresh") {
+      out += LiveTable() + "\n";
+      break;
+    }
+  }
+  return out + FrameTables() + "\n" + SweepTable() + "\n" + QualityTables();
 }
 
 }  // namespace kestrimo::bench

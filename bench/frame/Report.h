@@ -11,13 +11,16 @@
 namespace kestrimo::bench {
 
 struct SpeedRow {
-  std::string suite;  // "frame": the fixed cases; "sweep": cost against area
+  // "frame": the fixed cases; "sweep": cost against area; "hot" and "fresh":
+  // the live-frame comparison on one frame and on a rotation of frames.
+  std::string suite;
   std::string frame;  // e.g. "720x576 YUY2"
   Area area;
   std::string method;  // "ours", "copy", or a peer's name
   int edgeBlur = 0;
   int screenBlur = 0;
   Timing timing;
+  int rotation = 1;  // distinct frames handed over in turn
   double NsPerPixel() const { return timing.medianNs / static_cast<double>(area.Pixels()); }
 };
 
@@ -41,6 +44,7 @@ class Report {
   std::string Markdown() const;
 
  private:
+  std::string LiveTable() const;
   std::string FrameTables() const;
   std::string SweepTable() const;
   std::string QualityTables() const;

@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace kestrimo::bench {
 namespace {
@@ -66,6 +67,31 @@ std::vector<Timing> MeasureInterleaved(const std::vector<TimedCall>& calls,
       for (int s = 0; s < plan.samplesPerRound; ++s) {
         const double seconds = SecondsFor(calls[i].call, plan.callsPerBatch);
         plan.perCallNs.push_back(seconds * 1e9 / plan.callsPerBatch);
+      }
+    }
+  }
+  std::vector<Timing> timings;
+  for (Plan& plan : plans) timings.push_back(Summarise(plan));
+  return timings;
+}
+
+std::vector<Timing> MeasureCallByCall(const std::vector<TimedCall>& calls,
+                                      const SamplerLimits& limits) {
+  using Clock = std::chrono::steady_clock;
+  std::vector<Plan> plans(calls.size());
+  for (const TimedCall& c : calls) {  // warm-up: the first call of each is not counted
+    if (c.beforeRound) c.beforeRound();
+    c.call();
+  }
+  for (int round = 0; round < limits.rounds; ++round) {
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      if (calls[i].beforeRound) calls[i].beforeRound();
+      for (int s = 0; s < limits.samplesPerRound; ++s) {
+        if (calls[i].beforeCall) calls[i].beforeCall();
+        const Clock::time_point start = Clock::now();
+        calls[i].call();
+        const Clock::time_point end = Clock::now();
+        plans[i].perCallNs.push_back(std::chrono::duration<double, std::nano>(end - start).count());
       }
     }
   }

@@ -34,7 +34,16 @@ using Call = std::function<void()>;
 struct TimedCall {
   Call call;
   Call beforeRound;
+  Call beforeCall = {};  // untimed, before each call; only calls timed alone use it
 };
+
+// Calls timed one by one, each after its untimed `beforeCall` (which puts
+// the caches in the state to measure, e.g. the next frame out of them), in
+// wall time (a thread CPU clock costs a system call, as much as the shortest
+// calls), median per call. Interleaved rounds as above, `samplesPerRound`
+// calls each.
+std::vector<Timing> MeasureCallByCall(const std::vector<TimedCall>& calls,
+                                      const SamplerLimits& limits = {});
 
 // One call alone: all its samples in one go.
 Timing Measure(const Call& call, const SamplerLimits& limits = {});

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "bench/frame/BareCopy.h"
+#include "bench/frame/CacheControl.h"
 #include "bench/frame/LogoOverlay.h"
 #include "bench/frame/PeerRuns.h"
 #include "bench/frame/Pictures.h"
@@ -124,6 +125,97 @@ bool QualityOfPeers(BenchRun& run, const FrameCase& c, const NamedPicture& pictu
   return true;
 }
 
+// A live host hands over a new frame each time: distinct frames in rotation,
+// more of them than the last-level cache holds. Each is measured call by call
+// in two states: "fresh", the frame out of the caches (as a capture card's
+// frame, or one decoded long ago, arrives) and the rest as the previous call
+// left it; "cold", everything out of the caches after a pass over twice the
+// last-level cache between calls, as a busy host may leave them. The rotation
+// alone would not do: a call touches only the area's lines, and those of a
+// few dozen frames fit in a core's second-level cache.
+constexpr std::size_t kRotationBytes = std::size_t{40} << 20;
+constexpr int kMinRotation = 8;
+
+int RotationLength(const PackedFrame& frame) {
+  const std::size_t bytes = std::max<std::size_t>(frame.bytes.size(), 1);
+  return std::max(kMinRotation, static_cast<int>((kRotationBytes + bytes - 1) / bytes));
+}
+
+// The frames of one rotation and the turn of the next call.
+struct FrameRotation {
+  std::vector<PackedFrame> frames;
+  std::size_t next = 0;
+
+  FrameRotation(const PackedFrame& frame, int length) : frames(length, frame) {}
+  PackedFrame& Next() {
+    PackedFrame& frame = frames[next];
+    next = (next + 1) % frames.size();
+    return frame;
+  }
+  void FlushNext() const { FlushFromCache(frames[next].bytes.data(), frames[next].bytes.size()); }
+};
+
+enum class CacheState { Hot, Fresh, Cold };
+constexpr CacheState kCacheStates[] = {CacheState::Hot, CacheState::Fresh, CacheState::Cold};
+const char* SuiteOf(CacheState state) {
+  return state == CacheState::Hot ? "hot" : state == CacheState::Fresh ? "fresh" : "cold";
+}
+
+// Ours (no blur), the bare copy, delogo and the empty graph in each cache
+// state: "hot" on one frame over and over, timed in batches; "fresh" and
+// "cold" on a rotation, call by call.
+bool TimeLiveCase(BenchRun& run, const FrameCase& c, const PackedFrame& frame) {
+  const int length = RotationLength(frame);
+  CacheEviction evict;
+  const std::int64_t channel = run.plan.Channel(c, 0, 0);
+  BareCopy copy;
+  copy.Prepare(frame, c.area);
+  PackedFrame oursHot = frame, copyHot = frame;
+  FrameRotation oursRotation(frame, length), copyRotation(frame, length);
+  std::vector<std::unique_ptr<PeerRun>> peers;  // delogo, graph: one frame, then a rotation
+  for (Peer peer : {Peer::Delogo, Peer::Passthrough}) {
+    for (int copies : {1, length}) {
+      peers.push_back(std::make_unique<PeerRun>(run.outFolder));
+      PeerRun* p = peers.back().get();
+      if (!p->Prepare(peer, frame, c.area, copies) || !p->RunOnce())
+        return Fail(std::string(Name(peer)) + " on " + c.label + ": " + p->Error());
+    }
+  }
+  if (run.plugin.Process(oursHot, channel) != 1) return Fail("the plug-in refused a frame of " + c.label);
+  // Untimed first frame of each round: the switch to the channel rebuilds the mask.
+  const Call switchChannel = [&] { run.plugin.Process(oursHot, channel); };
+
+  for (const CacheState state : kCacheStates) {
+    const bool hot = state == CacheState::Hot;
+    std::vector<TimedCall> calls;
+    std::vector<SpeedRow> rows;
+    const auto add = [&](const char* method, Call call, Call beforeRound, Call flushNext) {
+      Call before = {};
+      if (state == CacheState::Fresh) before = std::move(flushNext);
+      if (state == CacheState::Cold) before = [&evict] { evict(); };
+      calls.push_back({std::move(call), std::move(beforeRound), std::move(before)});
+      rows.push_back({SuiteOf(state), c.label, c.area, method, 0, 0, {}, hot ? 1 : length});
+    };
+    if (hot) add("copy", [&] { copy.Run(copyHot); }, {}, {});
+    else add("copy", [&] { copy.Run(copyRotation.Next()); }, {}, [&] { copyRotation.FlushNext(); });
+    for (std::size_t i = 0; i < peers.size(); i += 2) {
+      PeerRun* p = peers[i + (hot ? 0 : 1)].get();
+      add(Name(i == 0 ? Peer::Delogo : Peer::Passthrough), [p] { p->RunOnce(); }, {},
+          [p] { p->FlushNextFrame(); });
+    }
+    if (hot) add("ours", switchChannel, switchChannel, {});
+    else add("ours", [&] { run.plugin.Process(oursRotation.Next(), channel); }, switchChannel,
+             [&] { oursRotation.FlushNext(); });
+    const std::vector<Timing> timings =
+        hot ? MeasureInterleaved(calls, run.limits) : MeasureCallByCall(calls, run.limits);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      rows[i].timing = timings[i];
+      run.report.Add(rows[i]);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 PackedFrame TimingFrame(BenchRun& run, const FrameCase& c) {
@@ -143,6 +235,12 @@ bool RunFrameSuite(BenchRun& run) {
     for (int screenBlur : kScreenBlurs) settings.push_back({edgeBlur, screenBlur});
   for (const FrameCase& c : run.plan.FrameCases())
     if (!TimeCase(run, "frame", c, TimingFrame(run, c), settings)) return false;
+  return true;
+}
+
+bool RunLiveSuite(BenchRun& run) {
+  for (const FrameCase& c : run.plan.FrameCases())
+    if (!TimeLiveCase(run, c, TimingFrame(run, c))) return false;
   return true;
 }
 

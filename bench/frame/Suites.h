@@ -28,6 +28,10 @@ PackedFrame TimingFrame(BenchRun& run, const FrameCase& c);
 
 // Ours with every blur setting, the peers and the bare copy, on the fixed cases.
 bool RunFrameSuite(BenchRun& run);
+// Ours without blur, delogo, the empty graph and the bare copy on one frame
+// over and over and on a rotation of distinct frames, as a live host hands
+// them over.
+bool RunLiveSuite(BenchRun& run);
 // Ours, the peers and the bare copy against the logo area.
 bool RunSweepSuite(BenchRun& run);
 // PSNR of the rebuilt pixels for ours and the peers on logo-covered pictures.

@@ -32,22 +32,65 @@ void SplitPairs(__m256i s0, __m256i s1, __m256i& even, __m256i& odd) {
   odd = _mm256_permute2x128_si256(a, b, 0x31);
 }
 
+// The blend of a step. At full opacity a step whose alphas are all 255
+// gives its source, and any step whose alphas are all 0 gives its frame
+// bytes (D + floor(0) = D): both skip the arithmetic. `opaque` has 255 where
+// an alpha lane is used and 0 where it is always 0.
+__m256i BlendStep(__m256i s, __m256i d, __m256i alpha, __m256i p16, bool full, __m256i opaque) {
+  if (_mm256_testz_si256(alpha, alpha)) return d;
+  if (full && _mm256_movemask_epi8(_mm256_cmpeq_epi8(alpha, opaque)) == -1) return s;
+  return BlendBytes(s, d, alpha, p16);
+}
+
 template <typename Kind>
-__m256i BlendGroups(__m256i s0, __m256i s1, __m256i frame, __m256i p16) {
+__m256i BlendGroups(__m256i s0, __m256i s1, __m256i frame, __m256i p16, bool full) {
   __m256i even, odd, source, alpha;
   SplitPairs(s0, s1, even, odd);
   Kind::Make(even, odd, source, alpha);
-  return BlendBytes(source, frame, alpha, p16);
+  return BlendStep(source, frame, alpha, p16, full, _mm256_set1_epi32(-1));
 }
 
 const __m256i* Vec(const std::uint8_t* p) { return reinterpret_cast<const __m256i*>(p); }
 
-template <typename Kind>
-void FullStep(std::uint8_t* frame, const std::uint8_t* pairs, __m256i p16) {
-  const __m256i s0 = _mm256_loadu_si256(Vec(pairs));
-  const __m256i s1 = _mm256_loadu_si256(Vec(pairs + 32));
+// Where a write-back's blend alpha comes from: the source pixels themselves,
+// or byte 3 of the pixels of a separate alpha row, moved into the source's
+// alpha byte (byte 2 of Y, U, A, V; byte 3 of B, G, R, A). The masked loads
+// read no pixel the mask leaves out, on either row.
+struct OwnAlpha {
+  static __m256i Load(const std::uint8_t* src, const std::uint8_t*) {
+    return _mm256_loadu_si256(Vec(src));
+  }
+  static __m256i MaskLoad(const std::uint8_t* src, const std::uint8_t*, __m256i mask) {
+    return _mm256_maskload_epi32(reinterpret_cast<const int*>(src), mask);
+  }
+};
+template <std::uint32_t kSourceBits, int kShift>
+struct SeparateAlpha {
+  static __m256i Merge(__m256i s, __m256i a) {
+    const __m256i keep = _mm256_set1_epi32(static_cast<int>(kSourceBits));
+    return _mm256_or_si256(_mm256_and_si256(s, keep),
+                           _mm256_andnot_si256(keep, _mm256_srli_epi32(a, kShift)));
+  }
+  static __m256i Load(const std::uint8_t* src, const std::uint8_t* a) {
+    return Merge(_mm256_loadu_si256(Vec(src)), _mm256_loadu_si256(Vec(a)));
+  }
+  static __m256i MaskLoad(const std::uint8_t* src, const std::uint8_t* a, __m256i mask) {
+    return Merge(_mm256_maskload_epi32(reinterpret_cast<const int*>(src), mask),
+                 _mm256_maskload_epi32(reinterpret_cast<const int*>(a), mask));
+  }
+};
+// Alpha byte 3 to byte 2 (the shift leaves byte 2 holding it, the other
+// bytes are the source's); alpha byte 3 stays in byte 3.
+using SeparateAlphaToByte2 = SeparateAlpha<0xFF00FFFF, 8>;
+using SeparateAlphaToByte3 = SeparateAlpha<0x00FFFFFF, 0>;
+
+template <typename Kind, typename Alpha>
+void FullStep(std::uint8_t* frame, const std::uint8_t* pairs, const std::uint8_t* a, __m256i p16,
+              bool full) {
+  const __m256i s0 = Alpha::Load(pairs, a);
+  const __m256i s1 = Alpha::Load(pairs + 32, a + 32);
   const __m256i d = _mm256_loadu_si256(Vec(frame));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(frame), BlendGroups<Kind>(s0, s1, d, p16));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(frame), BlendGroups<Kind>(s0, s1, d, p16, full));
 }
 
 // All-ones in the dwords whose index i satisfies low <= i + base < high.
@@ -61,36 +104,57 @@ __m256i RangeMask(std::int32_t base, std::int32_t low, std::int32_t high) {
 // A step at a row end: pair pixels `first`..`pixels`-1 of this step's
 // sixteen exist (the others are neither read nor blended), and `groups` of
 // its eight groups are in the row.
-template <typename Kind>
-void MaskedStep(std::uint8_t* frame, const std::uint8_t* pairs, std::int32_t first,
-                std::int32_t pixels, std::int32_t groups, __m256i p16) {
-  const auto* in = reinterpret_cast<const int*>(pairs);
-  const __m256i s0 = _mm256_maskload_epi32(in, RangeMask(0, first, pixels));
-  const __m256i s1 = _mm256_maskload_epi32(in + 8, RangeMask(8, first, pixels));
+template <typename Kind, typename Alpha>
+void MaskedStep(std::uint8_t* frame, const std::uint8_t* pairs, const std::uint8_t* a,
+                std::int32_t first, std::int32_t pixels, std::int32_t groups, __m256i p16,
+                bool full) {
+  const __m256i s0 = Alpha::MaskLoad(pairs, a, RangeMask(0, first, pixels));
+  const __m256i s1 = Alpha::MaskLoad(pairs + 32, a + 32, RangeMask(8, first, pixels));
   const __m256i keep = RangeMask(0, 0, groups);
   auto* out = reinterpret_cast<int*>(frame);
   const __m256i d = _mm256_maskload_epi32(out, keep);
-  _mm256_maskstore_epi32(out, keep, BlendGroups<Kind>(s0, s1, d, p16));
+  _mm256_maskstore_epi32(out, keep, BlendGroups<Kind>(s0, s1, d, p16, full));
+}
+
+// Only an address: the missing pixel in front of a row at an odd start is
+// never read.
+const std::uint8_t* PixelsBefore(const std::uint8_t* row, std::int32_t pixels) {
+  return reinterpret_cast<const std::uint8_t*>(reinterpret_cast<std::uintptr_t>(row) -
+                                               4 * static_cast<std::uintptr_t>(pixels));
+}
+
+// `alpha` runs beside `src`; with OwnAlpha it is `src` itself.
+template <typename Kind, typename Alpha>
+void BlendYuy2Row(std::uint8_t* g, const std::uint8_t* src, const std::uint8_t* alpha,
+                  std::int32_t count, bool oddStart, std::int32_t p) {
+  if (count <= 0) return;
+  const __m256i p16 = _mm256_set1_epi16(static_cast<short>(p * 16));
+  const bool full = p == 256;
+  // Pair pixel i is source pixel i - first.
+  const std::int32_t first = oddStart ? 1 : 0;
+  std::int32_t pixels = count + first;
+  const std::uint8_t* pairs = PixelsBefore(src, first);
+  const std::uint8_t* a = PixelsBefore(alpha, first);
+  if (first != 0) {
+    const std::int32_t stepPixels = pixels < 16 ? pixels : 16;
+    MaskedStep<Kind, Alpha>(g, pairs, a, first, stepPixels, (stepPixels + 1) / 2, p16, full);
+    g += 32, pairs += 64, a += 64, pixels -= stepPixels;
+  }
+  for (; pixels >= 16; pixels -= 16, g += 32, pairs += 64, a += 64)
+    FullStep<Kind, Alpha>(g, pairs, a, p16, full);
+  if (pixels > 0) MaskedStep<Kind, Alpha>(g, pairs, a, 0, pixels, (pixels + 1) / 2, p16, full);
 }
 
 template <typename Kind>
 void WriteBackYuy2Row(std::uint8_t* g, const std::uint8_t* src, std::int32_t count, bool oddStart,
                       std::int32_t p) {
-  if (count <= 0) return;
-  const __m256i p16 = _mm256_set1_epi16(static_cast<short>(p * 16));
-  // Pair pixel i is source pixel i - first.
-  const std::int32_t first = oddStart ? 1 : 0;
-  std::int32_t pixels = count + first;
-  // Only an address: the missing pixel in front of the source is never read.
-  const auto* pairs = reinterpret_cast<const std::uint8_t*>(
-      reinterpret_cast<std::uintptr_t>(src) - 4 * static_cast<std::uintptr_t>(first));
-  if (first != 0) {
-    const std::int32_t stepPixels = pixels < 16 ? pixels : 16;
-    MaskedStep<Kind>(g, pairs, first, stepPixels, (stepPixels + 1) / 2, p16);
-    g += 32, pairs += 64, pixels -= stepPixels;
-  }
-  for (; pixels >= 16; pixels -= 16, g += 32, pairs += 64) FullStep<Kind>(g, pairs, p16);
-  if (pixels > 0) MaskedStep<Kind>(g, pairs, 0, pixels, (pixels + 1) / 2, p16);
+  BlendYuy2Row<Kind, OwnAlpha>(g, src, src, count, oddStart, p);
+}
+
+void WriteBackYuy2RowSeparateAlpha(std::uint8_t* g, const std::uint8_t* src,
+                                   const std::uint8_t* alpha, std::int32_t count, bool oddStart,
+                                   std::int32_t p) {
+  BlendYuy2Row<YuvAlphaGroups, SeparateAlphaToByte2>(g, src, alpha, count, oddStart, p);
 }
 
 // ---- Write-back over BGR: 8 source pixels over 24 frame bytes per step.
@@ -121,29 +185,47 @@ void StoreBgr(std::uint8_t* frame, __m256i pixels) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(frame + 8), high);
 }
 
-void BlendBgrStep(std::uint8_t* frame, const std::uint8_t* src, __m256i p16) {
-  const __m256i s = _mm256_loadu_si256(Vec(src));
+template <typename Alpha>
+void BlendBgrStep(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
+                  __m256i p16, bool full) {
+  const __m256i s = Alpha::Load(src, a);
   const __m256i alpha = _mm256_shuffle_epi8(
       s, _mm256_setr_epi8(3, 3, 3, -1, 7, 7, 7, -1, 11, 11, 11, -1, 15, 15, 15, -1, 3, 3, 3, -1, 7,
                           7, 7, -1, 11, 11, 11, -1, 15, 15, 15, -1));
-  StoreBgr(frame, BlendBytes(s, ExpandBgr(frame), alpha, p16));
+  StoreBgr(frame, BlendStep(s, ExpandBgr(frame), alpha, p16, full, _mm256_set1_epi32(0x00FFFFFF)));
 }
 
-void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t count, bool,
-                     std::int32_t p) {
+template <typename Alpha>
+void BlendBgrRow(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
+                 std::int32_t count, std::int32_t p) {
   if (count <= 0) return;
   const __m256i p16 = _mm256_set1_epi16(static_cast<short>(p * 16));
+  const bool full = p == 256;
   std::int32_t i = 0;
-  for (; i + 8 <= count; i += 8, frame += 24, src += 32) BlendBgrStep(frame, src, p16);
+  for (; i + 8 <= count; i += 8, frame += 24, src += 32, a += 32)
+    BlendBgrStep<Alpha>(frame, src, a, p16, full);
   if (i < count) {  // the rest on copies, of which only the row's bytes go back
     const auto rest = static_cast<std::size_t>(count - i);
     alignas(32) std::uint8_t frameCopy[24] = {};
     alignas(32) std::uint8_t srcCopy[32] = {};
+    alignas(32) std::uint8_t alphaCopy[32] = {};
     std::memcpy(frameCopy, frame, 3 * rest);
     std::memcpy(srcCopy, src, 4 * rest);
-    BlendBgrStep(frameCopy, srcCopy, p16);
+    std::memcpy(alphaCopy, a, 4 * rest);
+    BlendBgrStep<Alpha>(frameCopy, srcCopy, alphaCopy, p16, full);
     std::memcpy(frame, frameCopy, 3 * rest);
   }
+}
+
+void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t count, bool,
+                     std::int32_t p) {
+  BlendBgrRow<OwnAlpha>(frame, src, src, count, p);
+}
+
+void WriteBackBgrRowSeparateAlpha(std::uint8_t* frame, const std::uint8_t* src,
+                                  const std::uint8_t* alpha, std::int32_t count, bool,
+                                  std::int32_t p) {
+  BlendBgrRow<SeparateAlphaToByte3>(frame, src, alpha, count, p);
 }
 
 // ---- Extraction from 4:2:2: 4 groups (16 frame bytes) to 8 pixels a step.
@@ -240,6 +322,8 @@ void UpgradeToAvx2(ConversionKernels& t) {
   t.yuvAlphaOverYuy2 = &WriteBackYuy2Row<YuvAlphaGroups>;
   t.bgrAlphaOverYuy2 = &WriteBackYuy2Row<BgrAlphaGroups>;
   t.bgrAlphaOverBgr = &WriteBackBgrRow;
+  t.yuvOverYuy2SeparateAlpha = &WriteBackYuy2RowSeparateAlpha;
+  t.bgrOverBgrSeparateAlpha = &WriteBackBgrRowSeparateAlpha;
 }
 
 }  // namespace kestrimo

@@ -157,42 +157,84 @@ void ExtractBgrRow(const std::uint8_t* frame, std::uint8_t* work, std::int32_t c
   }
 }
 
+// The blend of a step. At full opacity a step whose alphas are all 255
+// gives its source, and any step whose alphas are all 0 gives its frame
+// bytes (D + floor(0) = D): both skip the arithmetic. `opaque` has 255 where
+// an alpha lane is used and 0 where it is always 0.
+__m128i BlendStep(__m128i s, __m128i d, __m128i alpha, __m128i p16, bool full, __m128i opaque) {
+  if (_mm_movemask_epi8(_mm_cmpeq_epi8(alpha, _mm_setzero_si128())) == 0xFFFF) return d;
+  if (full && _mm_movemask_epi8(_mm_cmpeq_epi8(alpha, opaque)) == 0xFFFF) return s;
+  return BlendBytes(s, d, alpha, p16);
+}
+
+// ---- Where a write-back's blend alpha comes from: the source pixels
+// themselves, or byte 3 of the pixels of a separate alpha row, moved into
+// the source's alpha byte (byte 2 of Y, U, A, V; byte 3 of B, G, R, A).
+
+struct OwnAlpha {
+  static __m128i Load(const std::uint8_t* src, const std::uint8_t*) { return LoadU(src); }
+};
+struct SeparateAlphaToByte2 {
+  static __m128i Load(const std::uint8_t* src, const std::uint8_t* alpha) {
+    return _mm_or_si128(_mm_and_si128(LoadU(src), Dwords(0xFF00FFFF)),
+                        _mm_and_si128(_mm_srli_epi32(LoadU(alpha), 8), Dwords(0x00FF0000)));
+  }
+};
+struct SeparateAlphaToByte3 {
+  static __m128i Load(const std::uint8_t* src, const std::uint8_t* alpha) {
+    return _mm_or_si128(_mm_and_si128(LoadU(src), Dwords(0x00FFFFFF)),
+                        _mm_and_si128(LoadU(alpha), Dwords(0xFF000000)));
+  }
+};
+
 // ---- Write-back over 4:2:2: 8 source pixels over 16 frame bytes (4 groups),
 // the groups' source values and alphas made per source layout
 // (ConversionFormulas.h).
 
-template <typename Kind>
-void BlendGroupsStep(std::uint8_t* frame, const std::uint8_t* src, __m128i p16) {
-  const __m128i t0 = _mm_shuffle_epi32(LoadU(src), _MM_SHUFFLE(3, 1, 2, 0));       // p0 p2 p1 p3
-  const __m128i t1 = _mm_shuffle_epi32(LoadU(src + 16), _MM_SHUFFLE(3, 1, 2, 0));  // p4 p6 p5 p7
+template <typename Kind, typename Alpha>
+void BlendGroupsStep(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
+                     __m128i p16, bool full) {
+  const __m128i t0 = _mm_shuffle_epi32(Alpha::Load(src, a), _MM_SHUFFLE(3, 1, 2, 0));  // p0 p2 p1 p3
+  const __m128i t1 =
+      _mm_shuffle_epi32(Alpha::Load(src + 16, a + 16), _MM_SHUFFLE(3, 1, 2, 0));  // p4 p6 p5 p7
   __m128i source, alpha;
   Kind::Make(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1), source, alpha);
-  StoreU(frame, BlendBytes(source, LoadU(frame), alpha, p16));
+  StoreU(frame, BlendStep(source, LoadU(frame), alpha, p16, full, Dwords(0xFFFFFFFF)));
 }
 
-template <typename Kind>
-void WriteBackYuy2Row(std::uint8_t* g, const std::uint8_t* src, std::int32_t count, bool oddStart,
-                      std::int32_t p) {
+// `a` runs beside `src`; with OwnAlpha it is `src` itself.
+template <typename Kind, typename Alpha>
+void BlendYuy2Row(std::uint8_t* g, const std::uint8_t* src, const std::uint8_t* a,
+                  std::int32_t count, bool oddStart, std::int32_t p) {
   if (count <= 0) return;
   const __m128i p16 = _mm_set1_epi16(static_cast<short>(p * 16));
+  const bool full = p == 256;
   alignas(16) std::uint8_t frameCopy[16] = {};
   alignas(16) std::uint8_t srcCopy[32] = {};
+  alignas(16) std::uint8_t alphaCopy[32] = {};
   if (oddStart) {  // the pixel as both halves of the group; only Y1 is kept
     std::memcpy(frameCopy, g, 4);
     std::memcpy(srcCopy, src, 4);
     std::memcpy(srcCopy + 4, src, 4);
-    BlendGroupsStep<Kind>(frameCopy, srcCopy, p16);
+    std::memcpy(alphaCopy, a, 4);
+    std::memcpy(alphaCopy + 4, a, 4);
+    BlendGroupsStep<Kind, Alpha>(frameCopy, srcCopy, alphaCopy, p16, full);
     g[2] = frameCopy[2];
-    g += 4, src += 4, --count;
+    g += 4, src += 4, a += 4, --count;
   }
-  for (; count >= 8; count -= 8, g += 16, src += 32) BlendGroupsStep<Kind>(g, src, p16);
+  for (; count >= 8; count -= 8, g += 16, src += 32, a += 32)
+    BlendGroupsStep<Kind, Alpha>(g, src, a, p16, full);
   if (count > 0) {
     const auto pairs = static_cast<std::size_t>(count / 2);
     const bool single = (count & 1) != 0;
     std::memcpy(frameCopy, g, 4 * (pairs + single));
     std::memcpy(srcCopy, src, 4 * static_cast<std::size_t>(count));
-    if (single) std::memcpy(srcCopy + 4 * count, src + 4 * (count - 1), 4);
-    BlendGroupsStep<Kind>(frameCopy, srcCopy, p16);
+    std::memcpy(alphaCopy, a, 4 * static_cast<std::size_t>(count));
+    if (single) {
+      std::memcpy(srcCopy + 4 * count, src + 4 * (count - 1), 4);
+      std::memcpy(alphaCopy + 4 * count, a + 4 * (count - 1), 4);
+    }
+    BlendGroupsStep<Kind, Alpha>(frameCopy, srcCopy, alphaCopy, p16, full);
     std::memcpy(g, frameCopy, 4 * pairs);
     if (single) {  // the group's Y1 stays
       std::uint8_t* last = g + 4 * pairs;
@@ -203,30 +245,60 @@ void WriteBackYuy2Row(std::uint8_t* g, const std::uint8_t* src, std::int32_t cou
   }
 }
 
+template <typename Kind>
+void WriteBackYuy2Row(std::uint8_t* g, const std::uint8_t* src, std::int32_t count, bool oddStart,
+                      std::int32_t p) {
+  BlendYuy2Row<Kind, OwnAlpha>(g, src, src, count, oddStart, p);
+}
+
+void WriteBackYuy2RowSeparateAlpha(std::uint8_t* g, const std::uint8_t* src,
+                                   const std::uint8_t* alpha, std::int32_t count, bool oddStart,
+                                   std::int32_t p) {
+  BlendYuy2Row<YuvAlphaGroups, SeparateAlphaToByte2>(g, src, alpha, count, oddStart, p);
+}
+
 // ---- Write-back over BGR: 4 source pixels over 12 frame bytes.
 
-void BlendBgrStep(std::uint8_t* frame, const std::uint8_t* src, __m128i p16) {
-  const __m128i s = LoadU(src);
+template <typename Alpha>
+void BlendBgrStep(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
+                  __m128i p16, bool full) {
+  const __m128i s = Alpha::Load(src, a);
   __m128i alpha = _mm_srli_epi32(s, 24);
   alpha = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 8));
   alpha = _mm_or_si128(alpha, _mm_slli_epi32(alpha, 16));
-  Store12(frame, PackBgr(BlendBytes(s, ExpandBgr(frame), alpha, p16)));
+  Store12(frame, PackBgr(BlendStep(s, ExpandBgr(frame), alpha, p16, full, Dwords(0x00FFFFFF))));
 }
 
-void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t count, bool,
-                     std::int32_t p) {
+template <typename Alpha>
+void BlendBgrRow(std::uint8_t* frame, const std::uint8_t* src, const std::uint8_t* a,
+                 std::int32_t count, std::int32_t p) {
   const __m128i p16 = _mm_set1_epi16(static_cast<short>(p * 16));
+  const bool full = p == 256;
   std::int32_t i = 0;
-  for (; i + 4 <= count; i += 4, frame += 12, src += 16) BlendBgrStep(frame, src, p16);
+  for (; i + 4 <= count; i += 4, frame += 12, src += 16, a += 16)
+    BlendBgrStep<Alpha>(frame, src, a, p16, full);
   if (i < count) {
     const auto rest = static_cast<std::size_t>(count - i);
     alignas(16) std::uint8_t frameCopy[12] = {};
     alignas(16) std::uint8_t srcCopy[16] = {};
+    alignas(16) std::uint8_t alphaCopy[16] = {};
     std::memcpy(frameCopy, frame, 3 * rest);
     std::memcpy(srcCopy, src, 4 * rest);
-    BlendBgrStep(frameCopy, srcCopy, p16);
+    std::memcpy(alphaCopy, a, 4 * rest);
+    BlendBgrStep<Alpha>(frameCopy, srcCopy, alphaCopy, p16, full);
     std::memcpy(frame, frameCopy, 3 * rest);
   }
+}
+
+void WriteBackBgrRow(std::uint8_t* frame, const std::uint8_t* src, std::int32_t count, bool,
+                     std::int32_t p) {
+  BlendBgrRow<OwnAlpha>(frame, src, src, count, p);
+}
+
+void WriteBackBgrRowSeparateAlpha(std::uint8_t* frame, const std::uint8_t* src,
+                                  const std::uint8_t* alpha, std::int32_t count, bool,
+                                  std::int32_t p) {
+  BlendBgrRow<SeparateAlphaToByte3>(frame, src, alpha, count, p);
 }
 
 }  // namespace
@@ -244,6 +316,8 @@ void UpgradeToSse2(ConversionKernels& kernels) {
       &WriteBackYuy2Row<YuvAlphaGroups>,
       &WriteBackYuy2Row<BgrAlphaGroups>,
       &WriteBackBgrRow,
+      &WriteBackYuy2RowSeparateAlpha,
+      &WriteBackBgrRowSeparateAlpha,
   };
 }
 

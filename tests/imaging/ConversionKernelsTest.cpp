@@ -72,6 +72,18 @@ std::size_t FrameBytes(bool yuy2, std::int32_t count, bool oddStart) {
   return 4 * static_cast<std::size_t>((count + (oddStart ? 1 : 0) + 1) / 2);
 }
 
+// Alpha byte `index` of each pixel in runs of 0 or 255 (now and then one
+// other value), so that whole steps are clear or opaque: the write-backs
+// take a shortcut there.
+void FillAlphaRuns(std::uint8_t* pixels, std::int32_t count, int index, TestRng& rng) {
+  for (std::int32_t i = 0; i < count;) {
+    const std::int32_t run = rng.Range(1, 24);
+    const std::uint8_t value = rng.Range(0, 1) != 0 ? 255 : 0;
+    for (std::int32_t k = 0; k < run && i < count; ++k, ++i)
+      pixels[4 * i + index] = rng.Range(0, 40) == 0 ? rng.Byte() : value;
+  }
+}
+
 std::string Describe(const char* name, std::int32_t count, bool oddStart, Bias bias,
                      std::size_t frameOffset, std::size_t workOffset, std::int32_t p = -1) {
   std::string s = std::string(name) + " count " + std::to_string(count) + " oddStart " +
@@ -153,6 +165,8 @@ TEST_F(ConversionKernelsTest, WriteBackRowsMatchScalar) {
           const std::size_t srcBytes = 4 * static_cast<std::size_t>(count);
           GuardedBlock source(srcBytes, srcOffset);
           FillBytes(source.data(), srcBytes, rng, bias);
+          const int alphaByte = c.routine == &ConversionKernels::yuvAlphaOverYuy2 ? 2 : 3;
+          if (round % 2 == 0) FillAlphaRuns(source.data(), count, alphaByte, rng);
           const std::vector<std::uint8_t> input = source.Bytes();
           GuardedBlock want(frameBytes, frameOffset), got(frameBytes, frameOffset);
           FillBytes(want.data(), frameBytes, rng, bias);
@@ -175,6 +189,76 @@ TEST_F(ConversionKernelsTest, WriteBackRowsMatchScalar) {
           ASSERT_EQ(source.Bytes(), input) << "avx2 " << params();
           ASSERT_TRUE(wide.GuardsIntact()) << "avx2 " << params();
           ASSERT_EQ(wide.Bytes(), want.Bytes()) << "avx2 " << params();
+        }
+      }
+}
+
+struct SeparateAlphaCase {
+  const char* name;
+  SeparateAlphaWriteBackRowFn ConversionKernels::*routine;
+  WriteBackRowFn ConversionKernels::*ownAlpha;  // the same blend, alpha in the source
+  int alphaByte;                                // where that one keeps it
+  bool yuy2;
+};
+
+constexpr SeparateAlphaCase kSeparateAlphaCases[] = {
+    {"yuvOverYuy2SeparateAlpha", &ConversionKernels::yuvOverYuy2SeparateAlpha,
+     &ConversionKernels::yuvAlphaOverYuy2, 2, true},
+    {"bgrOverBgrSeparateAlpha", &ConversionKernels::bgrOverBgrSeparateAlpha,
+     &ConversionKernels::bgrAlphaOverBgr, 3, false},
+};
+
+// The alpha copy folded into the write-back: every level gives what the
+// scalar reference gives, and that is the write-back of the source with the
+// alpha copied into it. Source, alpha and frame sit at their own offsets.
+TEST_F(ConversionKernelsTest, SeparateAlphaWriteBackRowsMatchScalar) {
+  TestRng rng(0xA1FA5E9);
+  const std::int32_t fixedScales[] = {0, 1, 2, 128, 153, 255, 256, 256};
+  std::vector<const ConversionKernels*> levels{&sse2_};
+  if (CpuHasAvx2()) levels.push_back(&Avx2Kernels().conversion);
+  int round = 0;
+  for (const SeparateAlphaCase& c : kSeparateAlphaCases)
+    for (const std::int32_t count : Widths())
+      for (const bool oddStart : {false, true}) {
+        if (oddStart && !c.yuy2) continue;
+        for (const Bias bias : testing::kEdgeBiases) {
+          const std::int32_t p = fixedScales[++round % 8];
+          const std::size_t offsets[] = {static_cast<std::size_t>(rng.Range(0, 15)),
+                                         static_cast<std::size_t>(rng.Range(0, 15)),
+                                         static_cast<std::size_t>(rng.Range(0, 15))};
+          const std::size_t frameBytes = FrameBytes(c.yuy2, count, oddStart);
+          const std::size_t pixelBytes = 4 * static_cast<std::size_t>(count);
+          GuardedBlock source(pixelBytes, offsets[0]), alpha(pixelBytes, offsets[1]);
+          FillBytes(source.data(), pixelBytes, rng, bias);
+          FillBytes(alpha.data(), pixelBytes, rng, bias);
+          if (round % 2 == 0) FillAlphaRuns(alpha.data(), count, 3, rng);
+          const std::vector<std::uint8_t> sourceIn = source.Bytes(), alphaIn = alpha.Bytes();
+          GuardedBlock want(frameBytes, offsets[2]), copied(frameBytes, offsets[2]);
+          FillBytes(want.data(), frameBytes, rng, bias);
+          const std::vector<std::uint8_t> frameIn = want.Bytes();
+          std::memcpy(copied.data(), frameIn.data(), frameBytes);
+          const auto params = [&] {
+            return Describe(c.name, count, oddStart, bias, offsets[2], offsets[0], p) +
+                   " alpha offset " + std::to_string(offsets[1]);
+          };
+
+          (scalar_.*c.routine)(want.data(), source.data(), alpha.data(), count, oddStart, p);
+          std::vector<std::uint8_t> merged = sourceIn;
+          for (std::int32_t i = 0; i < count; ++i) merged[4 * i + c.alphaByte] = alphaIn[4 * i + 3];
+          (scalar_.*c.ownAlpha)(copied.data(), merged.data(), count, oddStart, p);
+          ASSERT_TRUE(want.GuardsIntact()) << "scalar " << params();
+          ASSERT_EQ(want.Bytes(), copied.Bytes()) << "alpha copied first, " << params();
+          for (const ConversionKernels* level : levels) {
+            const char* name = level == &sse2_ ? "sse2 " : "avx2 ";
+            GuardedBlock got(frameBytes, offsets[2]);
+            std::memcpy(got.data(), frameIn.data(), frameBytes);
+            (level->*c.routine)(got.data(), source.data(), alpha.data(), count, oddStart, p);
+            ASSERT_EQ(source.Bytes(), sourceIn) << name << params();
+            ASSERT_EQ(alpha.Bytes(), alphaIn) << name << params();
+            ASSERT_TRUE(source.GuardsIntact() && alpha.GuardsIntact()) << name << params();
+            ASSERT_TRUE(got.GuardsIntact()) << name << params();
+            ASSERT_EQ(got.Bytes(), want.Bytes()) << name << params();
+          }
         }
       }
 }
@@ -241,6 +325,10 @@ TEST_F(ConversionKernelsTest, WriteBackRowsStayWithinTheirBytes) {
             FillBytes(src, srcBytes, rng);
             FillBytes(frame, frameBytes, rng);
             (table->*c.routine)(frame, src, count, oddStart, 256);
+            // The separate alpha row against the same edge as the source.
+            for (const SeparateAlphaCase& a : kSeparateAlphaCases)
+              if (a.yuy2 == c.yuy2 && c.routine == a.ownAlpha)
+                (table->*a.routine)(frame, src, src, count, oddStart, 256);
           }
 }
 #endif

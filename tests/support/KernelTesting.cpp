@@ -11,6 +11,7 @@ const char* BiasName(Bias bias) {
     case Bias::Low: return "0/1";
     case Bias::High: return "254/255";
     case Bias::Ends: return "ends";
+    case Bias::Edges: return "edges";
   }
   return "?";
 }
@@ -24,6 +25,11 @@ void FillBytes(void* data, std::size_t size, TestRng& rng, Bias bias) {
       case Bias::Low: bytes[i] = r & 1; break;
       case Bias::High: bytes[i] = 254 + (r & 1); break;
       case Bias::Ends: bytes[i] = (r & 2) ? 255 - (r & 1) : (r & 1); break;
+      case Bias::Edges: {
+        static constexpr std::uint8_t kEdges[] = {0, 1, 127, 128, 250, 251, 252, 253, 254, 255};
+        bytes[i] = kEdges[r % 10];
+        break;
+      }
     }
   }
 }

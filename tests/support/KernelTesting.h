@@ -29,9 +29,11 @@ class TestRng {
 };
 
 // How sample bytes are drawn: uniformly, or crowded at the ends of the range
-// where saturation and rounding faults show.
-enum class Bias { Uniform, Low, High, Ends };
+// where saturation and rounding faults show; Edges draws from
+// {0, 1, 127, 128, 250..255}, the signed-unsigned turn included.
+enum class Bias { Uniform, Low, High, Ends, Edges };
 constexpr Bias kAllBiases[] = {Bias::Uniform, Bias::Low, Bias::High, Bias::Ends};
+constexpr Bias kEdgeBiases[] = {Bias::Uniform, Bias::Low, Bias::High, Bias::Ends, Bias::Edges};
 const char* BiasName(Bias bias);
 
 void FillBytes(void* data, std::size_t size, TestRng& rng, Bias bias = Bias::Uniform);
