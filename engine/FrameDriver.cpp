@@ -30,7 +30,7 @@ void ChangeChannel(PluginState& state, const ChannelInfo& channel) {
   CopyChannelName(channel, state.ChannelName);
   state.SelectChannel(channel.id);
   if (ChannelSettings* record = state.CurrentRecord()) {
-    state.Mask.LoadMaskPicture(record->MaskFileName);
+    state.Mask.LoadPictures(record->MaskFileName, record->LogoModelFile);
     state.Mask.RebuildMask(record->Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
   }
   state.LastChannelId = channel.id;
@@ -58,6 +58,10 @@ void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& 
   const std::int32_t mode = state.FrameMode;
   const bool yuv = mode == kFrameModeYuy2;
   const bool known = yuv || mode == kFrameModeBgr;
+  // A channel with a logo model has its blended logo taken out first; the
+  // fill then shows only where the removal alpha says.
+  mask.Removal.Subtract(frame);
+  const ImageBuffer& alpha = mask.Removal.Active() ? mask.Removal.RemovalAlpha : mask.FrameMask;
   if (known)
     ExtractArea(frame, state.Geometry, mask.MaskOrigin, work.View(),
                 yuv ? kLayoutYuv : kLayoutBgrLuma);
@@ -68,9 +72,9 @@ void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& 
   state.FrameBlurFilter.ApplyBlur(work.View(mask.VisibleRect), !yuv, widths.horizontal,
                                   widths.vertical);
   if (yuv)
-    CopyMaskAlphaToYuv(mask.FrameMask.View(), work.View());
+    CopyMaskAlphaToYuv(alpha.View(), work.View());
   else
-    CopyMaskAlphaToBgr(mask.FrameMask.View(), work.View());
+    CopyMaskAlphaToBgr(alpha.View(), work.View());
   WriteBackArea(frame, state.Geometry, mask.MaskOrigin, work.View(),
                 yuv ? kLayoutYuvAlpha : kLayoutBgrAlpha, kOpacityFull);
 }

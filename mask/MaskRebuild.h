@@ -12,6 +12,7 @@
 #include "imaging/BlurKernels.h"
 #include "imaging/ScaledBlend.h"
 #include "mask/DibImage.h"
+#include "mask/LogoRemoval.h"
 #include "base/FrameGeometry.h"
 #include "base/ImageBuffer.h"
 #include "mask/MaskDilator.h"
@@ -40,6 +41,11 @@ class MaskRebuild {
   // short, the mask is the rectangle until the next load, but the name stays.
   void LoadMaskPicture(std::string& fileName);
 
+  // Loads a channel's two pictures: the mask picture as LoadMaskPicture
+  // does, and the logo model into Removal (a model that cannot be read
+  // empties modelFileName, the channel's LogoModelFile).
+  void LoadPictures(std::string& maskFileName, std::string& modelFileName);
+
   // Builds BaseMask, FrameMask, the span lists, MaskOrigin and VisibleRect
   // from the shape, the loaded picture and the frame format, and sizes the
   // WorkBuffer. Absurd settings (negative sizes or growth, sizes beyond
@@ -61,6 +67,7 @@ class MaskRebuild {
   Rect VisibleRect;
   DibImage MaskPicture;
   std::int32_t MaskLoaded = 0;
+  LogoRemoval Removal;  // the channel's logo model, scaled to the area
 
   // Tools kept between rebuilds.
   MaskDilator Dilator;
@@ -102,6 +109,8 @@ class MaskRebuild {
     return *reinterpret_cast<std::int32_t*>(ColumnSpans.PixelAt(x, m));
   }
   void ClipToFrame(std::int32_t frameWidth, std::int32_t frameHeight, std::uint32_t complement);
+  void RebuildRemoval(const FrameGeometry& geometry, Size baseSize, std::int32_t frameWidth,
+                      std::int32_t frameHeight);
   void Empty();
 
   // Scratch of the rebuild's passes.
