@@ -53,6 +53,23 @@ void LogoRemoval::Load(std::string& fileName) {
   if (!LoadModelPicture(fileName, Model)) fileName.clear();
 }
 
+bool LogoRemoval::Translucent() const {
+  std::uint32_t highest = 0;
+  for (const std::uint32_t p : Model.pixels) highest = std::max(highest, p >> 24);
+  std::int64_t counts[256] = {}, solid = 0;
+  for (const std::uint32_t p : Model.pixels) {
+    if (p >> 24 == 0 || 10 * (p >> 24) < 6 * highest) continue;
+    ++counts[p >> 24];
+    ++solid;
+  }
+  std::int64_t below = 0;
+  for (std::int32_t a = 0; a < 256; ++a) {
+    below += counts[a];
+    if (2 * below >= solid) return a < kOpaqueLogo;
+  }
+  return false;  // no logo at all
+}
+
 // Per model pixel its opacity and its colour in the frame's samples: Y, U, V
 // as the plug-in converts BGR, or B, G, R.
 bool LogoRemoval::PrepareModel(std::int32_t mode) {
@@ -163,7 +180,7 @@ void LogoRemoval::Rebuild(const RemovalArea& area, std::int32_t frameWidth,
   active_ = false;
   const ImageBuffer& mask = area.frameMask;
   const Rect& v = area.visible;
-  if (Model.Empty() || v.IsEmpty() || area.baseSize.width < 1 || area.baseSize.height < 1 ||
+  if (Model.Empty() || !Translucent() || v.IsEmpty() || area.baseSize.width < 1 || area.baseSize.height < 1 ||
       (mode != kFrameModeYuy2 && mode != kFrameModeBgr))
     return;
   mode_ = mode;

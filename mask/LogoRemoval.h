@@ -37,6 +37,10 @@ class LogoRemoval {
   // as 1 / (1 - opacity). Between the two the removal alpha ramps.
   static constexpr std::int32_t kTrustedOpacity = 179;    // 70 %
   static constexpr std::int32_t kUntrustedOpacity = 217;  // 85 %
+  // A logo whose solid part (the median of the pixels at 60 % or more of
+  // its highest opacity) is this opaque is filled as without a model: its
+  // rim alone would be subtracted, where estimates are least sure.
+  static constexpr std::int32_t kOpaqueLogo = 191;  // 75 %
 
   // Loads the channel's model. A file that cannot be read empties fileName
   // (the channel's LogoModelFile): the channel fills as without a model.
@@ -67,6 +71,7 @@ class LogoRemoval {
   };
   Footprint FootprintOf(std::int32_t x, std::int32_t y, const RemovalArea& area) const;
   bool PrepareModel(std::int32_t mode);
+  bool Translucent() const;
   static std::int32_t Trust(const Footprint& f);
   static SubtractCoefficient CoefficientOf(const Footprint& f, int channel);
   void FillYuvRow(std::int32_t y, const RemovalArea& area, SubtractCoefficient* row) const;
