@@ -28,7 +28,8 @@ For every case of a folder written by make-logo-corpus.py:
    share still visible of both, and for the cases of --overlays frame 100 of
    the logo's area: the clip, the fill, the subtraction and the clean picture.
 
-With --check, exits 1 unless every case meets what the detector promises:
+With --check, exits 1 unless every case meets what the detector promises
+(and with --removal what the subtraction promises, see check()):
 a logo found over the true box, the removal with its mask no worse than
 with the rectangle (PSNR-Y within 1 dB or better), opacity within 0.15;
 exit 1 (no logo) without a logo, exit 4 (cannot tell) on a still camera.
@@ -491,9 +492,21 @@ REMOVAL_COLUMNS = [("case", "case"), ("size", "size"), ("shape", "shape"), ("opa
                    ("psnr_gain_db", "gain")]
 
 
-def check(row, case):
-    """What the case misses of the detector's promises, or an empty list."""
+REMOVAL_GAIN = 3.0   # dB the subtraction must gain over the fill on a translucent logo
+
+
+def check(row, case, removal=False):
+    """What the case misses of the detector's promises, or an empty list.
+    With removal: a logo under 75 % taken out at least REMOVAL_GAIN dB
+    better than the fill, a more opaque one filled as without a model."""
     misses = []
+    if removal and row["psnr_fill_db"] != "":
+        translucent = case["logo"]["opacity"] < 0.75
+        if translucent and row["psnr_gain_db"] < REMOVAL_GAIN:
+            misses.append("subtraction %.1f dB over the fill, want %.1f" % (row["psnr_gain_db"], REMOVAL_GAIN))
+        if not translucent and row["psnr_detect_db"] != row["psnr_fill_db"]:
+            misses.append("an opaque logo's removal changed: %.2f dB, fill %.2f dB"
+                          % (row["psnr_detect_db"], row["psnr_fill_db"]))
     if case["logo"] is None:
         expected = 4 if case["source"].get("still_camera") else 1
         if row["detect_exit"] != expected or row["mask_written"]:
@@ -585,7 +598,7 @@ def main():
         writer.writerows(rows)
     misses = []
     for case, row in zip(chosen, rows):
-        misses += ["%s: %s" % (case["name"], m) for m in check(row, case)]
+        misses += ["%s: %s" % (case["name"], m) for m in check(row, case, args.removal)]
     codes = {}
     for row in rows:
         codes[row["detect_exit"]] = codes.get(row["detect_exit"], 0) + 1
