@@ -60,8 +60,8 @@ void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& 
   const bool known = yuv || mode == kFrameModeBgr;
   // A channel with a logo model has its blended logo taken out first; the
   // fill then shows only where the removal alpha says.
-  mask.Removal.Subtract(frame);
-  const ImageBuffer& alpha = mask.Removal.Active() ? mask.Removal.RemovalAlpha : mask.FrameMask;
+  const bool subtracted = mask.Removal.Subtract(frame, state.Geometry);
+  const ImageBuffer& alpha = subtracted ? mask.Removal.RemovalAlpha : mask.FrameMask;
   if (known)
     ExtractArea(frame, state.Geometry, mask.MaskOrigin, work.View(),
                 yuv ? kLayoutYuv : kLayoutBgrLuma);

@@ -212,8 +212,10 @@ void LogoRemoval::Rebuild(const RemovalArea& area, std::int32_t frameWidth,
   active_ = true;
 }
 
-void LogoRemoval::Subtract(std::uint8_t* frame) const {
-  if (!active_) return;
+bool LogoRemoval::Subtract(std::uint8_t* frame, const FrameGeometry& geometry) const {
+  if (!active_ || geometry.width != frameWidth_ || geometry.height != frameHeight_ ||
+      geometry.mode != mode_)
+    return false;
   const auto subtractRow = KernelsInUse().logoSubtract.subtractRow;
   const bool yuv = mode_ == kFrameModeYuy2;
   const std::ptrdiff_t stride = std::ptrdiff_t{frameWidth_} * (yuv ? 2 : 3);
@@ -222,6 +224,7 @@ void LogoRemoval::Subtract(std::uint8_t* frame) const {
     const std::ptrdiff_t memoryRow = yuv ? fy : frameHeight_ - 1 - fy;
     subtractRow(frame + memoryRow * stride + firstColumn_ * (yuv ? 2 : 3), row, samplesPerRow_);
   }
+  return true;
 }
 
 }  // namespace kestrimo

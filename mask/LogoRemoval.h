@@ -56,8 +56,11 @@ class LogoRemoval {
   // through RemovalAlpha instead of the frame mask.
   bool Active() const { return active_; }
 
-  // The logo taken out of the frame's samples inside the area.
-  void Subtract(std::uint8_t* frame) const;
+  // The logo taken out of the frame's samples inside the area; true when
+  // done, and the frame is then to be blended back through RemovalAlpha.
+  // Nothing when the removal is off or the frame's format is not the one of
+  // the last rebuild (a format change whose frames come without a channel).
+  bool Subtract(std::uint8_t* frame, const FrameGeometry& geometry) const;
 
   LogoModelPicture Model;
   ImageBuffer RemovalAlpha;  // the frame mask's size and colours

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 #include <cstring>
 #include <string>
 
@@ -127,6 +129,22 @@ TEST_P(LogoRemovalTest, AModelThatCannotBeReadLeavesTheFill) {
   EXPECT_FALSE(state.Mask.Removal.Active());
   EXPECT_EQ(state.ChannelList[0].LogoModelFile, "");
   EXPECT_EQ(unread.Bytes(), filled.Bytes());
+}
+
+// A smaller format whose frames come without a channel record: nothing is
+// rebuilt, and the subtraction, sized for the last rebuild, must not run.
+TEST_P(LogoRemovalTest, ASmallerFormatWithoutARebuildIsNotSubtracted) {
+  Run(folder.Write("model.bmp", EncodeModelBitmap(Model())));
+  ASSERT_TRUE(state.Mask.Removal.Active());
+  VideoFormat video{200, 160, 0, clean.FrameMode(), 3};
+  PluginSetFormat(state, &video);
+  const std::size_t bytes = 200 * 160 * static_cast<std::size_t>(clean.BytesPerPixel());
+  std::vector<std::uint8_t> small(bytes + 4096, 77);
+  FrameInfo info{};
+  info.pixels = small.data();
+  EXPECT_EQ(ProcessFrame(state, &info), 1);
+  EXPECT_EQ(std::count(small.begin() + bytes, small.end(), 77), 4096);
+  EXPECT_FALSE(state.Mask.Removal.Subtract(small.data(), state.Geometry));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, LogoRemovalTest,
