@@ -24,25 +24,27 @@ Yuv Convert(std::int32_t b, std::int32_t g, std::int32_t r) {
           Weigh(kCrWeights, b, g, r) + kChromaOffset};
 }
 
-std::int32_t Level(double v) {
+// Single precision throughout, so that the 32-bit build, which computes it
+// with SSE, writes the same file as the 64-bit one.
+std::int32_t Level(float v) {
   return static_cast<std::int32_t>(std::clamp(std::lround(v), 0L, 255L));
 }
 
 // 0x00RRGGBB of the RGB around the full-range BT.601 inverse whose
 // conversion misses y, u, v least.
-std::uint32_t NearestRgb(double y, double u, double v) {
-  const std::int32_t r0 = Level(y + 1.402 * (v - 128));
-  const std::int32_t g0 = Level(y - 0.344136 * (u - 128) - 0.714136 * (v - 128));
-  const std::int32_t b0 = Level(y + 1.772 * (u - 128));
+std::uint32_t NearestRgb(float y, float u, float v) {
+  const std::int32_t r0 = Level(y + 1.402f * (v - 128));
+  const std::int32_t g0 = Level(y - 0.344136f * (u - 128) - 0.714136f * (v - 128));
+  const std::int32_t b0 = Level(y + 1.772f * (u - 128));
   std::uint32_t best = 0;
-  double bestMiss = -1;
+  float bestMiss = -1;
   for (int dr = -1; dr <= 1; ++dr) {
     for (int dg = -1; dg <= 1; ++dg) {
       for (int db = -1; db <= 1; ++db) {
         const std::int32_t r = r0 + dr, g = g0 + dg, b = b0 + db;
         if (std::min({r, g, b}) < 0 || std::max({r, g, b}) > 255) continue;
         const Yuv c = Convert(b, g, r);
-        const double miss = (c.y - y) * (c.y - y) + (c.u - u) * (c.u - u) + (c.v - v) * (c.v - v);
+        const float miss = (c.y - y) * (c.y - y) + (c.u - u) * (c.u - u) + (c.v - v) * (c.v - v);
         if (bestMiss >= 0 && miss >= bestMiss) continue;
         bestMiss = miss;
         best = static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(g) << 8 |
@@ -65,7 +67,7 @@ void ForEachPixel(std::int32_t cell, std::int32_t cells, std::int32_t pixels, Vi
 }
 
 std::uint32_t PixelOf(const LogoModel& model, const LogoPicture& picture, int x, int y) {
-  double weight = 0, opacity = 0, colour[3] = {};
+  std::int64_t weight = 0, opacity = 0, colour[3] = {};  // exact sums
   ForEachPixel(y, picture.height, picture.area.Height(), [&](std::int32_t py, std::int64_t wy) {
     const int fy = picture.area.top + py;
     if (fy < 0 || fy >= model.Height()) return;
@@ -73,7 +75,7 @@ std::uint32_t PixelOf(const LogoModel& model, const LogoPicture& picture, int x,
       const int fx = picture.area.left + px;
       if (fx < 0 || fx >= model.Width()) return;
       const LogoModelPixel& m = model.At(fx, fy);
-      const double w = static_cast<double>(wx * wy), a = w * m.opacity;
+      const std::int64_t w = wx * wy, a = w * m.opacity;
       weight += w;
       opacity += a;
       colour[0] += a * m.y;
@@ -82,9 +84,12 @@ std::uint32_t PixelOf(const LogoModel& model, const LogoPicture& picture, int x,
     });
   });
   if (weight <= 0 || opacity <= 0) return 0;
-  const std::uint32_t alpha = static_cast<std::uint32_t>(Level(opacity / weight));
+  const auto alpha = static_cast<std::uint32_t>((opacity + weight / 2) / weight);
   if (alpha == 0) return 0;
-  return alpha << 24 | NearestRgb(colour[0] / opacity, colour[1] / opacity, colour[2] / opacity);
+  const auto mean = [opacity](std::int64_t sum) {
+    return static_cast<float>(sum) / static_cast<float>(opacity);
+  };
+  return alpha << 24 | NearestRgb(mean(colour[0]), mean(colour[1]), mean(colour[2]));
 }
 
 }  // namespace
