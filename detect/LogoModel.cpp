@@ -123,6 +123,68 @@ LogoMask ToStatistics(const LogoMask& frameMask, const LogoStatistics& statistic
   return mask;
 }
 
+// The logo's one colour: the median of each of Y, U and V over the pixels
+// estimated at 60 % or more of the highest opacity found. Broadcast logos
+// are mostly of one colour and one opacity, blended with soft edges.
+struct LogoColour {
+  float values[3] = {};
+  bool known = false;
+};
+
+float Median(std::vector<float>& values) {
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+LogoColour DominantColour(const std::vector<LogoModelPixel>& pixels) {
+  std::uint8_t highest = 0;
+  for (const LogoModelPixel& p : pixels) highest = std::max(highest, p.opacity);
+  std::vector<float> channels[3];
+  for (const LogoModelPixel& p : pixels) {
+    if (p.opacity == 0 || 10 * p.opacity < 6 * highest) continue;
+    channels[0].push_back(p.y);
+    channels[1].push_back(p.u);
+    channels[2].push_back(p.v);
+  }
+  LogoColour colour;
+  if (channels[0].size() < 8) return colour;
+  for (int m = 0; m < 3; ++m) colour.values[m] = Median(channels[m]);
+  colour.known = true;
+  return colour;
+}
+
+// Given the logo's colour L, the opacity follows from the means alone, far
+// less noisy than the spreads: mean = a L + (1 - a) beneath, so a is the
+// projection of (mean - beneath) on (L - beneath). Kept where the pixel
+// fits that colour (the rest of the difference small) and the colour stands
+// out from the picture beneath; other pixels keep the first estimate.
+constexpr float kMinContrast = 24.0f;  // levels between L and the picture beneath
+constexpr float kMaxMisfit = 6.0f;     // levels of the difference off the line to L
+
+bool RefinePixel(const Planes& planes, std::size_t i, const Beneath& beneath,
+                 const LogoColour& colour, LogoModelPixel& pixel) {
+  if (!beneath.known || !colour.known) return false;
+  float d[3], e[3], de = 0, ee = 0;
+  const Measure means[3] = {kMeanY, kMeanU, kMeanV};
+  for (int m = 0; m < 3; ++m) {
+    d[m] = planes.values[means[m]][i] - beneath.values[means[m]];
+    e[m] = colour.values[m] - beneath.values[means[m]];
+    de += d[m] * e[m];
+    ee += e[m] * e[m];
+  }
+  if (ee < kMinContrast * kMinContrast) return false;
+  const float opacity = std::clamp(de / ee, 0.0f, 1.0f);
+  float misfit = 0;
+  for (int m = 0; m < 3; ++m) misfit = std::max(misfit, std::abs(d[m] - opacity * e[m]));
+  if (misfit > kMaxMisfit) return false;
+  pixel.y = Level(colour.values[0]);
+  pixel.u = Level(colour.values[1]);
+  pixel.v = Level(colour.values[2]);
+  pixel.opacity = Level(255.0f * opacity);
+  return true;
+}
+
 }  // namespace
 
 void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& frameMask) {
@@ -135,15 +197,22 @@ void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& frame
   const LogoMask mask = ToStatistics(frameMask, statistics);
   const Planes planes = MeanPlanes(statistics);
   const int scale = statistics.Scale();
+  struct Masked {
+    std::size_t at, i;
+    Beneath beneath;
+  };
+  std::vector<Masked> masked;
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
       const int sx = x / scale, sy = y / scale;
       if (!frameMask.At(x, y) || sx >= mask.Width() || sy >= mask.Height()) continue;
       const std::size_t i = planes.Index(sx, sy);
-      pixels_[static_cast<std::size_t>(y) * width_ + x] =
-          EstimatePixel(planes, i, Interpolate(planes, mask, sx, sy));
+      masked.push_back({static_cast<std::size_t>(y) * width_ + x, i, Interpolate(planes, mask, sx, sy)});
     }
   }
+  for (const Masked& m : masked) pixels_[m.at] = EstimatePixel(planes, m.i, m.beneath);
+  const LogoColour colour = DominantColour(pixels_);
+  for (const Masked& m : masked) RefinePixel(planes, m.i, m.beneath, colour, pixels_[m.at]);
 }
 
 }  // namespace kestrimo

@@ -42,6 +42,33 @@ std::string EncodeMaskBitmap(const LogoPicture& picture, std::uint32_t key) {
   return file;
 }
 
+std::string EncodeModelBitmap(const LogoModelPicture& picture) {
+  if (picture.Empty()) return {};
+  constexpr std::size_t kInfoBytes = 108;
+  constexpr std::size_t kDataAt = 14 + kInfoBytes;
+  const std::size_t pixels = 4 * static_cast<std::size_t>(picture.width) * picture.height;
+  std::string file(kDataAt + pixels, '\0');
+  file[0] = 'B';
+  file[1] = 'M';
+  PutLittle(file, 2, static_cast<std::uint32_t>(file.size()), 4);
+  PutLittle(file, 10, kDataAt, 4);
+  PutLittle(file, 14, kInfoBytes, 4);
+  PutLittle(file, 18, static_cast<std::uint32_t>(picture.width), 4);
+  PutLittle(file, 22, static_cast<std::uint32_t>(picture.height), 4);
+  PutLittle(file, 26, 1, 2);   // planes
+  PutLittle(file, 28, 32, 2);  // bits per pixel
+  PutLittle(file, 30, 3, 4);   // bit fields
+  PutLittle(file, 34, static_cast<std::uint32_t>(pixels), 4);
+  const std::uint32_t masks[4] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
+  for (int i = 0; i < 4; ++i) PutLittle(file, 54 + 4 * i, masks[i], 4);
+  PutLittle(file, 70, 0x73524742u, 4);  // colour space: sRGB
+  for (int y = 0; y < picture.height; ++y) {
+    const std::size_t row = kDataAt + 4 * static_cast<std::size_t>(picture.width) * (picture.height - 1 - y);
+    for (int x = 0; x < picture.width; ++x) PutLittle(file, row + 4 * x, picture.At(x, y), 4);
+  }
+  return file;
+}
+
 bool WriteFileReplacing(FileSystem& files, const std::string& path, const std::string& bytes) {
   const std::string temporary = path + ".tmp";
   if (files.WriteNewFile(temporary, bytes) && files.RenameReplacing(temporary, path)) return true;

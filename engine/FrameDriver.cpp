@@ -28,7 +28,7 @@ void ChangeChannel(PluginState& state, const ChannelInfo& channel) {
   CopyChannelName(channel, state.ChannelName);
   state.SelectChannel(channel.id);
   if (ChannelSettings* record = state.CurrentRecord()) {
-    state.Mask.LoadMaskPicture(record->MaskFileName);
+    state.Mask.LoadPictures(record->MaskFileName, record->LogoModelFile);
     state.Mask.RebuildMask(record->Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
   }
   state.LastChannelId = channel.id;
@@ -49,22 +49,27 @@ void ShowMask(PluginState& state, std::uint8_t* frame, const ChannelSettings& re
 }
 
 // Lifts the area out of the frame, rebuilds the masked pixels from their
-// surroundings, softens them and blends them back through the mask's alpha.
+// surroundings, softens them and blends them back through the mask's alpha
+// (or, for a channel whose translucent logo is subtracted, the removal alpha).
 void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& record) {
   MaskRebuild& mask = state.Mask;
   ImageBuffer& work = mask.WorkBuffer;
   const std::int32_t mode = state.FrameMode;
   const bool yuv = mode == kFrameModeYuy2;
   const bool known = yuv || mode == kFrameModeBgr;
+  // A channel with a logo model has its blended logo taken out first; the
+  // fill then shows only where the removal alpha says.
+  const bool subtracted = mask.Removal.Subtract(frame, state.Geometry);
+  const ImageBuffer& alpha = subtracted ? mask.Removal.RemovalAlpha : mask.FrameMask;
   ExtractAndFillRows(frame, state.Geometry, mask.MaskOrigin, work.View(), mask.Fill, mode);
   FillColumns(work.View(), mask.Fill, mode);
   if (!known) return;
   const BlurWidths widths = ScreenBlurWidths(state.FrameWidth, state.FrameHeight, record.ScreenBlur);
   state.FrameBlurFilter.ApplyBlur(work.View(mask.VisibleRect), !yuv, widths.horizontal,
                                   widths.vertical);
-  // The alpha copy and the blend back in one pass, through the mask's alpha.
-  WriteBackThroughAlpha(frame, state.Geometry, mask.MaskOrigin, work.View(),
-                        mask.FrameMask.View(), mode);
+  // The alpha copy and the blend back in one pass, through the mask's alpha
+  // or the removal alpha.
+  WriteBackThroughAlpha(frame, state.Geometry, mask.MaskOrigin, work.View(), alpha.View(), mode);
 }
 
 }  // namespace

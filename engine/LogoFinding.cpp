@@ -7,8 +7,10 @@
 #include "base/FrameGeometry.h"
 #include "detect/LogoCoverage.h"
 #include "detect/LogoFinder.h"
+#include "detect/LogoModel.h"
 #include "detect/LogoPicture.h"
 #include "detect/MaskBitmap.h"
+#include "detect/ModelPicture.h"
 #include "engine/PluginState.h"
 
 namespace kestrimo {
@@ -83,7 +85,7 @@ void LogoFinding::Stop() {
   bool pending = false;
   {
     std::lock_guard<std::mutex> guard(mutex_);
-    pending = !taken_ && !written_.empty();
+    pending = !taken_ && !mask_.written.empty();
   }
   if (pending) UndoPicture();
   statistics_ = LogoStatistics();
@@ -111,23 +113,31 @@ bool LogoFinding::TakeFound(Found& found) {
 
 void LogoFinding::KeepPicture() {
   std::lock_guard<std::mutex> guard(mutex_);
-  if (!replaced_.empty()) files_->RemoveFile(replaced_);
-  written_.clear();
-  replaced_.clear();
+  Keep(mask_);
+  Keep(model_);
   taken_ = false;
 }
 
 void LogoFinding::UndoPicture() {
   std::lock_guard<std::mutex> guard(mutex_);
-  if (written_.empty()) return;
-  if (replaced_.empty()) {
-    files_->RemoveFile(written_);
-  } else {
-    files_->RenameReplacing(replaced_, written_);
-  }
-  written_.clear();
-  replaced_.clear();
+  Undo(mask_);
+  Undo(model_);
   taken_ = false;
+}
+
+void LogoFinding::Keep(WrittenFile& file) {
+  if (!file.replaced.empty()) files_->RemoveFile(file.replaced);
+  file = {};
+}
+
+void LogoFinding::Undo(WrittenFile& file) {
+  if (file.written.empty()) return;
+  if (file.replaced.empty()) {
+    files_->RemoveFile(file.written);
+  } else {
+    files_->RenameReplacing(file.replaced, file.written);
+  }
+  file = {};
 }
 
 double LogoFinding::Seconds() const {
@@ -186,28 +196,36 @@ void LogoFinding::Decide() {
       std::lock_guard<std::mutex> guard(mutex_);
       if (stopping_) return;
     }
-    if (!WritePicture(EncodeMaskBitmap(picture, key_))) return Finish(Phase::NotFound, Reason::CannotWrite);
+    LogoModel model;
+    model.Estimate(statistics_, search.mask);
+    const std::string name = folder_ + std::to_string(channel_);
+    if (!WritePicture(mask_, name + ".bmp", EncodeMaskBitmap(picture, key_)))
+      return Finish(Phase::NotFound, Reason::CannotWrite);
+    // Without its model the mask still works: the channel then fills.
+    const bool modelWritten =
+        WritePicture(model_, name + "-model.bmp", EncodeModelBitmap(BuildModelPicture(model, picture)));
     std::lock_guard<std::mutex> guard(mutex_);
     found_.channel = channel_;
-    found_.maskFileName = written_;
+    found_.maskFileName = mask_.written;
     found_.shape = ShapeFor(picture, key_, 0);
+    found_.modelFileName = modelWritten ? model_.written : std::string();
   } catch (const std::bad_alloc&) {
     return Finish(Phase::NotFound, Reason::OutOfMemory);
   }
   Finish(Phase::Found, Reason::None);
 }
 
-// <folder>\<channel id>.bmp, the folder made if missing. A picture already
-// there is put aside until the new one is kept or undone; one this search
-// wrote before (not yet kept or undone) is simply replaced.
-bool LogoFinding::WritePicture(const std::string& bytes) {
+// <folder>\<channel id>.bmp (and -model.bmp), the folder made if missing. A
+// file already there is put aside until the new one is kept or undone; one
+// this search wrote before (not yet kept or undone) is simply replaced.
+bool LogoFinding::WritePicture(WrittenFile& file, const std::string& path,
+                               const std::string& bytes) {
   files_->MakeDirectory(folder_.substr(0, folder_.size() - 1));
-  const std::string path = folder_ + std::to_string(channel_) + ".bmp";
   const std::string aside = path + ".old";
   bool ours = false;
   {
     std::lock_guard<std::mutex> guard(mutex_);
-    ours = written_ == path;
+    ours = file.written == path;
   }
   const bool putAside = !ours && files_->RenameReplacing(path, aside);
   if (!WriteFileReplacing(*files_, path, bytes)) {
@@ -216,13 +234,11 @@ bool LogoFinding::WritePicture(const std::string& bytes) {
   }
   std::lock_guard<std::mutex> guard(mutex_);
   if (!ours) {
-    if (!written_.empty()) {
-      // A picture of another channel, written and not yet kept: keep it.
-      if (!replaced_.empty()) files_->RemoveFile(replaced_);
-    }
-    replaced_ = putAside ? aside : std::string();
+    // A file of another channel, written and not yet kept: keep it.
+    if (!file.written.empty() && !file.replaced.empty()) files_->RemoveFile(file.replaced);
+    file.replaced = putAside ? aside : std::string();
   }
-  written_ = path;
+  file.written = path;
   return true;
 }
 

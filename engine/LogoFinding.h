@@ -96,7 +96,15 @@ class LogoFinding {
   void Work();
   void Decide();
   void Finish(Phase phase, Reason reason);
-  bool WritePicture(const std::string& bytes);
+  // A file the search writes (the mask picture, the model) until it is kept
+  // or undone, and where the file it replaced was put aside (empty: none).
+  struct WrittenFile {
+    std::string written;
+    std::string replaced;
+  };
+  bool WritePicture(WrittenFile& file, const std::string& path, const std::string& bytes);
+  void Keep(WrittenFile& file);
+  void Undo(WrittenFile& file);
   double Seconds() const;
 
   // Fixed while a collection runs.
@@ -120,9 +128,9 @@ class LogoFinding {
   bool stopping_ = false;
   Reason reason_ = Reason::None;
   Found found_;
-  std::string written_;   // the picture written, until kept or undone
+  WrittenFile mask_;      // the mask picture written, until kept or undone
+  WrittenFile model_;     // the model written beside it
   bool taken_ = false;    // the window took a picture written since the last keep or undo
-  std::string replaced_;  // where the picture it replaced was put aside; empty: none
   std::thread worker_;
 };
 

@@ -14,6 +14,9 @@ void ForEachFamily(Kernels& k, Step step) {
   step(k.gradient);
   step(k.logoFill);
   step(k.scaling);
+
+  // Taking a blended logo out of frame samples.
+  step(k.logoSubtract);
 }
 
 Kernels ScalarSet() {

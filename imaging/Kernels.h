@@ -11,6 +11,9 @@
 #include "imaging/LogoFillKernels.h"
 #include "imaging/ScalingKernels.h"
 
+// Taking a blended logo out of frame samples.
+#include "imaging/LogoSubtractKernels.h"
+
 namespace kestrimo {
 
 struct Kernels {
@@ -20,6 +23,9 @@ struct Kernels {
   GradientKernels gradient;
   LogoFillKernels logoFill;
   ScalingKernels scaling;
+
+  // Taking a blended logo out of frame samples.
+  LogoSubtractKernels logoSubtract;
 };
 
 const Kernels& ScalarKernels();

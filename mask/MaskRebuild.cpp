@@ -25,6 +25,11 @@ void MaskRebuild::LoadMaskPicture(std::string& fileName) {
   if (MaskLoaded == 0 && !MaskPicture.LoadRanOutOfMemory()) fileName.clear();
 }
 
+void MaskRebuild::LoadPictures(std::string& maskFileName, std::string& modelFileName) {
+  LoadMaskPicture(maskFileName);
+  Removal.Load(modelFileName);
+}
+
 void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geometry,
                               std::int32_t frameWidth, std::int32_t frameHeight) {
   const float edgeWidth = static_cast<float>(shape.EdgeBlur);
@@ -34,7 +39,8 @@ void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geome
   if (!drawn) return Empty();
   if (!SoftenEdges(shape)) return Empty();
 
-  const Size frameSize = geometry.ScaleSize({BaseMask.rect.Width(), BaseMask.rect.Height()});
+  const Size baseSize{BaseMask.rect.Width(), BaseMask.rect.Height()};
+  const Size frameSize = geometry.ScaleSize(baseSize);
   if (!SizeFrameBuffers(frameSize)) return Empty();
   ScaleToFrame(shape.ColorKey);
 
@@ -47,6 +53,20 @@ void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geome
   BuildRowSpans(shape.ColorKey);
   BuildColumnSpans(shape.ColorKey);
   if (!Fill.Build(WorkBuffer.View(), RowSpans.View(), ColumnSpans.View())) return Empty();
+  RebuildRemoval(geometry, baseSize, frameWidth, frameHeight);
+}
+
+// The model is centred in the base mask, as the mask picture is.
+void MaskRebuild::RebuildRemoval(const FrameGeometry& geometry, Size baseSize,
+                                 std::int32_t frameWidth, std::int32_t frameHeight) {
+  const auto centred = [](std::int32_t outer, std::int32_t inner) {
+    const std::int32_t room = outer - inner;
+    return room >= 0 ? room / 2 : -((1 - room) / 2);  // floor(room / 2)
+  };
+  const Point offset{centred(baseSize.width, Removal.Model.width),
+                     centred(baseSize.height, Removal.Model.height)};
+  Removal.Rebuild({FrameMask, baseSize, offset, MaskOrigin, VisibleRect}, frameWidth, frameHeight,
+                  geometry.mode);
 }
 
 bool MaskRebuild::WithinWorkBudget(std::int64_t width, std::int64_t height,
@@ -134,6 +154,7 @@ void MaskRebuild::Empty() {
   Fill.Clear();
   MaskOrigin = {};
   VisibleRect = {};
+  Removal.Clear();
 }
 
 }  // namespace kestrimo

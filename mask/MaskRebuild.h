@@ -13,6 +13,7 @@
 #include "imaging/LogoFill.h"
 #include "imaging/ScaledBlend.h"
 #include "mask/DibImage.h"
+#include "mask/LogoRemoval.h"
 #include "base/FrameGeometry.h"
 #include "base/ImageBuffer.h"
 #include "mask/MaskDilator.h"
@@ -41,9 +42,15 @@ class MaskRebuild {
   // short, the mask is the rectangle until the next load, but the name stays.
   void LoadMaskPicture(std::string& fileName);
 
+  // Loads a channel's two pictures: the mask picture as LoadMaskPicture
+  // does, and the logo model into Removal (a model that cannot be read
+  // empties modelFileName, the channel's LogoModelFile).
+  void LoadPictures(std::string& maskFileName, std::string& modelFileName);
+
   // Builds BaseMask, FrameMask, the span lists and the fill plan made of
   // them, MaskOrigin and VisibleRect from the shape, the loaded picture and
-  // the frame format, and sizes the WorkBuffer. Absurd settings (negative sizes or growth, sizes beyond
+  // the frame format, and sizes the WorkBuffer. Absurd settings (negative
+  // sizes or growth, sizes beyond
   // kMaxBaseMaskSide) give an empty area: every buffer empty, frames pass.
   void RebuildMask(const MaskShape& shape, const FrameGeometry& geometry,
                    std::int32_t frameWidth, std::int32_t frameHeight);
@@ -63,6 +70,7 @@ class MaskRebuild {
   Rect VisibleRect;
   DibImage MaskPicture;
   std::int32_t MaskLoaded = 0;
+  LogoRemoval Removal;  // the channel's logo model, scaled to the area
 
   // Tools kept between rebuilds.
   MaskDilator Dilator;
@@ -104,6 +112,8 @@ class MaskRebuild {
     return *reinterpret_cast<std::int32_t*>(ColumnSpans.PixelAt(x, m));
   }
   void ClipToFrame(std::int32_t frameWidth, std::int32_t frameHeight, std::uint32_t complement);
+  void RebuildRemoval(const FrameGeometry& geometry, Size baseSize, std::int32_t frameWidth,
+                      std::int32_t frameHeight);
   void Empty();
 
   // Scratch of the rebuild's passes.

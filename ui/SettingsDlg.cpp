@@ -308,7 +308,7 @@ void CSettingsDlg::CloseDiscarding() {
     LockHold hold(state_->SettingsLock);
     state_->ChannelList = state_->UndoList;
     if (ChannelSettings* record = state_->CurrentRecord()) {
-      state_->Mask.LoadMaskPicture(record->MaskFileName);
+      state_->Mask.LoadPictures(record->MaskFileName, record->LogoModelFile);
       Rebuild(*record);
     }
   }
@@ -367,7 +367,7 @@ void CSettingsDlg::EditCurrent(Edit edit) {
     ChannelSettings* record = state_->CurrentRecord();
     if (record == nullptr) return;
     effect = edit(*record);
-    if (effect.loadMaskPicture) state_->Mask.LoadMaskPicture(record->MaskFileName);
+    if (effect.loadMaskPicture) state_->Mask.LoadPictures(record->MaskFileName, record->LogoModelFile);
     if (effect.rebuildMask) Rebuild(*record);
   }
   if (effect.refresh) PostRefresh(*effect.refresh);

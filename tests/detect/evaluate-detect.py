@@ -22,7 +22,14 @@ For every case of a folder written by make-logo-corpus.py:
    found mask, and of colour (Y, U and V levels, as the corpus converts) over
    the pixels where the truth is at its full opacity and the model shows some.
 
-With --check, exits 1 unless every case meets what the detector promises:
+5. With --removal, for a case where detect wrote a model: the plug-in runs
+   once more with detect's settings but without LogoModelFile, so that the
+   same mask is filled instead of having the logo taken out; PSNR-Y and the
+   share still visible of both, and for the cases of --overlays frame 100 of
+   the logo's area: the clip, the fill, the subtraction and the clean picture.
+
+With --check, exits 1 unless every case meets what the detector promises
+(and with --removal what the subtraction promises, see check()):
 a logo found over the true box, the removal with its mask no worse than
 with the rectangle (PSNR-Y within 1 dB or better), opacity within 0.15;
 exit 1 (no logo) without a logo, exit 4 (cannot tell) on a still camera.
@@ -162,7 +169,7 @@ def measure_run(host, settings, case, folder, frames, logo, grown, keep_frame=No
     drain.start()
     x0, y0, x1, y1 = grown
     result = {"frames": 0, "visible_out": 0, "visible_in": 0, "sse_out": 0.0, "sse_in": 0.0,
-              "kept": None}
+              "kept": None, "kept_out": None, "kept_clean": None}
     with open(clip_path, "rb") as clip_file, open(clean_path, "rb") as clean_file:
         clip, clean = Y4m(clip_file, clip_path), Y4m(clean_file, clean_path)
         out = Y4m(process.stdout, "the plug-in's output")
@@ -186,6 +193,8 @@ def measure_run(host, settings, case, folder, frames, logo, grown, keep_frame=No
             result["sse_in"] += float(np.sum((y_in[y0:y1, x0:x1] - box_clean) ** 2))
             if index == keep_frame:
                 result["kept"] = got_in[1]
+                result["kept_out"] = got_out[1]
+                result["kept_clean"] = got_clean[1]
             index += 1
         process.stdout.close()
     code = process.wait()
@@ -286,8 +295,10 @@ def run_detect(host, case, folder, work, frames, overlay):
     if match:
         a, b, c, d = map(int, match.groups())
         found = [a, c, b + 1, d + 1]
+    with open(settings, "rb") as written:
+        model_file = b"\nLogoModelFile=" in written.read()
     return {"code": done.returncode, "summary": summary, "seconds": seconds, "found": found,
-            "settings": settings, "mask_written": os.path.exists(mask),
+            "settings": settings, "mask_written": os.path.exists(mask), "model_file": model_file,
             "model": model if os.path.exists(model) else None}
 
 
@@ -339,6 +350,26 @@ def draw_overlay(path, data, width, height, changed, box):
     Image.fromarray(rgb.astype(np.uint8), "RGB").save(path)
 
 
+def without_model(settings, path):
+    """A copy of a settings file without its LogoModelFile lines."""
+    with open(settings, "rb") as source:
+        lines = [l for l in source.read().split(b"\n") if not l.startswith(b"LogoModelFile=")]
+    with open(path, "wb") as target:
+        target.write(b"\n".join(lines))
+    return path
+
+
+def draw_removal(path, frames, width, height, box):
+    """The logo's box grown by 8 pixels, twice the size, from each frame side by side."""
+    x0, y0 = max(0, box[0] - 8), max(0, box[1] - 8)
+    x1, y1 = min(width, box[2] + 8), min(height, box[3] + 8)
+    crops = [frame_rgb(data, width, height)[y0:y1, x0:x1] for data in frames]
+    gap = np.full((y1 - y0, 4, 3), 255, np.uint8)
+    row = np.concatenate(sum([[c, gap] for c in crops], [])[:-1], axis=1)
+    image = Image.fromarray(row, "RGB")
+    image.resize((image.width * 2, image.height * 2), Image.NEAREST).save(path)
+
+
 def box_text(box):
     return "%d..%d, %d..%d" % (box[0], box[2] - 1, box[1], box[3] - 1) if box else "none"
 
@@ -370,6 +401,7 @@ def evaluate(case, args, work):
            "psnr_left_db": "", "psnr_detect_db": "", "psnr_rect_db": "",
            "rect_settings": "", "rect_area": "", "rect_changed": "", "rect_check": "",
            "opacity_error": "", "colour_error": "",
+           "visible_fill_pct": "", "psnr_fill_db": "", "psnr_gain_db": "",
            "detect_seconds": round(detect["seconds"], 2)}
     if not logo_meta:
         row.update(shape="none")
@@ -430,6 +462,16 @@ def evaluate(case, args, work):
         if want_overlay and found["kept"] is not None:
             draw_overlay(os.path.join(work, "frame%d-overlay.png" % keep), found["kept"], w, h,
                          found["changed"], box)
+        if args.removal and detect["model_file"]:
+            fill = measure_run(args.host, without_model(detect["settings"], os.path.join(work, "fill.ini")),
+                               case, args.corpus, args.frames, logo, grown, keep)
+            row["visible_fill_pct"] = round(percent(fill["visible_out"], logo_pixels * fill["frames"]), 2)
+            row["psnr_fill_db"] = round(psnr(fill["sse_out"], box_pixels * fill["frames"]), 2)
+            row["psnr_gain_db"] = round(row["psnr_detect_db"] - row["psnr_fill_db"], 2)
+            if want_overlay and fill["kept_out"] is not None:
+                draw_removal(os.path.join(work, "frame%d-removal.png" % keep),
+                             [found["kept"], fill["kept_out"], found["kept_out"], found["kept_clean"]],
+                             w, h, box)
     return row
 
 
@@ -441,10 +483,30 @@ COLUMNS = [("case", "case"), ("size", "size"), ("shape", "shape"), ("opacity", "
            ("opacity_error", "opacity error"), ("colour_error", "colour error"),
            ("detect_seconds", "detect s")]
 
+# With --removal: the same mask filled and with the logo taken out.
+REMOVAL_COLUMNS = [("case", "case"), ("size", "size"), ("shape", "shape"), ("opacity", "opacity"),
+                   ("opacity_error", "opacity error"), ("colour_error", "colour error"),
+                   ("visible_left_pct", "visible: left"), ("visible_fill_pct", "visible: fill"),
+                   ("visible_detect_pct", "visible: subtracted"), ("psnr_left_db", "PSNR-Y left"),
+                   ("psnr_fill_db", "PSNR-Y fill"), ("psnr_detect_db", "PSNR-Y subtracted"),
+                   ("psnr_gain_db", "gain")]
 
-def check(row, case):
-    """What the case misses of the detector's promises, or an empty list."""
+
+REMOVAL_GAIN = 3.0   # dB the subtraction must gain over the fill on a translucent logo
+
+
+def check(row, case, removal=False):
+    """What the case misses of the detector's promises, or an empty list.
+    With removal: a logo under 75 % taken out at least REMOVAL_GAIN dB
+    better than the fill, a more opaque one filled as without a model."""
     misses = []
+    if removal and row["psnr_fill_db"] != "":
+        translucent = case["logo"]["opacity"] < 0.75
+        if translucent and row["psnr_gain_db"] < REMOVAL_GAIN:
+            misses.append("subtraction %.1f dB over the fill, want %.1f" % (row["psnr_gain_db"], REMOVAL_GAIN))
+        if not translucent and row["psnr_detect_db"] != row["psnr_fill_db"]:
+            misses.append("an opaque logo's removal changed: %.2f dB, fill %.2f dB"
+                          % (row["psnr_detect_db"], row["psnr_fill_db"]))
     if case["logo"] is None:
         expected = 4 if case["source"].get("still_camera") else 1
         if row["detect_exit"] != expected or row["mask_written"]:
@@ -464,11 +526,13 @@ def check(row, case):
     return misses
 
 
-def markdown(rows):
+def markdown(rows, columns=COLUMNS):
     def cell(row, key):
         value = row[key]
         if key.startswith("visible_"):
             return fmt(value if value != "" else None, 1, "%")
+        if key == "psnr_gain_db" and value != "":
+            return "%+.1f dB" % value
         if key.startswith("psnr_"):
             return fmt(value if value != "" else None, 1, " dB")
         if key == "detect_seconds":
@@ -476,10 +540,10 @@ def markdown(rows):
         if key == "found_box" and row["shape"] == "none" and row["mask_written"]:
             return "%s, mask written" % value
         return str(value) if value != "" else "—"
-    lines = ["| " + " | ".join(title for _, title in COLUMNS) + " |",
-             "|" + "|".join("---" for _ in COLUMNS) + "|"]
+    lines = ["| " + " | ".join(title for _, title in columns) + " |",
+             "|" + "|".join("---" for _ in columns) + "|"]
     for row in rows:
-        lines.append("| " + " | ".join(cell(row, key) for key, _ in COLUMNS) + " |")
+        lines.append("| " + " | ".join(cell(row, key) for key, _ in columns) + " |")
     return "\n".join(lines)
 
 
@@ -492,6 +556,8 @@ def main():
     parser.add_argument("--frames", type=int, help="use only the first N frames of every clip")
     parser.add_argument("--check", action="store_true",
                         help="exit 1 unless every case meets the detector's promises")
+    parser.add_argument("--removal", action="store_true",
+                        help="also fill detect's mask without its model, and compare")
     parser.add_argument("--overlays", default=DEFAULT_OVERLAYS,
                         help="cases to draw overlays for, patterns as for --cases (default %s)"
                              % DEFAULT_OVERLAYS)
@@ -521,6 +587,8 @@ def main():
                                                   row["detect_summary"], time.monotonic() - begun),
               file=sys.stderr, flush=True)
     table = markdown(rows)
+    if args.removal:
+        table = markdown([r for r in rows if r["psnr_fill_db"] != ""], REMOVAL_COLUMNS)
     print(table)
     with open(os.path.join(args.out, "results.md"), "w") as out:
         out.write(table + "\n")
@@ -530,7 +598,7 @@ def main():
         writer.writerows(rows)
     misses = []
     for case, row in zip(chosen, rows):
-        misses += ["%s: %s" % (case["name"], m) for m in check(row, case)]
+        misses += ["%s: %s" % (case["name"], m) for m in check(row, case, args.removal)]
     codes = {}
     for row in rows:
         codes[row["detect_exit"]] = codes.get(row["detect_exit"], 0) + 1

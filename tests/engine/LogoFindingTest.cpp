@@ -86,8 +86,11 @@ TEST_F(LogoSearch, FoundPictureIsWrittenThenUndoneOrKeptWithTheOneItReplaced) {
     // Named with the settings' backslashes, and loadable as named.
     EXPECT_TRUE(found.maskFileName.ends_with("KRD_Kestrimo\\1.bmp")) << found.maskFileName;
     std::string name = found.maskFileName;
-    state.Mask.LoadMaskPicture(name);
+    std::string model = found.modelFileName;
+    EXPECT_TRUE(model.ends_with("KRD_Kestrimo\\1-model.bmp")) << model;
+    state.Mask.LoadPictures(name, model);
     EXPECT_EQ(state.Mask.MaskLoaded, 1);
+    EXPECT_FALSE(state.Mask.Removal.Model.Empty());
     EXPECT_EQ(Contents(Picture()).substr(0, 2), "BM");
     EXPECT_EQ(Contents(Picture().string() + ".old"), "earlier picture");
     // Centred on the logo, in the 768 x 576 raster.
@@ -95,6 +98,7 @@ TEST_F(LogoSearch, FoundPictureIsWrittenThenUndoneOrKeptWithTheOneItReplaced) {
     EXPECT_NEAR(found.shape.MaskPosY, 18 * 576 / 240, 8);
     keep ? state.Finding.KeepPicture() : state.Finding.UndoPicture();
     EXPECT_EQ(Contents(Picture()) == "earlier picture", !keep);
+    EXPECT_EQ(fs::exists(Picture().parent_path() / "1-model.bmp"), keep);  // none there before
     EXPECT_FALSE(fs::exists(Picture().string() + ".old"));
   }
 }

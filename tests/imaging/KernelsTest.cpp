@@ -37,6 +37,9 @@ const Family kFamilies[] = {
     {"gradient", offsetof(Kernels, gradient), sizeof(GradientKernels), false},
     {"logoFill", offsetof(Kernels, logoFill), sizeof(LogoFillKernels), true},
     {"scaling", offsetof(Kernels, scaling), sizeof(ScalingKernels), false},
+
+    // Taking a blended logo out of frame samples.
+    {"logoSubtract", offsetof(Kernels, logoSubtract), sizeof(LogoSubtractKernels), true},
 };
 
 TEST(Kernels, FamiliesCoverTheSet) {

@@ -75,7 +75,7 @@ const std::vector<Step>& Cycle() {
 }
 
 void Carry(PluginState& state, ChannelSettings& record, const EditEffect& effect) {
-  if (effect.loadMaskPicture) state.Mask.LoadMaskPicture(record.MaskFileName);
+  if (effect.loadMaskPicture) state.Mask.LoadPictures(record.MaskFileName, record.LogoModelFile);
   if (effect.rebuildMask)
     state.Mask.RebuildMask(record.Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
 }

@@ -52,6 +52,10 @@ case $case_name in
     grep -A14 '^\[5\]' user.txt | grep -q '^MaskPosX=300$' || fail "channel 5 changed: $(cat user.txt)"
     grep -A14 '^\[1\]' user.txt | grep -q '^ScreenBlur=2$' || fail "channel 1 lost a value: $(cat user.txt)"
     grep -A14 '^\[1\]' user.txt | grep -q '^ColorKey=255$' || fail "no key colour: $(cat user.txt)"
+    # The logo model beside the mask picture, named in the channel.
+    grep -A16 '^\[1\]' user.txt | grep -q '^LogoModelFile=.*logo-model\.bmp$' ||
+      fail "no logo model: $(cat user.txt)"
+    magic logo-model.bmp BM bitmap
     run --settings user.ini --format bgr24 --size 720x576 -i clip.bgr -o out.bgr
     "$python" "$check" user.ini clip.bgr out.bgr bgr24 720 576 ;;
   detect-refuse)

@@ -80,7 +80,7 @@ void WriteLogoModel(const std::string& path) {
     for (int x = 0; x < kLogoWidth; ++x)
       model.At(x, y) = InLogo(x, y) ? Rgba{255, 255, 255, 128} : Rgba{0, 0, 0, 0};
   }
-  std::ofstream(path, std::ios::binary) << EncodePng(model, true);
+  std::ofstream(path, std::ios::binary) << EncodeBmp(model, 32);
 }
 
 SettingsWindowSession::SettingsWindowSession(const char* settings, std::int32_t cpuLevel) {

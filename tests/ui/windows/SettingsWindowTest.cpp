@@ -120,7 +120,7 @@ TEST(SettingsWindow, DoneWithTheWindowOpenSavesItsLastPosition) {
 
 TEST(SettingsWindow, EnableStatesFollowProcessingPictureAndShowMask) {
   const std::string logo = ProgramFilePath("logo.bmp");
-  const std::string model = ProgramFilePath("logo-model.png");
+  const std::string model = ProgramFilePath("logo-model.bmp");
   WriteLogoPicture(logo);
   WriteLogoModel(model);
   SettingsWindowSession session(("[COMMON]\r\n" + Channel7(0, 1) +
@@ -186,7 +186,7 @@ TEST(SettingsWindow, EnableStatesFollowProcessingPictureAndShowMask) {
 // unchecking forgets the model, "Отмена" brings it back and "ОК" keeps it gone.
 TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   const std::string logo = ProgramFilePath("logo.bmp");
-  const std::string model = ProgramFilePath("logo-model.png");
+  const std::string model = ProgramFilePath("logo-model.bmp");
   WriteLogoPicture(logo);
   WriteLogoModel(model);
   const std::string picture = "ProcEnable=1\r\nMaskFileName=" + logo + "\r\n";

@@ -1,5 +1,6 @@
 #include "tools/kestrimo-host/detect/DetectRun.h"
 
+#include <cctype>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -9,6 +10,7 @@
 
 #include "detect/LogoFinder.h"
 #include "detect/LogoModel.h"
+#include "detect/ModelPicture.h"
 #include "detect/LogoStatistics.h"
 #include "base/FrameGeometry.h"
 #include "detect/MaskBitmap.h"
@@ -134,12 +136,29 @@ std::string WriteOverlay(const DetectOptions& options, const StreamLayout& layou
   return WritePictureFile(options.overlayPath, png, "cannot write " + options.overlayPath);
 }
 
+bool EndsWithPng(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string tail = path.substr(path.size() - 4);
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == ".png";
+}
+
+// The model file the plug-in reads: --model FILE (unless it names a .png,
+// the frame-size picture to look at), or with --write beside the mask
+// picture; empty: none.
+std::string ModelFilePath(const DetectOptions& options, const std::string& maskPath) {
+  if (!options.modelPath.empty() && !EndsWithPng(options.modelPath))
+    return AbsolutePath(options.modelPath);
+  if (!options.writeChannel) return {};
+  const std::string::size_type dot = maskPath.find_last_of('.');
+  const std::string::size_type folder = maskPath.find_last_of("/\\");
+  const bool extension = dot != std::string::npos && (folder == std::string::npos || dot > folder);
+  return (extension ? maskPath.substr(0, dot) : maskPath) + "-model.bmp";
+}
+
 // The logo's colour (as the tool turns YUV into RGB) and opacity as alpha,
-// transparent beyond the mask.
-std::string WriteModel(const DetectOptions& options, const Sampling& sampling,
-                       const LogoSearch& search) {
-  LogoModel model;
-  model.Estimate(sampling.statistics, search.mask);
+// transparent beyond the mask, at the frame's size: a picture to look at.
+std::string WriteModelPng(const std::string& path, const LogoModel& model) {
   const int width = model.Width(), height = model.Height();
   std::vector<std::uint8_t> rgba(4 * static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
@@ -157,7 +176,25 @@ std::string WriteModel(const DetectOptions& options, const Sampling& sampling,
   }
   const std::vector<std::uint8_t> png =
       EncodePng({rgba.data(), width, height, 4 * static_cast<std::size_t>(width), 4});
-  return WritePictureFile(options.modelPath, png, "cannot write " + options.modelPath);
+  return WritePictureFile(path, png, "cannot write " + path);
+}
+
+// The model picture as the plug-in reads it, or the frame-size PNG; an error
+// text, or empty.
+std::string WriteModel(const DetectOptions& options, const std::string& modelFile,
+                       const Sampling& sampling, const LogoSearch& search,
+                       const LogoPicture& picture) {
+  LogoModel model;
+  model.Estimate(sampling.statistics, search.mask);
+  if (!options.modelPath.empty() && EndsWithPng(options.modelPath)) {
+    if (std::string error = WriteModelPng(options.modelPath, model); !error.empty()) return error;
+  }
+  if (modelFile.empty()) return {};
+  if (!WriteFileReplacing(HostFileSystem(), modelFile,
+                          EncodeModelBitmap(BuildModelPicture(model, picture)))) {
+    return "cannot write " + modelFile;
+  }
+  return {};
 }
 
 // A record that uses the picture file at `path` for the picture's area.
@@ -259,11 +296,10 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
       return Report(kExitDetectError, error);
     }
   }
-  if (!options.modelPath.empty()) {
-    if (std::string error = WriteModel(options, sampling, search); !error.empty()) {
-      return Report(kExitDetectError, error);
-    }
-  }
+  const std::string modelFile = ModelFilePath(options, maskPath);
+  if (std::string error = WriteModel(options, modelFile, sampling, search, picture); !error.empty())
+    return Report(kExitDetectError, error);
+  detected.LogoModelFile = modelFile;
   if (settings) {
     if (!settings->Store(*options.writeChannel, detected)) return Report(kExitDetectError, settings->Error());
     std::fprintf(stderr, "detect: channel %" PRId64 " of %s now uses the mask\n",

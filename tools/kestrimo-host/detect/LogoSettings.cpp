@@ -12,6 +12,7 @@ void ApplyLogoMask(ChannelSettings& record, const ChannelSettings& detected) {
   shape.EdgeBlur = record.EdgeBlur;  // the soft edge stays the user's
   record.SetShape(shape);
   record.MaskFileName = detected.MaskFileName;
+  record.LogoModelFile = detected.LogoModelFile;  // none: an older model no longer fits
   record.ProcEnable = 1;
 }
 
@@ -28,7 +29,9 @@ std::string LogoSectionText(ChannelId id, const ChannelSettings& detected,
          line("RectMaskSizeY", std::to_string(detected.RectMaskSizeY)) +
          line("ExpandX", std::to_string(detected.ExpandX)) +
          line("ExpandY", std::to_string(detected.ExpandY)) + line("InvertMask", "0") +
-         line("ColorKey", std::to_string(detected.ColorKey)) + line("ProcEnable", "1");
+         line("ColorKey", std::to_string(detected.ColorKey)) +
+         (detected.LogoModelFile.empty() ? "" : line("LogoModelFile", detected.LogoModelFile)) +
+         line("ProcEnable", "1");
 }
 
 LogoSettingsFile::LogoSettingsFile(const std::string& path) : path_(path) {

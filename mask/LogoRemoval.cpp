@@ -1,0 +1,230 @@
+#include "mask/LogoRemoval.h"
+
+#include <algorithm>
+
+#include "imaging/ColourCoefficients.h"
+#include "imaging/Kernels.h"
+
+namespace kestrimo {
+namespace {
+
+constexpr std::int32_t kSlack = 25;
+constexpr std::int32_t kFullTrust = 256;
+constexpr std::int32_t kOffsetUnits = 16;  // offset in 1/16 of a level
+constexpr SubtractCoefficient kIdentity{kSubtractUnitGain, 0};
+
+// Rounded to the nearest, halves away from zero; den > 0.
+std::int64_t DivideRounded(std::int64_t num, std::int64_t den) {
+  return num >= 0 ? (num + den / 2) / den : -((-num + den / 2) / den);
+}
+
+std::uint8_t ClampLevel(std::int32_t v) {
+  return static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+// The plug-in's own BGR to YUV conversion of one colour.
+std::int32_t Weigh(BgrWeights w, std::int32_t b, std::int32_t g, std::int32_t r) {
+  return (w.b * b + w.g * g + w.r * r) >> kBgrWeightShift;
+}
+
+// Frame pixels [start, end) of one axis against raster cells of the base
+// mask: pixel p covers [p * base, (p + 1) * base) and cell c covers
+// [c * area, (c + 1) * area), in units of 1/area of a cell.
+template <typename Visit>
+void ForEachCell(std::int32_t pixel, std::int32_t area, std::int32_t base, Visit visit) {
+  const std::int64_t from = std::int64_t{pixel} * base, to = from + base;
+  for (std::int64_t c = from / area; c * area < to; ++c) {
+    const std::int64_t weight = std::min(to, (c + 1) * area) - std::max(from, c * area);
+    visit(static_cast<std::int32_t>(c), weight);
+  }
+}
+
+}  // namespace
+
+void LogoRemoval::Footprint::Add(const Footprint& other) {
+  total += other.total;
+  covered += other.covered;
+  opacity += other.opacity;
+  for (int k = 0; k < 3; ++k) colour[k] += other.colour[k];
+}
+
+void LogoRemoval::Load(std::string& fileName) {
+  active_ = false;
+  if (!LoadModelPicture(fileName, Model)) fileName.clear();
+}
+
+bool LogoRemoval::Translucent() const {
+  std::uint32_t highest = 0;
+  for (const std::uint32_t p : Model.pixels) highest = std::max(highest, p >> 24);
+  std::int64_t counts[256] = {}, solid = 0;
+  for (const std::uint32_t p : Model.pixels) {
+    if (p >> 24 == 0 || 10 * (p >> 24) < 6 * highest) continue;
+    ++counts[p >> 24];
+    ++solid;
+  }
+  std::int64_t below = 0;
+  for (std::int32_t a = 0; a < 256; ++a) {
+    below += counts[a];
+    if (2 * below >= solid) return a < kOpaqueLogo;
+  }
+  return false;  // no logo at all
+}
+
+// Per model pixel its opacity and its colour in the frame's samples: Y, U, V
+// as the plug-in converts BGR, or B, G, R.
+bool LogoRemoval::PrepareModel(std::int32_t mode) {
+  const std::int64_t count = std::int64_t{Model.width} * Model.height;
+  std::uint8_t* out = samples_.Ensure(static_cast<std::int32_t>(4 * count));
+  if (out == nullptr) return false;
+  for (std::int64_t i = 0; i < count; ++i, out += 4) {
+    const std::uint32_t p = Model.pixels[static_cast<std::size_t>(i)];
+    const std::int32_t b = p & 0xFF, g = (p >> 8) & 0xFF, r = (p >> 16) & 0xFF;
+    out[0] = static_cast<std::uint8_t>(p >> 24);
+    if (mode == kFrameModeYuy2) {
+      out[1] = ClampLevel(Weigh(kLumaWeights, b, g, r));
+      out[2] = ClampLevel(Weigh(kCbWeights, b, g, r) + kChromaOffset);
+      out[3] = ClampLevel(Weigh(kCrWeights, b, g, r) + kChromaOffset);
+    } else {
+      out[1] = static_cast<std::uint8_t>(b);
+      out[2] = static_cast<std::uint8_t>(g);
+      out[3] = static_cast<std::uint8_t>(r);
+    }
+  }
+  return true;
+}
+
+LogoRemoval::Footprint LogoRemoval::FootprintOf(std::int32_t x, std::int32_t y,
+                                                const RemovalArea& area) const {
+  Footprint f;
+  f.total = std::int64_t{area.baseSize.width} * area.baseSize.height;
+  const std::uint8_t* model = samples_.Data();
+  ForEachCell(y, areaSize_.height, area.baseSize.height, [&](std::int32_t cy, std::int64_t wy) {
+    const std::int32_t my = cy - area.modelOffset.y;
+    if (my < 0 || my >= Model.height) return;
+    ForEachCell(x, areaSize_.width, area.baseSize.width, [&](std::int32_t cx, std::int64_t wx) {
+      const std::int32_t mx = cx - area.modelOffset.x;
+      if (mx < 0 || mx >= Model.width) return;
+      const std::uint8_t* m = model + 4 * (static_cast<std::size_t>(my) * Model.width + mx);
+      const std::int64_t w = wx * wy;
+      f.covered += w;
+      f.opacity += w * m[0];
+      for (int k = 0; k < 3; ++k) f.colour[k] += w * m[0] * m[k + 1];
+    });
+  });
+  return f;
+}
+
+// 0..256: full below kTrustedOpacity, none from kUntrustedOpacity, and only
+// for the part of the footprint that the model covers.
+std::int32_t LogoRemoval::Trust(const Footprint& f) {
+  if (f.covered == 0) return 0;
+  const std::int64_t room = kUntrustedOpacity * f.total - f.opacity;
+  if (room <= 0) return 0;
+  const std::int64_t ramp = std::int64_t{kUntrustedOpacity - kTrustedOpacity} * f.total;
+  const std::int64_t byOpacity = std::min<std::int64_t>(kFullTrust, room * kFullTrust / ramp);
+  return static_cast<std::int32_t>(byOpacity * f.covered / f.total);
+}
+
+// gain = 1 / (1 - a), offset = -a L / (1 - a), with a and a L the means over
+// the footprint; the identity where the subtraction is not trusted.
+SubtractCoefficient LogoRemoval::CoefficientOf(const Footprint& f, int channel) {
+  if (Trust(f) == 0) return kIdentity;
+  const std::int64_t through = 255 * f.total - f.opacity;  // (1 - a), times 255 total
+  const std::int64_t gain = DivideRounded(std::int64_t{kSubtractUnitGain} * 255 * f.total, through);
+  const std::int64_t offset = DivideRounded(-kOffsetUnits * f.colour[channel], through);
+  return {static_cast<std::int16_t>(gain), static_cast<std::int16_t>(offset)};
+}
+
+// Y0, U, Y1, V per pair of frame columns; the chroma from the pair's pixels
+// inside the area.
+void LogoRemoval::FillYuvRow(std::int32_t y, const RemovalArea& area,
+                             SubtractCoefficient* row) const {
+  for (std::int32_t fx = firstColumn_; fx < frameRect_.right; fx += 2, row += 4) {
+    Footprint pair;
+    for (int i = 0; i < 2; ++i) {
+      const std::int32_t x = fx + i - area.origin.x;
+      row[2 * i] = kIdentity;
+      if (x < area.visible.left || x >= area.visible.right) continue;
+      const Footprint f = FootprintOf(x, y, area);
+      row[2 * i] = CoefficientOf(f, 0);
+      pair.Add(f);
+    }
+    row[1] = CoefficientOf(pair, 1);
+    row[3] = CoefficientOf(pair, 2);
+  }
+}
+
+void LogoRemoval::FillBgrRow(std::int32_t y, const RemovalArea& area,
+                             SubtractCoefficient* row) const {
+  for (std::int32_t fx = firstColumn_; fx < frameRect_.right; ++fx, row += 3) {
+    const Footprint f = FootprintOf(fx - area.origin.x, y, area);
+    for (int k = 0; k < 3; ++k) row[k] = CoefficientOf(f, k);
+  }
+}
+
+// The frame mask's alpha times the part the subtraction does not take.
+void LogoRemoval::LowerAlpha(const RemovalArea& area) {
+  const Rect& v = area.visible;
+  for (std::int32_t y = v.top; y < v.bottom; ++y) {
+    for (std::int32_t x = v.left; x < v.right; ++x) {
+      std::uint32_t* pixel = RemovalAlpha.PixelAt(x, y);
+      const std::uint32_t alpha = *pixel >> 24;
+      const std::uint32_t kept = kFullTrust - Trust(FootprintOf(x, y, area));
+      *pixel = (*pixel & 0x00FFFFFFu) | ((alpha * kept + kFullTrust / 2) / kFullTrust) << 24;
+    }
+  }
+}
+
+void LogoRemoval::Rebuild(const RemovalArea& area, std::int32_t frameWidth,
+                          std::int32_t frameHeight, std::int32_t mode) {
+  active_ = false;
+  const ImageBuffer& mask = area.frameMask;
+  const Rect& v = area.visible;
+  if (Model.Empty() || !Translucent() || v.IsEmpty() || area.baseSize.width < 1 || area.baseSize.height < 1 ||
+      (mode != kFrameModeYuy2 && mode != kFrameModeBgr))
+    return;
+  mode_ = mode;
+  frameWidth_ = frameWidth;
+  frameHeight_ = frameHeight;
+  areaSize_ = {mask.rect.Width(), mask.rect.Height()};
+  const bool yuv = mode == kFrameModeYuy2;
+  frameRect_ = {area.origin.x + v.left, area.origin.y + v.top, area.origin.x + v.right,
+                area.origin.y + v.bottom};
+  if (yuv) frameRect_.right += frameRect_.right & 1;  // the reachable width is even
+  firstColumn_ = yuv ? frameRect_.left & ~1 : frameRect_.left;
+  samplesPerRow_ = (frameRect_.right - firstColumn_) * (yuv ? 2 : 3);
+  const std::int64_t count = std::int64_t{samplesPerRow_} * frameRect_.Height();
+  SubtractCoefficient* coefficients =
+      count <= INT32_MAX ? coefficients_.Ensure(static_cast<std::int32_t>(count)) : nullptr;
+  RemovalAlpha.Resize(areaSize_.width, areaSize_.height, kSlack, kSlack);
+  if (coefficients == nullptr || RemovalAlpha.rect.Width() != areaSize_.width ||
+      RemovalAlpha.rect.Height() != areaSize_.height || !PrepareModel(mode))
+    return;
+  for (std::int32_t y = v.top; y < v.bottom; ++y) {
+    SubtractCoefficient* row = coefficients + std::int64_t{y - v.top} * samplesPerRow_;
+    if (yuv)
+      FillYuvRow(y, area, row);
+    else
+      FillBgrRow(y, area, row);
+  }
+  RemovalAlpha.CopyFrom(mask.pixels, mask.allocWidth, mask.allocHeight, mask.rect);
+  LowerAlpha(area);
+  active_ = true;
+}
+
+bool LogoRemoval::Subtract(std::uint8_t* frame, const FrameGeometry& geometry) const {
+  if (!active_ || geometry.width != frameWidth_ || geometry.height != frameHeight_ ||
+      geometry.mode != mode_)
+    return false;
+  const auto subtractRow = KernelsInUse().logoSubtract.subtractRow;
+  const bool yuv = mode_ == kFrameModeYuy2;
+  const std::ptrdiff_t stride = std::ptrdiff_t{frameWidth_} * (yuv ? 2 : 3);
+  const SubtractCoefficient* row = coefficients_.Data();
+  for (std::int32_t fy = frameRect_.top; fy < frameRect_.bottom; ++fy, row += samplesPerRow_) {
+    const std::ptrdiff_t memoryRow = yuv ? fy : frameHeight_ - 1 - fy;
+    subtractRow(frame + memoryRow * stride + firstColumn_ * (yuv ? 2 : 3), row, samplesPerRow_);
+  }
+  return true;
+}
+
+}  // namespace kestrimo

@@ -1,0 +1,95 @@
+// Taking a channel's blended logo out of the picture. The channel's logo
+// model (colour and opacity per reference-raster pixel, placed like the mask
+// picture) is scaled to the area at each rebuild into one pair of
+// subtraction coefficients per frame sample, and into the removal alpha: the
+// mask's alpha, lowered where the subtraction is trusted, so that the fill
+// and blur show only where the logo is near opaque or no model covers it.
+// Per frame only the subtraction runs, in the frame's own samples, before
+// the area is lifted out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/FrameGeometry.h"
+#include "base/ImageBuffer.h"
+#include "base/Rect.h"
+#include "base/ScratchArray.h"
+#include "imaging/LogoSubtractKernels.h"
+#include "mask/LogoModelPicture.h"
+
+namespace kestrimo {
+
+// Where the rebuilt area lies: the frame mask, its place in the frame and the
+// part inside it, and the model's place in the mask's reference raster.
+struct RemovalArea {
+  const ImageBuffer& frameMask;
+  Size baseSize;      // the base mask, reference raster
+  Point modelOffset;  // the model's top-left pixel in the base mask
+  Point origin;       // the area's top-left pixel in the frame
+  Rect visible;       // the part inside the frame, area pixels
+};
+
+class LogoRemoval {
+ public:
+  // Opacity (of 255) up to which the subtraction is fully trusted, and from
+  // which it is not used: the picture's noise and the model's errors grow
+  // as 1 / (1 - opacity). Between the two the removal alpha ramps.
+  static constexpr std::int32_t kTrustedOpacity = 179;    // 70 %
+  static constexpr std::int32_t kUntrustedOpacity = 217;  // 85 %
+  // A logo whose solid part (the median of the pixels at 60 % or more of
+  // its highest opacity) is this opaque is filled as without a model: its
+  // rim alone would be subtracted, where estimates are least sure.
+  static constexpr std::int32_t kOpaqueLogo = 191;  // 75 %
+
+  // Loads the channel's model. A file that cannot be read empties fileName
+  // (the channel's LogoModelFile): the channel fills as without a model.
+  void Load(std::string& fileName);
+
+  // Derives the coefficients and the removal alpha for the area; with no
+  // model loaded, or an empty area, the removal is off.
+  void Rebuild(const RemovalArea& area, std::int32_t frameWidth, std::int32_t frameHeight,
+               std::int32_t mode);
+  void Clear() { active_ = false; }
+
+  // True when the frames of the channel go through Subtract and blend back
+  // through RemovalAlpha instead of the frame mask.
+  bool Active() const { return active_; }
+
+  // The logo taken out of the frame's samples inside the area; true when
+  // done, and the frame is then to be blended back through RemovalAlpha.
+  // Nothing when the removal is off or the frame's format is not the one of
+  // the last rebuild (a format change whose frames come without a channel).
+  bool Subtract(std::uint8_t* frame, const FrameGeometry& geometry) const;
+
+  LogoModelPicture Model;
+  ImageBuffer RemovalAlpha;  // the frame mask's size and colours
+
+ private:
+  // Sums over a frame pixel's footprint in the raster, in units whose whole
+  // is `total`: covered by the model, opacity, opacity times each sample.
+  struct Footprint {
+    std::int64_t total = 0, covered = 0, opacity = 0, colour[3] = {};
+    void Add(const Footprint& other);
+  };
+  Footprint FootprintOf(std::int32_t x, std::int32_t y, const RemovalArea& area) const;
+  bool PrepareModel(std::int32_t mode);
+  bool Translucent() const;
+  static std::int32_t Trust(const Footprint& f);
+  static SubtractCoefficient CoefficientOf(const Footprint& f, int channel);
+  void FillYuvRow(std::int32_t y, const RemovalArea& area, SubtractCoefficient* row) const;
+  void FillBgrRow(std::int32_t y, const RemovalArea& area, SubtractCoefficient* row) const;
+  void LowerAlpha(const RemovalArea& area);
+
+  bool active_ = false;
+  std::int32_t mode_ = 0;
+  std::int32_t frameWidth_ = 0, frameHeight_ = 0;
+  Size areaSize_;
+  Rect frameRect_;              // frame pixels covered by the coefficients
+  std::int32_t firstColumn_ = 0;  // frame column of each row's first sample
+  std::int32_t samplesPerRow_ = 0;
+  ScratchArray<SubtractCoefficient> coefficients_;
+  ScratchArray<std::uint8_t> samples_;  // per model pixel: opacity and 3 samples
+};
+
+}  // namespace kestrimo

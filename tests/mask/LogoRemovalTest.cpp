@@ -1,0 +1,157 @@
+// A channel with a logo model, through the frame driver in both frame
+// formats: a logo blended at 55 % comes out to the clean picture; where the
+// model is near opaque the fill does the work as without a model; a
+// model file that cannot be read leaves the channel filling as before.
+#include "mask/LogoRemoval.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+#include <cstring>
+#include <string>
+
+#include "detect/MaskBitmap.h"
+#include "engine/FrameDriver.h"
+#include "imaging/ColourCoefficients.h"
+#include "plugin/EntryPoints.h"
+#include "tests/integration/TestFrame.h"
+#include "tests/support/PictureFiles.h"
+
+namespace kestrimo {
+namespace {
+
+using testing::FrameFormat;
+using testing::TestFrame;
+
+// A 768 x 576 frame, so that raster and frame pixels are the same. The
+// area is 60 x 40 at (170, 130); the model covers it: a block of 55 %
+// opacity with a core of 86 %, too opaque to subtract, nothing around.
+constexpr std::int32_t kWidth = 768, kHeight = 576;
+constexpr std::int32_t kLeft = 170, kTop = 130, kSide = 60, kDown = 40;
+constexpr std::uint32_t kLogoColour = 0x00E6C828;  // R 230, G 200, B 40
+
+std::uint32_t Opacity(std::int32_t x, std::int32_t y) {
+  if (x >= 24 && x < 36 && y >= 15 && y < 25) return 220;
+  if (x >= 10 && x < 50 && y >= 10 && y < 30) return 140;
+  return 0;
+}
+bool Trusted(std::int32_t x, std::int32_t y) {
+  return Opacity(x, y) == 140 && (x < 22 || x >= 38 || y < 13 || y >= 27);
+}
+
+LogoModelPicture Model() {
+  LogoModelPicture model;
+  model.width = kSide;
+  model.height = kDown;
+  for (std::int32_t y = 0; y < kDown; ++y)
+    for (std::int32_t x = 0; x < kSide; ++x) model.pixels.push_back(Opacity(x, y) << 24 | kLogoColour);
+  return model;
+}
+
+// The logo's colour in the frame's bytes of a pixel (Y and U or V; B, G, R).
+std::int32_t LogoByte(FrameFormat format, std::int32_t x, int byte) {
+  const std::int32_t b = kLogoColour & 0xFF, g = (kLogoColour >> 8) & 0xFF, r = kLogoColour >> 16;
+  if (format == FrameFormat::Bgr24) return byte == 0 ? b : byte == 1 ? g : r;
+  const BgrWeights w = byte == 0 ? kLumaWeights : (x % 2 == 0 ? kCbWeights : kCrWeights);
+  return ((w.b * b + w.g * g + w.r * r) >> kBgrWeightShift) + (byte == 0 ? 0 : kChromaOffset);
+}
+
+class LogoRemovalTest : public ::testing::TestWithParam<FrameFormat> {
+ protected:
+  void SetUp() override {
+    clean.Paint({});
+    ChannelSettings record = TableDefaults();
+    record.Id = 1;
+    record.ProcEnable = 1;
+    record.MaskPosX = kLeft + kSide / 2;
+    record.MaskPosY = kTop + kDown / 2;
+    record.RectMaskSizeX = kSide;
+    record.RectMaskSizeY = kDown;
+    state.ChannelList = {record};
+    VideoFormat video{kWidth, kHeight, 0, clean.FrameMode(), 3};
+    PluginSetFormat(state, &video);
+  }
+  // The clean frame with the logo blended in, run through the plug-in.
+  TestFrame Run(const std::string& modelFile) {
+    state.ChannelList[0].LogoModelFile = modelFile;
+    state.LastChannelId = 0;
+    TestFrame frame(GetParam(), kWidth, kHeight);
+    frame.Paint({});
+    for (std::int32_t y = 0; y < kDown; ++y) {
+      for (std::int32_t x = 0; x < kSide; ++x) {
+        const std::uint32_t a = Opacity(x, y);
+        for (int byte = 0; byte < frame.BytesPerPixel(); ++byte) {
+          std::uint8_t& sample = frame.data()[frame.Offset(kLeft + x, kTop + y) + byte];
+          sample = static_cast<std::uint8_t>(
+              (a * LogoByte(GetParam(), kLeft + x, byte) + (255 - a) * sample + 127) / 255);
+        }
+      }
+    }
+    ChannelInfo channel{};
+    channel.id = 1;
+    FrameInfo info{};
+    info.pixels = frame.data();
+    info.channel = &channel;
+    EXPECT_EQ(ProcessFrame(state, &info), 1);
+    return frame;
+  }
+
+  PluginState state;
+  TestFrame clean{GetParam(), kWidth, kHeight};
+  testing::PictureFolder folder;
+};
+
+TEST_P(LogoRemovalTest, TakesATranslucentLogoOutAndFillsItsNearOpaqueCore) {
+  const TestFrame filled = Run("");
+  const TestFrame taken = Run(folder.Write("model.bmp", EncodeModelBitmap(Model())));
+  ASSERT_TRUE(state.Mask.Removal.Active());
+  for (std::int32_t y = 1; y + 1 < kDown; ++y) {
+    for (std::int32_t x = 1; x + 1 < kSide; ++x) {
+      for (int byte = 0; byte < clean.BytesPerPixel(); ++byte) {
+        const int got = taken.At(kLeft + x, kTop + y, byte);
+        if (Trusted(x, y)) {
+          EXPECT_LE(std::abs(got - clean.At(kLeft + x, kTop + y, byte)), 2)
+              << "pixel " << x << ", " << y << " byte " << byte;
+        } else if (Opacity(x, y) == 220) {
+          EXPECT_EQ(got, filled.At(kLeft + x, kTop + y, byte))
+              << "pixel " << x << ", " << y << " byte " << byte;
+        }
+      }
+    }
+  }
+}
+
+TEST_P(LogoRemovalTest, AModelThatCannotBeReadLeavesTheFill) {
+  const TestFrame filled = Run("");
+  const TestFrame unread = Run(folder.Write("model.bmp", "BM not a picture"));
+  EXPECT_FALSE(state.Mask.Removal.Active());
+  EXPECT_EQ(state.ChannelList[0].LogoModelFile, "");
+  EXPECT_EQ(unread.Bytes(), filled.Bytes());
+}
+
+// A smaller format whose frames come without a channel record: nothing is
+// rebuilt, and the subtraction, sized for the last rebuild, must not run.
+TEST_P(LogoRemovalTest, ASmallerFormatWithoutARebuildIsNotSubtracted) {
+  Run(folder.Write("model.bmp", EncodeModelBitmap(Model())));
+  ASSERT_TRUE(state.Mask.Removal.Active());
+  VideoFormat video{200, 160, 0, clean.FrameMode(), 3};
+  PluginSetFormat(state, &video);
+  const std::size_t bytes = 200 * 160 * static_cast<std::size_t>(clean.BytesPerPixel());
+  std::vector<std::uint8_t> small(bytes + 4096, 77);
+  FrameInfo info{};
+  info.pixels = small.data();
+  EXPECT_EQ(ProcessFrame(state, &info), 1);
+  EXPECT_EQ(std::count(small.begin() + bytes, small.end(), 77), 4096);
+  EXPECT_FALSE(state.Mask.Removal.Subtract(small.data(), state.Geometry));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, LogoRemovalTest,
+                         ::testing::Values(FrameFormat::Yuy2, FrameFormat::Bgr24),
+                         [](const auto& info) {
+                           return std::string(info.param == FrameFormat::Yuy2 ? "Yuy2" : "Bgr24");
+                         });
+
+}  // namespace
+}  // namespace kestrimo
