@@ -173,8 +173,11 @@ bool BitmapRowsPresent(const Bytes& file) {
     return false;
   }
   constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+  // The built-in decoder reads no other encoding, but takes a code it does not
+  // know (read as a negative number) for uncompressed rows, which it would
+  // make up out of zeros: refused here.
   if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields)
-    return true;  // the decoder judges other encodings itself
+    return false;
   if (width <= 0 || width > kMaxPictureSide || height > kMaxPictureSide || bitCount > 32)
     return false;
   const std::int64_t rowBytes = (width * bitCount + 31) / 32 * 4;

@@ -254,6 +254,12 @@ std::string BmpClaiming(std::int32_t width, std::int32_t height) {
   return bmp;
 }
 
+// A bitmap whose header names another encoding.
+std::string WithCompression(std::string bmp, std::uint32_t code) {
+  for (int i = 0; i < 4; ++i) bmp[30 + i] = static_cast<char>(code >> (8 * i));
+  return bmp;
+}
+
 TEST_F(PictureLoading, BrokenFilesFailWithNoFrames) {
   const Picture picture = PatternPicture(16, 16, 2, 64);
   const std::string png = EncodePng(picture, false);
@@ -279,6 +285,7 @@ TEST_F(PictureLoading, BrokenFilesFailWithNoFrames) {
       {"garbage.bmp", "BM" + garbage},
       {"garbage.gif", "GIF89a" + garbage},
       {"garbage.jpg", "\xFF\xD8\xFF" + garbage},
+      {"unknown-encoding.bmp", Truncated(WithCompression(bmp, 0xA53C2FA0u), 54)},
       // A Huffman table listing 512 codes, twice the most a table can hold.
       {"codes.jpg", std::string("\xFF\xD8\xFF\xC4\x00\x13\x00", 7) + std::string(16, '\x20') +
                         "\xFF\xD9"},
