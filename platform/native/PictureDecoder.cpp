@@ -145,6 +145,21 @@ bool JpegHuffmanTablesFit(const Bytes& file) {
   return true;
 }
 
+// True when every chunk of a PNG, up to its end chunk, lies within the file.
+// The built-in decoder grows its image-data buffer to a chunk's announced
+// length before reading it, so a few bytes announcing 2 GiB would allocate it.
+bool PngChunksWithinFile(const Bytes& file) {
+  std::size_t at = 8;  // after the signature
+  while (at + 12 <= file.size()) {
+    const std::size_t length = (std::size_t{file[at]} << 24) | (std::size_t{file[at + 1]} << 16) |
+                               (std::size_t{file[at + 2]} << 8) | file[at + 3];
+    if (length > file.size() - at - 12) return false;
+    if (std::memcmp(&file[at + 4], "IEND", 4) == 0) return true;
+    at += 12 + length;
+  }
+  return false;  // cut short before its end chunk
+}
+
 std::uint32_t Le16(const Bytes& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
 std::uint32_t Le32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
@@ -317,6 +332,7 @@ bool PictureDecoder::State::Open(const std::string& fileName) {
   s.format = Sniff(s.file);
   if (s.format == Format::Unknown || (s.bitmapsOnly && s.format != Format::Bmp)) return false;
   if (s.format == Format::Jpeg && !JpegHuffmanTablesFit(s.file)) return false;
+  if (s.format == Format::Png && !PngChunksWithinFile(s.file)) return false;
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(s.file.data(), static_cast<int>(s.file.size()), &width, &height,
                              &channels) ||
