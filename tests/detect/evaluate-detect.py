@@ -6,7 +6,8 @@ For every case of a folder written by make-logo-corpus.py:
 1. `detect` runs on NAME.y4m into a fresh settings file (channel 1) and mask
    picture; its exit code, its last stderr line and its time are kept.
 2. For a case with a logo, the plug-in runs over the clip twice: with the
-   settings detect wrote (when it found something) and with a plain rectangle
+   settings detect wrote (when it found something; its mask alone, without
+   the logo model, unless --removal) and with a plain rectangle
    drawn by hand 2 pixels around the logo's true bounding box. Each output is
    compared with NAME-clean.y4m:
    - on the logo's true pixels (alpha > 0 in NAME-logo.png), the share of
@@ -455,8 +456,11 @@ def evaluate(case, args, work):
               file=sys.stderr)
 
     if detect["code"] == 0 and detect["found"]:
-        found = measure_run(args.host, detect["settings"], case, args.corpus, args.frames, logo,
-                            grown, keep)
+        # Without --removal the mask alone is judged: detect's settings are
+        # run without the logo model it wrote.
+        settings = detect["settings"] if args.removal else \
+            without_model(detect["settings"], os.path.join(work, "mask-only.ini"))
+        found = measure_run(args.host, settings, case, args.corpus, args.frames, logo, grown, keep)
         row["visible_detect_pct"] = round(percent(found["visible_out"], logo_pixels * found["frames"]), 2)
         row["psnr_detect_db"] = round(psnr(found["sse_out"], box_pixels * found["frames"]), 2)
         if want_overlay and found["kept"] is not None:
