@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -70,7 +71,7 @@ TEST(LogoSubtractKernelsTest, TwinsEqualTheReference) {
       const auto coefficientsBefore = coefficients.Bytes();
       ScalarKernels().logoSubtract.subtractRow(reference.data(), c, count);
       for (const LogoSubtractKernels* twin : twins) {
-        std::memcpy(twinSamples.data(), before.data(), bytes);
+        std::copy(before.begin(), before.end(), twinSamples.data());  // length 0 included
         twin->subtractRow(twinSamples.data(), c, count);
         const char* level = twin == &Sse2Kernels().logoSubtract ? "sse2" : "avx2";
         ASSERT_EQ(reference.Bytes(), twinSamples.Bytes())
