@@ -55,41 +55,12 @@ std::uint32_t NearestRgb(float y, float u, float v) {
   return best;
 }
 
-// Frame pixels of one axis that picture pixel `cell` covers, with the
-// length of each overlap: pixel p covers [p * cells, (p + 1) * cells), the
-// cell [cell * pixels, (cell + 1) * pixels).
-template <typename Visit>
-void ForEachPixel(std::int32_t cell, std::int32_t cells, std::int32_t pixels, Visit visit) {
-  const std::int64_t from = std::int64_t{cell} * pixels, to = from + pixels;
-  for (std::int64_t p = from / cells; p * cells < to; ++p) {
-    visit(static_cast<std::int32_t>(p), std::min(to, (p + 1) * cells) - std::max(from, p * cells));
-  }
-}
-
-std::uint32_t PixelOf(const LogoModel& model, const LogoPicture& picture, int x, int y) {
-  std::int64_t weight = 0, opacity = 0, colour[3] = {};  // exact sums
-  ForEachPixel(y, picture.height, picture.area.Height(), [&](std::int32_t py, std::int64_t wy) {
-    const int fy = picture.area.top + py;
-    if (fy < 0 || fy >= model.Height()) return;
-    ForEachPixel(x, picture.width, picture.area.Width(), [&](std::int32_t px, std::int64_t wx) {
-      const int fx = picture.area.left + px;
-      if (fx < 0 || fx >= model.Width()) return;
-      const LogoModelPixel& m = model.At(fx, fy);
-      const std::int64_t w = wx * wy, a = w * m.opacity;
-      weight += w;
-      opacity += a;
-      colour[0] += a * m.y;
-      colour[1] += a * m.u;
-      colour[2] += a * m.v;
-    });
-  });
-  if (weight <= 0 || opacity <= 0) return 0;
-  const auto alpha = static_cast<std::uint32_t>((opacity + weight / 2) / weight);
-  if (alpha == 0) return 0;
-  const auto mean = [opacity](std::int64_t sum) {
-    return static_cast<float>(sum) / static_cast<float>(opacity);
-  };
-  return alpha << 24 | NearestRgb(mean(colour[0]), mean(colour[1]), mean(colour[2]));
+// The estimate at frame pixel (x, y), 0 (no logo) outside the frame.
+std::uint32_t PixelOf(const LogoModel& model, int x, int y) {
+  if (x < 0 || y < 0 || x >= model.Width() || y >= model.Height()) return 0;
+  const LogoModelPixel& m = model.At(x, y);
+  if (m.opacity == 0) return 0;
+  return std::uint32_t{m.opacity} << 24 | NearestRgb(m.y, m.u, m.v);
 }
 
 }  // namespace
@@ -98,12 +69,13 @@ LogoModelPicture BuildModelPicture(const LogoModel& model, const LogoPicture& pi
   LogoModelPicture out;
   if (picture.width < 1 || picture.height < 1 || picture.area.IsEmpty() || model.Width() < 1)
     return out;
-  out.width = picture.width;
-  out.height = picture.height;
+  out.width = picture.area.Width();
+  out.height = picture.area.Height();
   out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, 0);
   for (int y = 0; y < out.height; ++y)
     for (int x = 0; x < out.width; ++x)
-      out.pixels[static_cast<std::size_t>(y) * out.width + x] = PixelOf(model, picture, x, y);
+      out.pixels[static_cast<std::size_t>(y) * out.width + x] =
+          PixelOf(model, picture.area.left + x, picture.area.top + y);
   return out;
 }
 

@@ -1,6 +1,9 @@
-// The model picture of a found logo: its colour and opacity per pixel of the
-// mask picture (reference raster, placed by the same MaskPosX / MaskPosY),
-// from the estimate at frame pixels.
+// The model picture of a found logo: its colour and opacity per frame pixel
+// of the area the plug-in processes for the mask picture. Stretched over
+// the mask picture, as the plug-in places a model, it maps one to one onto
+// frames of the size it was found in, and is resampled for other sizes:
+// resampling through the coarser raster would smear thin strokes, whose
+// opacity steps are what the subtraction must match.
 #pragma once
 
 #include "detect/LogoModel.h"
@@ -9,10 +12,8 @@
 
 namespace kestrimo {
 
-// Each picture pixel takes the mean opacity and the opacity-weighted mean
-// colour of the frame pixels it covers (in proportion to the part covered);
-// the colour is the RGB whose conversion by the plug-in comes nearest to the
-// estimated Y, U, V. Empty for an empty picture or a model of another size.
+// The colour of each pixel is the RGB whose conversion by the plug-in comes
+// nearest to the estimated Y, U, V. Empty for an empty picture.
 LogoModelPicture BuildModelPicture(const LogoModel& model, const LogoPicture& picture);
 
 }  // namespace kestrimo

@@ -1,6 +1,7 @@
 #include "mask/LogoRemoval.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "imaging/ColourCoefficients.h"
 #include "imaging/Kernels.h"
@@ -12,6 +13,9 @@ constexpr std::int32_t kSlack = 25;
 constexpr std::int32_t kFullTrust = 256;
 constexpr std::int32_t kOffsetUnits = 16;  // offset in 1/16 of a level
 constexpr SubtractCoefficient kIdentity{kSubtractUnitGain, 0};
+// A footprint's units, so that its sums of opacity times colour (and a
+// 4:2:2 pair's) stay within 63 bits.
+constexpr std::int64_t kMaxFootprintUnits = std::int64_t{1} << 44;
 
 // Rounded to the nearest, halves away from zero; den > 0.
 std::int64_t DivideRounded(std::int64_t num, std::int64_t den) {
@@ -27,15 +31,15 @@ std::int32_t Weigh(BgrWeights w, std::int32_t b, std::int32_t g, std::int32_t r)
   return (w.b * b + w.g * g + w.r * r) >> kBgrWeightShift;
 }
 
-// Frame pixels [start, end) of one axis against raster cells of the base
-// mask: pixel p covers [p * base, (p + 1) * base) and cell c covers
-// [c * area, (c + 1) * area), in units of 1/area of a cell.
-template <typename Visit>
-void ForEachCell(std::int32_t pixel, std::int32_t area, std::int32_t base, Visit visit) {
-  const std::int64_t from = std::int64_t{pixel} * base, to = from + base;
-  for (std::int64_t c = from / area; c * area < to; ++c) {
-    const std::int64_t weight = std::min(to, (c + 1) * area) - std::max(from, c * area);
-    visit(static_cast<std::int32_t>(c), weight);
+// Cells of `axis` that area pixel p overlaps, with the length of each overlap.
+template <typename Axis, typename Visit>
+void ForEachCell(const Axis& axis, std::int32_t p, Visit visit) {
+  const std::int64_t from = p * axis.pixel, to = from + axis.pixel;
+  std::int64_t j = from > axis.origin ? (from - axis.origin) / axis.cell : 0;
+  for (; j < axis.cells && axis.origin + j * axis.cell < to; ++j) {
+    const std::int64_t start = axis.origin + j * axis.cell;
+    const std::int64_t weight = std::min(to, start + axis.cell) - std::max(from, start);
+    if (weight > 0) visit(static_cast<std::int32_t>(j), weight);
   }
 }
 
@@ -93,17 +97,32 @@ bool LogoRemoval::PrepareModel(std::int32_t mode) {
   return true;
 }
 
-LogoRemoval::Footprint LogoRemoval::FootprintOf(std::int32_t x, std::int32_t y,
-                                                const RemovalArea& area) const {
+// Pixel p covers [p * base, (p + 1) * base) raster pixels in units of
+// 1 / area; the model's `cells` span the extent, centred in the base mask.
+// Reduced by the common divisor of every boundary, so that a model of the
+// area's own size needs one unit per pixel.
+bool LogoRemoval::ModelAxis::Map(std::int32_t base, std::int32_t extent, std::int32_t area,
+                                 std::int32_t modelCells) {
+  if (base < 1 || extent < 1 || area < 1 || modelCells < 1) return false;
+  const std::int32_t room = base - extent;
+  const std::int64_t offset = room >= 0 ? room / 2 : -((1 - room) / 2);  // floor(room / 2)
+  pixel = std::int64_t{base} * modelCells;
+  origin = offset * area * modelCells;
+  cell = std::int64_t{extent} * area;
+  const std::int64_t divisor = std::gcd(std::gcd(pixel, cell), origin < 0 ? -origin : origin);
+  pixel /= divisor;
+  origin /= divisor;
+  cell /= divisor;
+  cells = modelCells;
+  return true;
+}
+
+LogoRemoval::Footprint LogoRemoval::FootprintOf(std::int32_t x, std::int32_t y) const {
   Footprint f;
-  f.total = std::int64_t{area.baseSize.width} * area.baseSize.height;
+  f.total = axisX_.pixel * axisY_.pixel;
   const std::uint8_t* model = samples_.Data();
-  ForEachCell(y, areaSize_.height, area.baseSize.height, [&](std::int32_t cy, std::int64_t wy) {
-    const std::int32_t my = cy - area.modelOffset.y;
-    if (my < 0 || my >= Model.height) return;
-    ForEachCell(x, areaSize_.width, area.baseSize.width, [&](std::int32_t cx, std::int64_t wx) {
-      const std::int32_t mx = cx - area.modelOffset.x;
-      if (mx < 0 || mx >= Model.width) return;
+  ForEachCell(axisY_, y, [&](std::int32_t my, std::int64_t wy) {
+    ForEachCell(axisX_, x, [&](std::int32_t mx, std::int64_t wx) {
       const std::uint8_t* m = model + 4 * (static_cast<std::size_t>(my) * Model.width + mx);
       const std::int64_t w = wx * wy;
       f.covered += w;
@@ -145,7 +164,7 @@ void LogoRemoval::FillYuvRow(std::int32_t y, const RemovalArea& area,
       const std::int32_t x = fx + i - area.origin.x;
       row[2 * i] = kIdentity;
       if (x < area.visible.left || x >= area.visible.right) continue;
-      const Footprint f = FootprintOf(x, y, area);
+      const Footprint f = FootprintOf(x, y);
       row[2 * i] = CoefficientOf(f, 0);
       pair.Add(f);
     }
@@ -157,7 +176,7 @@ void LogoRemoval::FillYuvRow(std::int32_t y, const RemovalArea& area,
 void LogoRemoval::FillBgrRow(std::int32_t y, const RemovalArea& area,
                              SubtractCoefficient* row) const {
   for (std::int32_t fx = firstColumn_; fx < frameRect_.right; ++fx, row += 3) {
-    const Footprint f = FootprintOf(fx - area.origin.x, y, area);
+    const Footprint f = FootprintOf(fx - area.origin.x, y);
     for (int k = 0; k < 3; ++k) row[k] = CoefficientOf(f, k);
   }
 }
@@ -169,7 +188,7 @@ void LogoRemoval::LowerAlpha(const RemovalArea& area) {
     for (std::int32_t x = v.left; x < v.right; ++x) {
       std::uint32_t* pixel = RemovalAlpha.PixelAt(x, y);
       const std::uint32_t alpha = *pixel >> 24;
-      const std::uint32_t kept = kFullTrust - Trust(FootprintOf(x, y, area));
+      const std::uint32_t kept = kFullTrust - Trust(FootprintOf(x, y));
       *pixel = (*pixel & 0x00FFFFFFu) | ((alpha * kept + kFullTrust / 2) / kFullTrust) << 24;
     }
   }
@@ -183,10 +202,14 @@ void LogoRemoval::Rebuild(const RemovalArea& area, std::int32_t frameWidth,
   if (Model.Empty() || !Translucent() || v.IsEmpty() || area.baseSize.width < 1 || area.baseSize.height < 1 ||
       (mode != kFrameModeYuy2 && mode != kFrameModeBgr))
     return;
+  areaSize_ = {mask.rect.Width(), mask.rect.Height()};
+  if (!axisX_.Map(area.baseSize.width, area.extent.width, areaSize_.width, Model.width) ||
+      !axisY_.Map(area.baseSize.height, area.extent.height, areaSize_.height, Model.height) ||
+      axisX_.pixel * axisY_.pixel > kMaxFootprintUnits)
+    return;
   mode_ = mode;
   frameWidth_ = frameWidth;
   frameHeight_ = frameHeight;
-  areaSize_ = {mask.rect.Width(), mask.rect.Height()};
   const bool yuv = mode == kFrameModeYuy2;
   frameRect_ = {area.origin.x + v.left, area.origin.y + v.top, area.origin.x + v.right,
                 area.origin.y + v.bottom};

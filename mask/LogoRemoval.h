@@ -21,11 +21,14 @@
 namespace kestrimo {
 
 // Where the rebuilt area lies: the frame mask, its place in the frame and the
-// part inside it, and the model's place in the mask's reference raster.
+// part inside it, and the extent the model covers: the mask picture (or the
+// rectangle), centred in the base mask. A model of the extent's size has
+// one pixel per raster pixel; one of another size is stretched over the
+// extent, so a model made at the area's frame size maps one to one.
 struct RemovalArea {
   const ImageBuffer& frameMask;
   Size baseSize;      // the base mask, reference raster
-  Point modelOffset;  // the model's top-left pixel in the base mask
+  Size extent;        // the mask picture or rectangle, reference raster
   Point origin;       // the area's top-left pixel in the frame
   Rect visible;       // the part inside the frame, area pixels
 };
@@ -72,7 +75,15 @@ class LogoRemoval {
     std::int64_t total = 0, covered = 0, opacity = 0, colour[3] = {};
     void Add(const Footprint& other);
   };
-  Footprint FootprintOf(std::int32_t x, std::int32_t y, const RemovalArea& area) const;
+  // One axis of the area against the model, in whole units: area pixel p
+  // covers [p * pixel, (p + 1) * pixel), model cell j [origin + j * cell,
+  // origin + (j + 1) * cell).
+  struct ModelAxis {
+    std::int64_t pixel = 1, origin = 0, cell = 1;
+    std::int32_t cells = 0;
+    bool Map(std::int32_t base, std::int32_t extent, std::int32_t area, std::int32_t modelCells);
+  };
+  Footprint FootprintOf(std::int32_t x, std::int32_t y) const;
   bool PrepareModel(std::int32_t mode);
   bool Translucent() const;
   static std::int32_t Trust(const Footprint& f);
@@ -85,6 +96,7 @@ class LogoRemoval {
   std::int32_t mode_ = 0;
   std::int32_t frameWidth_ = 0, frameHeight_ = 0;
   Size areaSize_;
+  ModelAxis axisX_, axisY_;
   Rect frameRect_;              // frame pixels covered by the coefficients
   std::int32_t firstColumn_ = 0;  // frame column of each row's first sample
   std::int32_t samplesPerRow_ = 0;

@@ -53,19 +53,16 @@ void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geome
   BuildRowSpans(shape.ColorKey);
   BuildColumnSpans(shape.ColorKey);
   if (!Fill.Build(WorkBuffer.View(), RowSpans.View(), ColumnSpans.View())) return Empty();
-  RebuildRemoval(geometry, baseSize, frameWidth, frameHeight);
+  const Size extent = MaskLoaded != 0
+                          ? Size{MaskPicture.rect.Width(), MaskPicture.rect.Height()}
+                          : Size{shape.RectMaskSizeX, shape.RectMaskSizeY};
+  RebuildRemoval(geometry, baseSize, extent, frameWidth, frameHeight);
 }
 
-// The model is centred in the base mask, as the mask picture is.
-void MaskRebuild::RebuildRemoval(const FrameGeometry& geometry, Size baseSize,
+// The model covers the mask picture (or the rectangle), centred in the base mask.
+void MaskRebuild::RebuildRemoval(const FrameGeometry& geometry, Size baseSize, Size extent,
                                  std::int32_t frameWidth, std::int32_t frameHeight) {
-  const auto centred = [](std::int32_t outer, std::int32_t inner) {
-    const std::int32_t room = outer - inner;
-    return room >= 0 ? room / 2 : -((1 - room) / 2);  // floor(room / 2)
-  };
-  const Point offset{centred(baseSize.width, Removal.Model.width),
-                     centred(baseSize.height, Removal.Model.height)};
-  Removal.Rebuild({FrameMask, baseSize, offset, MaskOrigin, VisibleRect}, frameWidth, frameHeight,
+  Removal.Rebuild({FrameMask, baseSize, extent, MaskOrigin, VisibleRect}, frameWidth, frameHeight,
                   geometry.mode);
 }
 

@@ -112,8 +112,8 @@ class MaskRebuild {
     return *reinterpret_cast<std::int32_t*>(ColumnSpans.PixelAt(x, m));
   }
   void ClipToFrame(std::int32_t frameWidth, std::int32_t frameHeight, std::uint32_t complement);
-  void RebuildRemoval(const FrameGeometry& geometry, Size baseSize, std::int32_t frameWidth,
-                      std::int32_t frameHeight);
+  void RebuildRemoval(const FrameGeometry& geometry, Size baseSize, Size extent,
+                      std::int32_t frameWidth, std::int32_t frameHeight);
   void Empty();
 
   // Scratch of the rebuild's passes.
