@@ -38,12 +38,17 @@ class LogoRemoval {
   // Opacity (of 255) up to which the subtraction is fully trusted, and from
   // which it is not used: the picture's noise and the model's errors grow
   // as 1 / (1 - opacity). Between the two the removal alpha ramps.
-  static constexpr std::int32_t kTrustedOpacity = 179;    // 70 %
-  static constexpr std::int32_t kUntrustedOpacity = 217;  // 85 %
+  static constexpr std::int32_t kTrustedOpacity = 204;    // 80 %
+  static constexpr std::int32_t kUntrustedOpacity = 235;  // 92 %
   // A logo whose solid part (the median of the pixels at 60 % or more of
   // its highest opacity) is this opaque is filled as without a model: its
   // rim alone would be subtracted, where estimates are least sure.
-  static constexpr std::int32_t kOpaqueLogo = 191;  // 75 %
+  static constexpr std::int32_t kOpaqueLogo = 230;  // 90 %
+  // From this opacity a broad logo (a tenth of its solid part kDeep model
+  // pixels or more inside it) is filled too: the picture beneath its middle
+  // is estimated from far away, and its errors come out fourfold or more.
+  static constexpr std::int32_t kBroadOpaqueLogo = 191;  // 75 %
+  static constexpr std::int32_t kDeep = 4;
 
   // Loads the channel's model. A file that cannot be read empties fileName
   // (the channel's LogoModelFile): the channel fills as without a model.
@@ -85,7 +90,9 @@ class LogoRemoval {
   };
   Footprint FootprintOf(std::int32_t x, std::int32_t y) const;
   bool PrepareModel(std::int32_t mode);
-  bool Translucent() const;
+  std::int32_t SolidOpacity(std::int32_t highest) const;
+  bool Broad(std::int32_t highest);
+  bool Subtractable();
   static std::int32_t Trust(const Footprint& f);
   static SubtractCoefficient CoefficientOf(const Footprint& f, int channel);
   void FillYuvRow(std::int32_t y, const RemovalArea& area, SubtractCoefficient* row) const;

@@ -27,26 +27,29 @@ using testing::TestFrame;
 
 // A 768 x 576 frame, so that raster and frame pixels are the same. The
 // area is 60 x 40 at (170, 130); the model covers it: a block of 55 %
-// opacity with a core of 86 %, too opaque to subtract, nothing around.
+// opacity with a core of 93 %, too opaque to subtract, nothing around.
 constexpr std::int32_t kWidth = 768, kHeight = 576;
 constexpr std::int32_t kLeft = 170, kTop = 130, kSide = 60, kDown = 40;
 constexpr std::uint32_t kLogoColour = 0x00E6C828;  // R 230, G 200, B 40
 
 std::uint32_t Opacity(std::int32_t x, std::int32_t y) {
-  if (x >= 24 && x < 36 && y >= 15 && y < 25) return 220;
-  if (x >= 10 && x < 50 && y >= 10 && y < 30) return 140;
+  if (x >= 24 && x < 36 && y >= 15 && y < 25) return 236;
+  if (x >= 10 && x < 50 && y >= 10 && y < 30) return 145;
   return 0;
 }
 bool Trusted(std::int32_t x, std::int32_t y) {
-  return Opacity(x, y) == 140 && (x < 22 || x >= 38 || y < 13 || y >= 27);
+  return Opacity(x, y) == 145 && (x < 22 || x >= 38 || y < 13 || y >= 27);
 }
 
-LogoModelPicture Model() {
+// The model of `opacity` over the area, `fine` model pixels to an area pixel.
+LogoModelPicture Model(std::uint32_t (*opacity)(std::int32_t, std::int32_t) = Opacity,
+                       std::int32_t fine = 1) {
   LogoModelPicture model;
-  model.width = kSide;
-  model.height = kDown;
-  for (std::int32_t y = 0; y < kDown; ++y)
-    for (std::int32_t x = 0; x < kSide; ++x) model.pixels.push_back(Opacity(x, y) << 24 | kLogoColour);
+  model.width = kSide * fine;
+  model.height = kDown * fine;
+  for (std::int32_t y = 0; y < model.height; ++y)
+    for (std::int32_t x = 0; x < model.width; ++x)
+      model.pixels.push_back(opacity(x / fine, y / fine) << 24 | kLogoColour);
   return model;
 }
 
@@ -114,12 +117,54 @@ TEST_P(LogoRemovalTest, TakesATranslucentLogoOutAndFillsItsNearOpaqueCore) {
         if (Trusted(x, y)) {
           EXPECT_LE(std::abs(got - clean.At(kLeft + x, kTop + y, byte)), 2)
               << "pixel " << x << ", " << y << " byte " << byte;
-        } else if (Opacity(x, y) == 220) {
+        } else if (Opacity(x, y) == 236) {
           EXPECT_EQ(got, filled.At(kLeft + x, kTop + y, byte))
               << "pixel " << x << ", " << y << " byte " << byte;
         }
       }
     }
+  }
+}
+
+// A model finer than the mask's rectangle is stretched over it: twice as
+// fine, it takes the logo out exactly as the model of the rectangle's size.
+TEST_P(LogoRemovalTest, AFinerModelIsStretchedOverTheMask) {
+  const TestFrame coarse = Run(folder.Write("model.bmp", EncodeModelBitmap(Model())));
+  const TestFrame fine = Run(folder.Write("fine.bmp", EncodeModelBitmap(Model(Opacity, 2))));
+  ASSERT_TRUE(state.Mask.Removal.Active());
+  EXPECT_EQ(fine.Bytes(), coarse.Bytes());
+}
+
+// At 80 % a thin logo is subtracted, a broad one (its middle far from the
+// picture the estimate was taken from) filled as without a model; from
+// 90 % every logo is filled.
+TEST_P(LogoRemovalTest, NearOpaqueLogosAreSubtractedOnlyWhereThin) {
+  const struct {
+    const char* name;
+    std::uint32_t (*opacity)(std::int32_t, std::int32_t);
+    bool subtracted;
+  } cases[] = {
+      {"thin outline at 80 %",
+       [](std::int32_t x, std::int32_t y) -> std::uint32_t {
+         const bool inside = x >= 10 && x < 50 && y >= 10 && y < 30;
+         const bool middle = x >= 13 && x < 47 && y >= 13 && y < 27;
+         return inside && !middle ? 204 : 0;
+       },
+       true},
+      {"broad block at 80 %",
+       [](std::int32_t x, std::int32_t y) -> std::uint32_t {
+         return x >= 10 && x < 50 && y >= 10 && y < 30 ? 204 : 0;
+       },
+       false},
+      {"thin outline at 92 %",
+       [](std::int32_t x, std::int32_t y) -> std::uint32_t {
+         return (x == 10 || x == 11) && y >= 10 && y < 30 ? 235 : 0;
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    Run(folder.Write("model.bmp", EncodeModelBitmap(Model(c.opacity))));
+    EXPECT_EQ(state.Mask.Removal.Active(), c.subtracted) << c.name;
   }
 }
 
