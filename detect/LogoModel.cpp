@@ -185,6 +185,53 @@ bool RefinePixel(const Planes& planes, std::size_t i, const Beneath& beneath,
   return true;
 }
 
+// The opacity the spreads give the solid part as a whole: a logo at opacity
+// a varies (1 - a) times as much as the picture around it. Medians over the
+// solid pixels and over a ring of statistics pixels 2 to 6 away from the
+// mask; 1 (no limit) where the ring hardly varies.
+constexpr int kRingInner = 1, kRingOuter = 6;
+
+float OpacityFromSpreads(const Planes& planes, const LogoMask& mask,
+                         const std::vector<float>& solidSpreads) {
+  LogoMask outer = mask, inner = mask;
+  outer.Dilate(kRingOuter);
+  inner.Dilate(kRingInner);
+  std::vector<float> ring;
+  for (int y = 0; y < planes.height; ++y)
+    for (int x = 0; x < planes.width; ++x)
+      if (outer.At(x, y) && !inner.At(x, y)) ring.push_back(planes.values[kSpread][planes.Index(x, y)]);
+  if (ring.size() < 8 || solidSpreads.size() < 8) return 1.0f;
+  const float around = Median(ring);
+  if (around < LogoModel::kMinSpread) return 1.0f;
+  std::vector<float> solid = solidSpreads;
+  return std::clamp(1.0f - Median(solid) / around, 0.0f, 1.0f);
+}
+
+// The colour that makes the pixel's mean come out exactly: L = (mean - (1 -
+// a) beneath) / a, for the opacity as stored. Whatever errors remain in the
+// opacity then only scale the picture's variation about its mean, and an
+// opacity too low leaves a little of the logo's contrast rather than a
+// shifted picture. The opacity is kept under `bound`, but not so low that
+// the colour would leave 0..255.
+void MatchMeans(const Planes& planes, std::size_t i, const Beneath& beneath, float bound,
+                LogoModelPixel& pixel) {
+  if (!beneath.known || pixel.opacity == 0) return;
+  const Measure means[3] = {kMeanY, kMeanU, kMeanV};
+  float lowest = 0.0f;  // the opacity below which some colour leaves 0..255
+  for (const Measure m : means) {
+    const float below = beneath.values[m], d = planes.values[m][i] - below;
+    if (d > 0 && below < 255.0f) lowest = std::max(lowest, d / (255.0f - below));
+    if (d < 0 && below > 0.0f) lowest = std::max(lowest, -d / below);
+  }
+  const auto atLeast = static_cast<std::uint8_t>(std::min(255.0f, std::ceil(255.0f * lowest)));
+  pixel.opacity = std::max(std::min(pixel.opacity, Level(255.0f * bound)), atLeast);
+  if (pixel.opacity == 0) return;
+  const float a = static_cast<float>(pixel.opacity) / 255.0f;
+  std::uint8_t* colour[3] = {&pixel.y, &pixel.u, &pixel.v};
+  for (int m = 0; m < 3; ++m)
+    *colour[m] = Level((planes.values[means[m]][i] - (1.0f - a) * beneath.values[means[m]]) / a);
+}
+
 }  // namespace
 
 void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& frameMask) {
@@ -213,6 +260,18 @@ void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& frame
   for (const Masked& m : masked) pixels_[m.at] = EstimatePixel(planes, m.i, m.beneath);
   const LogoColour colour = DominantColour(pixels_);
   for (const Masked& m : masked) RefinePixel(planes, m.i, m.beneath, colour, pixels_[m.at]);
+
+  // The spreads over the whole solid part bound the opacity: the means alone
+  // can split a L wrongly when the colour is near the picture's, and too
+  // high an opacity amplifies the picture beneath instead of restoring it.
+  std::uint8_t highest = 0;
+  for (const Masked& m : masked) highest = std::max(highest, pixels_[m.at].opacity);
+  std::vector<float> solidSpreads;
+  for (const Masked& m : masked)
+    if (pixels_[m.at].opacity > 0 && 10 * pixels_[m.at].opacity >= 6 * highest)
+      solidSpreads.push_back(planes.values[kSpread][m.i]);
+  const float bound = OpacityFromSpreads(planes, mask, solidSpreads);
+  for (const Masked& m : masked) MatchMeans(planes, m.i, m.beneath, bound, pixels_[m.at]);
 }
 
 }  // namespace kestrimo

@@ -75,44 +75,11 @@ std::int32_t LogoRemoval::SolidOpacity(std::int32_t highest) const {
   return 0;
 }
 
-// True when a tenth or more of the solid pixels lie kDeep model pixels or
-// more inside the logo (every pixel within kDeep - 1 of them, along rows,
-// columns and diagonals, at 30 % or more of the highest opacity).
-bool LogoRemoval::Broad(std::int32_t highest) {
-  const std::int32_t w = Model.width, h = Model.height, r = kDeep - 1;
-  std::uint8_t* across = samples_.Ensure(w * h);  // rows of logo pixels around each pixel
-  if (across == nullptr) return true;
-  const auto logo = [&](std::int32_t x, std::int32_t y) {
-    return 10 * static_cast<std::int32_t>(Model.pixels[static_cast<std::size_t>(y) * w + x] >> 24) >=
-           3 * highest;
-  };
-  for (std::int32_t y = 0; y < h; ++y) {
-    for (std::int32_t x = 0; x < w; ++x) {
-      bool all = x >= r && x + r < w;
-      for (std::int32_t i = x - r; all && i <= x + r; ++i) all = logo(i, y);
-      across[static_cast<std::size_t>(y) * w + x] = all ? 1 : 0;
-    }
-  }
-  std::int64_t solid = 0, deep = 0;
-  for (std::int32_t y = 0; y < h; ++y) {
-    for (std::int32_t x = 0; x < w; ++x) {
-      const std::int32_t a = static_cast<std::int32_t>(Model.pixels[static_cast<std::size_t>(y) * w + x] >> 24);
-      if (a == 0 || 10 * a < 6 * highest) continue;
-      ++solid;
-      bool all = y >= r && y + r < h;
-      for (std::int32_t j = y - r; all && j <= y + r; ++j) all = across[static_cast<std::size_t>(j) * w + x] != 0;
-      deep += all ? 1 : 0;
-    }
-  }
-  return 10 * deep >= solid;
-}
-
-bool LogoRemoval::Subtractable() {
+bool LogoRemoval::Subtractable() const {
   std::int32_t highest = 0;
   for (const std::uint32_t p : Model.pixels) highest = std::max(highest, static_cast<std::int32_t>(p >> 24));
   const std::int32_t solid = SolidOpacity(highest);
-  if (solid == 0 || solid >= kOpaqueLogo) return false;
-  return solid < kBroadOpaqueLogo || !Broad(highest);
+  return solid > 0 && solid < kOpaqueLogo;
 }
 
 // Per model pixel its opacity and its colour in the frame's samples: Y, U, V

@@ -44,11 +44,6 @@ class LogoRemoval {
   // its highest opacity) is this opaque is filled as without a model: its
   // rim alone would be subtracted, where estimates are least sure.
   static constexpr std::int32_t kOpaqueLogo = 230;  // 90 %
-  // From this opacity a broad logo (a tenth of its solid part kDeep model
-  // pixels or more inside it) is filled too: the picture beneath its middle
-  // is estimated from far away, and its errors come out fourfold or more.
-  static constexpr std::int32_t kBroadOpaqueLogo = 191;  // 75 %
-  static constexpr std::int32_t kDeep = 4;
 
   // Loads the channel's model. A file that cannot be read empties fileName
   // (the channel's LogoModelFile): the channel fills as without a model.
@@ -91,8 +86,7 @@ class LogoRemoval {
   Footprint FootprintOf(std::int32_t x, std::int32_t y) const;
   bool PrepareModel(std::int32_t mode);
   std::int32_t SolidOpacity(std::int32_t highest) const;
-  bool Broad(std::int32_t highest);
-  bool Subtractable();
+  bool Subtractable() const;
   static std::int32_t Trust(const Footprint& f);
   static SubtractCoefficient CoefficientOf(const Footprint& f, int channel);
   void FillYuvRow(std::int32_t y, const RemovalArea& area, SubtractCoefficient* row) const;
