@@ -161,6 +161,7 @@ LogoColour DominantColour(const std::vector<LogoModelPixel>& pixels) {
 // out from the picture beneath; other pixels keep the first estimate.
 constexpr float kMinContrast = 24.0f;  // levels between L and the picture beneath
 constexpr float kMaxMisfit = 6.0f;     // levels of the difference off the line to L
+constexpr int kSupportMargin = 2;      // frame pixels
 
 bool RefinePixel(const Planes& planes, std::size_t i, const Beneath& beneath,
                  const LogoColour& colour, LogoModelPixel& pixel) {
@@ -185,26 +186,47 @@ bool RefinePixel(const Planes& planes, std::size_t i, const Beneath& beneath,
   return true;
 }
 
-// The opacity the spreads give the solid part as a whole: a logo at opacity
-// a varies (1 - a) times as much as the picture around it. Medians over the
-// solid pixels and over a ring of statistics pixels 2 to 6 away from the
-// mask; 1 (no limit) where the ring hardly varies.
-constexpr int kRingInner = 1, kRingOuter = 6;
+// A frame pixel of the mask: its index in the model and in the statistics,
+// and the picture beneath it.
+struct MaskedPixel {
+  std::size_t at, i;
+  Beneath beneath;
+};
 
-float OpacityFromSpreads(const Planes& planes, const LogoMask& mask,
-                         const std::vector<float>& solidSpreads) {
-  LogoMask outer = mask, inner = mask;
-  outer.Dilate(kRingOuter);
-  inner.Dilate(kRingInner);
-  std::vector<float> ring;
-  for (int y = 0; y < planes.height; ++y)
-    for (int x = 0; x < planes.width; ++x)
-      if (outer.At(x, y) && !inner.At(x, y)) ring.push_back(planes.values[kSpread][planes.Index(x, y)]);
-  if (ring.size() < 8 || solidSpreads.size() < 8) return 1.0f;
-  const float around = Median(ring);
-  if (around < LogoModel::kMinSpread) return 1.0f;
-  std::vector<float> solid = solidSpreads;
-  return std::clamp(1.0f - Median(solid) / around, 0.0f, 1.0f);
+// The logo's own pixels (some opacity), grown by kSupportMargin frame
+// pixels and kept within the found mask, in pixels of the statistics.
+LogoMask Support(const LogoMask& mask, const std::vector<MaskedPixel>& masked,
+                 const std::vector<LogoModelPixel>& pixels, int scale) {
+  LogoMask support(mask.Width(), mask.Height());
+  for (const MaskedPixel& m : masked) {
+    if (pixels[m.at].opacity == 0) continue;
+    support.Set(static_cast<int>(m.i % static_cast<std::size_t>(mask.Width())),
+                static_cast<int>(m.i / static_cast<std::size_t>(mask.Width())), true);
+  }
+  support.Dilate(std::max(1, kSupportMargin / scale));
+  for (int y = 0; y < mask.Height(); ++y)
+    for (int x = 0; x < mask.Width(); ++x) support.Set(x, y, support.At(x, y) && mask.At(x, y));
+  return support;
+}
+
+// The opacity the spreads give the solid part as a whole: a logo at opacity
+// a varies (1 - a) times as much as the picture beneath it. The median over
+// the solid pixels (60 % or more of the highest opacity) of each one's
+// ratio to the spread interpolated beneath it; 1 (no limit) with too few
+// pixels to tell.
+float OpacityFromSpreads(const Planes& planes, const std::vector<MaskedPixel>& masked,
+                         const std::vector<LogoModelPixel>& pixels) {
+  std::uint8_t highest = 0;
+  for (const MaskedPixel& m : masked) highest = std::max(highest, pixels[m.at].opacity);
+  std::vector<float> ratios;
+  for (const MaskedPixel& m : masked) {
+    const std::uint8_t a = pixels[m.at].opacity;
+    const float beneath = m.beneath.values[kSpread];
+    if (m.beneath.known && beneath >= LogoModel::kMinSpread && a > 0 && 10 * a >= 6 * highest)
+      ratios.push_back(planes.values[kSpread][m.i] / beneath);
+  }
+  if (ratios.size() < 8) return 1.0f;
+  return std::clamp(1.0f - Median(ratios), 0.0f, 1.0f);
 }
 
 // The colour that makes the pixel's mean come out exactly: L = (mean - (1 -
@@ -232,6 +254,25 @@ void MatchMeans(const Planes& planes, std::size_t i, const Beneath& beneath, flo
     *colour[m] = Level((planes.values[means[m]][i] - (1.0f - a) * beneath.values[means[m]]) / a);
 }
 
+// The found mask has a margin around the logo, so the picture beneath is
+// interpolated again from just outside the logo's own pixels, which lie
+// nearer (on a film's dark corner that took the error of the mean beneath
+// from 1.7 to 0.4 levels). The spreads over the whole solid part then bound
+// the opacity: the means alone can split a L wrongly when the colour is
+// near the picture's, and too high an opacity amplifies the picture beneath
+// instead of restoring it. Last, each colour is set to match its mean.
+void Settle(const Planes& planes, const LogoMask& mask, std::vector<MaskedPixel>& masked,
+            std::vector<LogoModelPixel>& pixels, int scale) {
+  const LogoMask support = Support(mask, masked, pixels, scale);
+  for (MaskedPixel& m : masked) {
+    if (pixels[m.at].opacity == 0) continue;
+    m.beneath = Interpolate(planes, support, static_cast<int>(m.i % static_cast<std::size_t>(planes.width)),
+                            static_cast<int>(m.i / static_cast<std::size_t>(planes.width)));
+  }
+  const float bound = OpacityFromSpreads(planes, masked, pixels);
+  for (const MaskedPixel& m : masked) MatchMeans(planes, m.i, m.beneath, bound, pixels[m.at]);
+}
+
 }  // namespace
 
 void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& frameMask) {
@@ -244,11 +285,7 @@ void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& frame
   const LogoMask mask = ToStatistics(frameMask, statistics);
   const Planes planes = MeanPlanes(statistics);
   const int scale = statistics.Scale();
-  struct Masked {
-    std::size_t at, i;
-    Beneath beneath;
-  };
-  std::vector<Masked> masked;
+  std::vector<MaskedPixel> masked;
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
       const int sx = x / scale, sy = y / scale;
@@ -257,21 +294,10 @@ void LogoModel::Estimate(const LogoStatistics& statistics, const LogoMask& frame
       masked.push_back({static_cast<std::size_t>(y) * width_ + x, i, Interpolate(planes, mask, sx, sy)});
     }
   }
-  for (const Masked& m : masked) pixels_[m.at] = EstimatePixel(planes, m.i, m.beneath);
+  for (const MaskedPixel& m : masked) pixels_[m.at] = EstimatePixel(planes, m.i, m.beneath);
   const LogoColour colour = DominantColour(pixels_);
-  for (const Masked& m : masked) RefinePixel(planes, m.i, m.beneath, colour, pixels_[m.at]);
-
-  // The spreads over the whole solid part bound the opacity: the means alone
-  // can split a L wrongly when the colour is near the picture's, and too
-  // high an opacity amplifies the picture beneath instead of restoring it.
-  std::uint8_t highest = 0;
-  for (const Masked& m : masked) highest = std::max(highest, pixels_[m.at].opacity);
-  std::vector<float> solidSpreads;
-  for (const Masked& m : masked)
-    if (pixels_[m.at].opacity > 0 && 10 * pixels_[m.at].opacity >= 6 * highest)
-      solidSpreads.push_back(planes.values[kSpread][m.i]);
-  const float bound = OpacityFromSpreads(planes, mask, solidSpreads);
-  for (const Masked& m : masked) MatchMeans(planes, m.i, m.beneath, bound, pixels_[m.at]);
+  for (const MaskedPixel& m : masked) RefinePixel(planes, m.i, m.beneath, colour, pixels_[m.at]);
+  Settle(planes, mask, masked, pixels_, scale);
 }
 
 }  // namespace kestrimo
