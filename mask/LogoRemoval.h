@@ -38,8 +38,8 @@ class LogoRemoval {
   // Opacity (of 255) up to which the subtraction is fully trusted, and from
   // which it is not used: the picture's noise and the model's errors grow
   // as 1 / (1 - opacity). Between the two the removal alpha ramps.
-  static constexpr std::int32_t kTrustedOpacity = 217;    // 85 %
-  static constexpr std::int32_t kUntrustedOpacity = 242;  // 95 %
+  static constexpr std::int32_t kTrustedOpacity = 204;    // 80 %
+  static constexpr std::int32_t kUntrustedOpacity = 235;  // 92 %
   // A logo whose solid part (the median of the pixels at 60 % or more of
   // its highest opacity) is this opaque is filled as without a model: its
   // rim alone would be subtracted, where estimates are least sure.
