@@ -162,6 +162,10 @@ LogoColour DominantColour(const std::vector<LogoModelPixel>& pixels) {
 constexpr float kMinContrast = 24.0f;  // levels between L and the picture beneath
 constexpr float kMaxMisfit = 6.0f;     // levels of the difference off the line to L
 constexpr int kSupportMargin = 2;      // frame pixels
+// Opacities below this (of 255) are within what the interpolation of the
+// picture beneath gets wrong, and count as no logo: subtracting them moved
+// logo-free pixels inside an outline by a few levels.
+constexpr std::uint8_t kFaintest = 8;
 
 bool RefinePixel(const Planes& planes, std::size_t i, const Beneath& beneath,
                  const LogoColour& colour, LogoModelPixel& pixel) {
@@ -254,7 +258,8 @@ void MatchMeans(const Planes& planes, std::size_t i, const Beneath& beneath, flo
     *colour[m] = Level((planes.values[means[m]][i] - (1.0f - a) * beneath.values[means[m]]) / a);
 }
 
-// The found mask has a margin around the logo, so the picture beneath is
+// Faint opacities are dropped first. The found mask has a margin around the
+// logo, so the picture beneath is
 // interpolated again from just outside the logo's own pixels, which lie
 // nearer (on a film's dark corner that took the error of the mean beneath
 // from 1.7 to 0.4 levels). The spreads over the whole solid part then bound
@@ -263,6 +268,8 @@ void MatchMeans(const Planes& planes, std::size_t i, const Beneath& beneath, flo
 // instead of restoring it. Last, each colour is set to match its mean.
 void Settle(const Planes& planes, const LogoMask& mask, std::vector<MaskedPixel>& masked,
             std::vector<LogoModelPixel>& pixels, int scale) {
+  for (const MaskedPixel& m : masked)
+    if (pixels[m.at].opacity < kFaintest) pixels[m.at].opacity = 0;
   const LogoMask support = Support(mask, masked, pixels, scale);
   for (MaskedPixel& m : masked) {
     if (pixels[m.at].opacity == 0) continue;
