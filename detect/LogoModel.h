@@ -2,8 +2,11 @@
 // under the found mask. A logo blended at opacity a over the picture B shows
 // a L + (1 - a) B: its pixels vary over time (1 - a) times as much as the
 // picture beneath them, and their mean is a L + (1 - a) mean(B). The
-// picture beneath is taken from the pixels just outside the mask, across
-// rows and columns as the plug-in's rebuild reads them.
+// picture beneath is interpolated across rows and columns from the pixels
+// just outside the mask, and again from just outside the logo's own pixels.
+// The opacity is bounded by the spreads of the whole solid part, and each
+// pixel's colour then matches its mean exactly, so that an opacity a little
+// off scales the picture recovered beneath instead of shifting it.
 #pragma once
 
 #include <cstdint>
