@@ -161,11 +161,6 @@ LogoColour DominantColour(const std::vector<LogoModelPixel>& pixels) {
 // out from the picture beneath; other pixels keep the first estimate.
 constexpr float kMinContrast = 24.0f;  // levels between L and the picture beneath
 constexpr float kMaxMisfit = 6.0f;     // levels of the difference off the line to L
-constexpr int kSupportMargin = 2;      // frame pixels
-// Opacities below this (of 255) are within what the interpolation of the
-// picture beneath gets wrong, and count as no logo: subtracting them moved
-// logo-free pixels inside an outline by a few levels.
-constexpr std::uint8_t kFaintest = 8;
 
 bool RefinePixel(const Planes& planes, std::size_t i, const Beneath& beneath,
                  const LogoColour& colour, LogoModelPixel& pixel) {
@@ -189,6 +184,14 @@ bool RefinePixel(const Planes& planes, std::size_t i, const Beneath& beneath,
   pixel.opacity = Level(255.0f * opacity);
   return true;
 }
+
+// The logo's own pixels are grown by this many frame pixels to interpolate
+// the picture beneath from.
+constexpr int kSupportMargin = 2;
+// Opacities below this (of 255) are within what the interpolation of the
+// picture beneath gets wrong, and count as no logo: subtracting them moved
+// logo-free pixels inside an outline by a few levels.
+constexpr std::uint8_t kFaintest = 8;
 
 // A frame pixel of the mask: its index in the model and in the statistics,
 // and the picture beneath it.
@@ -259,13 +262,13 @@ void MatchMeans(const Planes& planes, std::size_t i, const Beneath& beneath, flo
 }
 
 // Faint opacities are dropped first. The found mask has a margin around the
-// logo, so the picture beneath is
-// interpolated again from just outside the logo's own pixels, which lie
-// nearer (on a film's dark corner that took the error of the mean beneath
-// from 1.7 to 0.4 levels). The spreads over the whole solid part then bound
-// the opacity: the means alone can split a L wrongly when the colour is
-// near the picture's, and too high an opacity amplifies the picture beneath
-// instead of restoring it. Last, each colour is set to match its mean.
+// logo, so the picture beneath is interpolated again from just outside the
+// logo's own pixels, which lie nearer (on a film's dark corner that took the
+// error of the mean beneath from 1.7 to 0.4 levels). The spreads over the
+// whole solid part then bound the opacity: the means alone can split a L
+// wrongly when the colour is near the picture's, and too high an opacity
+// amplifies the picture beneath instead of restoring it. Last, each colour
+// is set to match its mean.
 void Settle(const Planes& planes, const LogoMask& mask, std::vector<MaskedPixel>& masked,
             std::vector<LogoModelPixel>& pixels, int scale) {
   for (const MaskedPixel& m : masked)
@@ -273,8 +276,8 @@ void Settle(const Planes& planes, const LogoMask& mask, std::vector<MaskedPixel>
   const LogoMask support = Support(mask, masked, pixels, scale);
   for (MaskedPixel& m : masked) {
     if (pixels[m.at].opacity == 0) continue;
-    m.beneath = Interpolate(planes, support, static_cast<int>(m.i % static_cast<std::size_t>(planes.width)),
-                            static_cast<int>(m.i / static_cast<std::size_t>(planes.width)));
+    const auto width = static_cast<std::size_t>(planes.width);
+    m.beneath = Interpolate(planes, support, static_cast<int>(m.i % width), static_cast<int>(m.i / width));
   }
   const float bound = OpacityFromSpreads(planes, masked, pixels);
   for (const MaskedPixel& m : masked) MatchMeans(planes, m.i, m.beneath, bound, pixels[m.at]);
