@@ -57,29 +57,23 @@ void LogoRemoval::Load(std::string& fileName) {
   if (!LoadModelPicture(fileName, Model)) fileName.clear();
 }
 
-// The median opacity of the solid part: the pixels at 60 % or more of the
-// highest; 0 for an empty model.
-std::int32_t LogoRemoval::SolidOpacity(std::int32_t highest) const {
+// True when the solid part (the pixels at 60 % or more of the highest
+// opacity) has a median opacity under kOpaqueLogo.
+bool LogoRemoval::Subtractable() const {
+  std::uint32_t highest = 0;
+  for (const std::uint32_t p : Model.pixels) highest = std::max(highest, p >> 24);
   std::int64_t counts[256] = {}, solid = 0;
   for (const std::uint32_t p : Model.pixels) {
-    const std::int32_t a = static_cast<std::int32_t>(p >> 24);
-    if (a == 0 || 10 * a < 6 * highest) continue;
-    ++counts[a];
+    if (p >> 24 == 0 || 10 * (p >> 24) < 6 * highest) continue;
+    ++counts[p >> 24];
     ++solid;
   }
   std::int64_t below = 0;
   for (std::int32_t a = 0; a < 256; ++a) {
     below += counts[a];
-    if (below > 0 && 2 * below >= solid) return a;
+    if (below > 0 && 2 * below >= solid) return a < kOpaqueLogo;
   }
-  return 0;
-}
-
-bool LogoRemoval::Subtractable() const {
-  std::int32_t highest = 0;
-  for (const std::uint32_t p : Model.pixels) highest = std::max(highest, static_cast<std::int32_t>(p >> 24));
-  const std::int32_t solid = SolidOpacity(highest);
-  return solid > 0 && solid < kOpaqueLogo;
+  return false;  // no logo at all
 }
 
 // Per model pixel its opacity and its colour in the frame's samples: Y, U, V

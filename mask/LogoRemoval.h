@@ -85,7 +85,6 @@ class LogoRemoval {
   };
   Footprint FootprintOf(std::int32_t x, std::int32_t y) const;
   bool PrepareModel(std::int32_t mode);
-  std::int32_t SolidOpacity(std::int32_t highest) const;
   bool Subtractable() const;
   static std::int32_t Trust(const Footprint& f);
   static SubtractCoefficient CoefficientOf(const Footprint& f, int channel);
