@@ -13,3 +13,5 @@ rm -rf "$work"
   --cases film-sd-mark-tl,film-sd-outline-bc,photos-sd-text-bl,photos-sd-outline-tr
 "$python" "$source/evaluate-detect.py" --corpus "$work/corpus" --host "$host" \
   --out "$work/results" --overlays none --removal --check
+# Passed: the clips go, the results stay.
+rm -rf "$work/corpus"
