@@ -274,9 +274,9 @@ void Settle(const Planes& planes, const LogoMask& mask, std::vector<MaskedPixel>
   for (const MaskedPixel& m : masked)
     if (pixels[m.at].opacity < kFaintest) pixels[m.at].opacity = 0;
   const LogoMask support = Support(mask, masked, pixels, scale);
+  const auto width = static_cast<std::size_t>(planes.width);
   for (MaskedPixel& m : masked) {
     if (pixels[m.at].opacity == 0) continue;
-    const auto width = static_cast<std::size_t>(planes.width);
     m.beneath = Interpolate(planes, support, static_cast<int>(m.i % width), static_cast<int>(m.i / width));
   }
   const float bound = OpacityFromSpreads(planes, masked, pixels);

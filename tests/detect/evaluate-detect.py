@@ -496,8 +496,6 @@ REMOVAL_COLUMNS = [("case", "case"), ("size", "size"), ("shape", "shape"), ("opa
                    ("psnr_gain_db", "gain")]
 
 
-
-
 def check(row, case, removal=False, gain=6.0):
     """What the case misses of the detector's promises, or an empty list.
     With removal: never worse than the fill of the same mask, a logo under
