@@ -3,6 +3,10 @@
 # for, each timed; all of them by default, in this order:
 #   native  the native build and its tests
 #   win32   the 32-bit Windows build, its tests under Wine (windows on Xvfb)
+#   main    the main job's steps (scripts/main-steps.sh) on the native and
+#           win32 builds: a real clip's logo found and taken out by both,
+#           results and figures in out/ (the videos deleted once it passes);
+#           builds kestrimo-host there first if the two stages did not run
 #   i686    the 32-bit Linux build, its unit and end-to-end tests under qemu
 #           as a processor with SSE but no SSE2 (see the i686 test preset)
 #   asan    the native build under AddressSanitizer and UndefinedBehaviorSanitizer
@@ -15,7 +19,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all_stages=(native win32 i686 asan tsan fuzz)
+all_stages=(native win32 main i686 asan tsan fuzz)
 stages=("$@")
 [ ${#stages[@]} -gt 0 ] || stages=("${all_stages[@]}")
 for stage in "${stages[@]}"; do
@@ -30,11 +34,23 @@ preset_stage() {
   ctest --preset "$1"
 }
 
+# The builds of the native and win32 stages (KESTRIMO_BUILD_ROOT, default
+# build, holds them), with kestrimo-host and the plug-in built if missing.
+main_stage() {
+  local root=${KESTRIMO_BUILD_ROOT:-build} preset
+  for preset in native win32; do
+    [ -f "$root/$preset/CMakeCache.txt" ] || cmake --preset "$preset" -B "$root/$preset"
+    cmake --build "$root/$preset" --target kestrimo-host
+  done
+  bash scripts/main-steps.sh --drop-clips "$root/native" "$root/win32"
+}
+
 run_stage() {
   case "$1" in
     native|i686|asan|tsan) preset_stage "$1" ;;
     # Wine gets a virtual display for the tests that open windows.
     win32) cmake --preset win32 && cmake --build --preset win32 && xvfb-run -a ctest --preset win32 ;;
+    main) main_stage ;;
     fuzz) bash scripts/fuzz.sh 30 ;;
   esac
 }
