@@ -12,10 +12,14 @@ namespace {
 constexpr std::int32_t kSlack = 25;
 constexpr std::int32_t kFullTrust = 256;
 constexpr std::int32_t kOffsetUnits = 16;  // offset in 1/16 of a level
-constexpr SubtractCoefficient kIdentity{kSubtractUnitGain, 0};
-// A footprint's units, so that its sums of opacity times colour (and a
-// 4:2:2 pair's) stay within 63 bits.
-constexpr std::int64_t kMaxFootprintUnits = std::int64_t{1} << 44;
+constexpr SubtractCoefficient kIdentity = SubtractPair(kSubtractUnitGain, 0);
+// A footprint's units, so that the products of a 4:2:2 pair's sums (twice
+// a footprint's) stay within 63 bits with room for the rounding: the gain's
+// numerator 4096 * 255 * total and the offset's 16 * (opacity times colour),
+// at most 16 * 255 * 255 * total. A model that needs more is refused, and
+// the channel fills as without it.
+constexpr std::int64_t kMaxFootprintUnits = INT64_MAX / (4 * kSubtractUnitGain * 255);
+static_assert(kOffsetUnits * 255 * 255 <= kSubtractUnitGain * 255);
 
 // Rounded to the nearest, halves away from zero; den > 0.
 std::int64_t DivideRounded(std::int64_t num, std::int64_t den) {
@@ -43,6 +47,21 @@ void ForEachCell(const Axis& axis, std::int32_t p, Visit visit) {
   }
 }
 
+// The area's pixels inside the frame (columns up to `width`, the reachable
+// ones): its visible part, which the mask's clipping leaves whole when none
+// of the area lies in the frame.
+Rect InsideFrame(const RemovalArea& area, std::int32_t width, std::int32_t height) {
+  const Rect& v = area.visible;
+  const std::int64_t left = std::max<std::int64_t>(v.left, -std::int64_t{area.origin.x});
+  const std::int64_t top = std::max<std::int64_t>(v.top, -std::int64_t{area.origin.y});
+  const std::int64_t right = std::min<std::int64_t>(v.right, std::int64_t{width} - area.origin.x);
+  const std::int64_t bottom =
+      std::min<std::int64_t>(v.bottom, std::int64_t{height} - area.origin.y);
+  if (left >= right || top >= bottom) return {};
+  return {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+          static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
+}
+
 }  // namespace
 
 void LogoRemoval::Footprint::Add(const Footprint& other) {
@@ -54,7 +73,8 @@ void LogoRemoval::Footprint::Add(const Footprint& other) {
 
 void LogoRemoval::Load(std::string& fileName) {
   active_ = false;
-  if (!LoadModelPicture(fileName, Model)) fileName.clear();
+  bool outOfMemory = false;
+  if (!LoadModelPicture(fileName, Model, &outOfMemory) && !outOfMemory) fileName.clear();
 }
 
 // True when the solid part (the pixels at 60 % or more of the highest
@@ -147,13 +167,17 @@ std::int32_t LogoRemoval::Trust(const Footprint& f) {
 }
 
 // gain = 1 / (1 - a), offset = -a L / (1 - a), with a and a L the means over
-// the footprint; the identity where the subtraction is not trusted.
+// the footprint; the identity where the subtraction is not trusted. Trusted
+// means a under kUntrustedOpacity, where the stored pair holds both.
 SubtractCoefficient LogoRemoval::CoefficientOf(const Footprint& f, int channel) {
+  static_assert(SubtractPairFits(kSubtractUnitGain * 255 / (255 - kUntrustedOpacity),
+                                 -kOffsetUnits * 255 * kUntrustedOpacity / (255 - kUntrustedOpacity)),
+                "the stored pair holds every trusted coefficient");
   if (Trust(f) == 0) return kIdentity;
   const std::int64_t through = 255 * f.total - f.opacity;  // (1 - a), times 255 total
   const std::int64_t gain = DivideRounded(std::int64_t{kSubtractUnitGain} * 255 * f.total, through);
   const std::int64_t offset = DivideRounded(-kOffsetUnits * f.colour[channel], through);
-  return {static_cast<std::int16_t>(gain), static_cast<std::int16_t>(offset)};
+  return SubtractPair(static_cast<std::int32_t>(gain), static_cast<std::int32_t>(offset));
 }
 
 // Y0, U, Y1, V per pair of frame columns; the chroma from the pair's pixels
@@ -196,13 +220,16 @@ void LogoRemoval::LowerAlpha(const RemovalArea& area) {
   }
 }
 
-void LogoRemoval::Rebuild(const RemovalArea& area, std::int32_t frameWidth,
+void LogoRemoval::Rebuild(const RemovalArea& whole, std::int32_t frameWidth,
                           std::int32_t frameHeight, std::int32_t mode) {
   active_ = false;
+  if (mode != kFrameModeYuy2 && mode != kFrameModeBgr) return;
+  const RemovalArea area{whole.frameMask, whole.baseSize, whole.extent, whole.origin,
+                         InsideFrame(whole, ReachableWidth(frameWidth, mode), frameHeight)};
   const ImageBuffer& mask = area.frameMask;
   const Rect& v = area.visible;
-  if (Model.Empty() || !Subtractable() || v.IsEmpty() || area.baseSize.width < 1 || area.baseSize.height < 1 ||
-      (mode != kFrameModeYuy2 && mode != kFrameModeBgr))
+  if (Model.Empty() || !Subtractable() || v.IsEmpty() || area.baseSize.width < 1 ||
+      area.baseSize.height < 1)
     return;
   areaSize_ = {mask.rect.Width(), mask.rect.Height()};
   if (!axisX_.Map(area.baseSize.width, area.extent.width, areaSize_.width, Model.width) ||

@@ -30,7 +30,7 @@ struct RemovalArea {
   Size baseSize;      // the base mask, reference raster
   Size extent;        // the mask picture or rectangle, reference raster
   Point origin;       // the area's top-left pixel in the frame
-  Rect visible;       // the part inside the frame, area pixels
+  Rect visible;       // the part the mask's clipping left, area pixels
 };
 
 class LogoRemoval {
@@ -47,10 +47,14 @@ class LogoRemoval {
 
   // Loads the channel's model. A file that cannot be read empties fileName
   // (the channel's LogoModelFile): the channel fills as without a model.
+  // One that met a shortage of memory keeps its name, so that the next save
+  // does not lose the user's model; the channel fills until the next load.
   void Load(std::string& fileName);
 
-  // Derives the coefficients and the removal alpha for the area; with no
-  // model loaded, or an empty area, the removal is off.
+  // Derives the coefficients and the removal alpha for the part of the area
+  // inside the frame; with no model loaded, or none of the area in the
+  // frame, the removal is off. A model so fine against the area that a
+  // footprint's sums would pass 63 bits is refused as well.
   void Rebuild(const RemovalArea& area, std::int32_t frameWidth, std::int32_t frameHeight,
                std::int32_t mode);
   void Clear() { active_ = false; }

@@ -2,7 +2,8 @@
 // the mask is rebuilt and frames are processed in buffers with guard bytes
 // on both sides. Nothing may be written outside the frame, nothing may
 // crash, and a format the plug-in cannot address leaves the frame as it was.
-// Run under the sanitizer build as well.
+// Channels name logo models too, valid and hostile. Run under the sanitizer
+// build as well.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "detect/MaskBitmap.h"
 #include "plugin/EntryPoints.h"
 #include "engine/FrameDriver.h"
 #include "tests/support/KernelTesting.h"
@@ -49,6 +51,31 @@ class AbsurdSettings : public ::testing::Test {
         logo.At(x, y) = (x > 2 && x < 9 && y > 1 && y < 6) ? testing::Rgba{0, 128, 255, 255}
                                                            : testing::Rgba{255, 255, 255, 255};
     pictureName = folder.Write("logo.bmp", testing::EncodeBmp(logo, 24));
+    WriteModels();
+  }
+
+  // Logo models: translucent ones of several sizes (subtracted), an opaque
+  // one (filled), and files that must be refused.
+  void WriteModels() {
+    for (const auto& [w, h] : {std::pair{60, 40}, {1, 1}, {7, 300}, {333, 5}}) {
+      LogoModelPicture model;
+      model.width = w;
+      model.height = h;
+      for (int i = 0; i < w * h; ++i)
+        model.pixels.push_back(static_cast<std::uint32_t>(rng.Range(1, 229)) << 24 | (rng.Next() >> 8));
+      modelNames.push_back(folder.Write("model" + std::to_string(w) + ".bmp", EncodeModelBitmap(model)));
+    }
+    LogoModelPicture opaque;
+    opaque.width = opaque.height = 8;
+    opaque.pixels.assign(64, 0xFFFFFFFFu);
+    const std::string good = EncodeModelBitmap(opaque);
+    modelNames.push_back(folder.Write("opaque.bmp", good));
+    std::string cut = good, inside = good, huge = good;
+    cut.resize(cut.size() - 1);
+    inside[10] = 20;
+    huge[21] = huge[25] = 0x7F;  // 2^31-ish sides
+    for (const std::string* bad : {&cut, &inside, &huge})
+      modelNames.push_back(folder.Write("bad" + std::to_string(modelNames.size()) + ".bmp", *bad));
   }
 
   std::int32_t AnyInt() {
@@ -78,6 +105,8 @@ class AbsurdSettings : public ::testing::Test {
 
   void RandomRecord(ChannelSettings& r) {
     r.MaskFileName = rng.Range(0, 2) == 0 ? pictureName : "";
+    const int model = rng.Range(-static_cast<int>(modelNames.size()), static_cast<int>(modelNames.size()) - 1);
+    r.LogoModelFile = model >= 0 ? modelNames[static_cast<std::size_t>(model)] : "";
     r.MaskPosX = AnyInt();
     r.MaskPosY = AnyInt();
     r.RectMaskSizeX = AnySize();
@@ -145,7 +174,7 @@ class AbsurdSettings : public ::testing::Test {
   std::string Describe(int i, const ChannelSettings& r) const {
     return "iteration " + std::to_string(i) + ": frame " + std::to_string(format.width) + "x" +
            std::to_string(format.height) + " mode " + std::to_string(format.mode) + ", file '" +
-           r.MaskFileName + "', pos " + std::to_string(r.MaskPosX) + "," + std::to_string(r.MaskPosY) +
+           r.MaskFileName + "', model '" + r.LogoModelFile + "', pos " + std::to_string(r.MaskPosX) + "," + std::to_string(r.MaskPosY) +
            ", size " + std::to_string(r.RectMaskSizeX) + "x" + std::to_string(r.RectMaskSizeY) +
            ", expand " + std::to_string(r.ExpandX) + "," + std::to_string(r.ExpandY) + ", opacity " +
            std::to_string(r.Opacity) + ", show " + std::to_string(r.ShowMask) + ", key " +
@@ -156,6 +185,7 @@ class AbsurdSettings : public ::testing::Test {
   PluginState state;
   testing::PictureFolder folder;
   std::string pictureName;
+  std::vector<std::string> modelNames;
   TestRng rng{0xAB5D5E77ull};
   Format format{};
   int window = 0;

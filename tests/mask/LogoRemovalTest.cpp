@@ -1,13 +1,16 @@
 // A channel with a logo model, through the frame driver in both frame
 // formats: a logo blended at 55 % comes out to the clean picture; where the
-// model is near opaque the fill does the work as without a model; a
-// model file that cannot be read leaves the channel filling as before.
+// model is near opaque the fill does the work as without a model, and at no
+// opacity is the result worse than the fill's; a model file that cannot be
+// read leaves the channel filling as before; an area off the frame is not
+// written at all.
 #include "mask/LogoRemoval.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 #include <cstring>
 #include <string>
@@ -15,6 +18,7 @@
 #include "detect/MaskBitmap.h"
 #include "engine/FrameDriver.h"
 #include "imaging/ColourCoefficients.h"
+#include "imaging/CpuFeatures.h"
 #include "plugin/EntryPoints.h"
 #include "tests/integration/TestFrame.h"
 #include "tests/support/PictureFiles.h"
@@ -41,21 +45,26 @@ bool Trusted(std::int32_t x, std::int32_t y) {
   return Opacity(x, y) == 145 && (x < 22 || x >= 38 || y < 13 || y >= 27);
 }
 
-// The model of `opacity` over the area, `fine` model pixels to an area pixel.
-LogoModelPicture Model(std::uint32_t (*opacity)(std::int32_t, std::int32_t) = Opacity,
-                       std::int32_t fine = 1) {
+// A logo's opacity per area pixel and its one colour.
+struct Logo {
+  std::function<std::uint32_t(std::int32_t, std::int32_t)> opacity = Opacity;
+  std::uint32_t colour = kLogoColour;
+};
+
+// The model of the logo over the area, `fine` model pixels to an area pixel.
+LogoModelPicture Model(const Logo& logo = {}, std::int32_t fine = 1) {
   LogoModelPicture model;
   model.width = kSide * fine;
   model.height = kDown * fine;
   for (std::int32_t y = 0; y < model.height; ++y)
     for (std::int32_t x = 0; x < model.width; ++x)
-      model.pixels.push_back(opacity(x / fine, y / fine) << 24 | kLogoColour);
+      model.pixels.push_back(logo.opacity(x / fine, y / fine) << 24 | logo.colour);
   return model;
 }
 
 // The logo's colour in the frame's bytes of a pixel (Y and U or V; B, G, R).
-std::int32_t LogoByte(FrameFormat format, std::int32_t x, int byte) {
-  const std::int32_t b = kLogoColour & 0xFF, g = (kLogoColour >> 8) & 0xFF, r = kLogoColour >> 16;
+std::int32_t LogoByte(FrameFormat format, std::uint32_t colour, std::int32_t x, int byte) {
+  const std::int32_t b = colour & 0xFF, g = (colour >> 8) & 0xFF, r = (colour >> 16) & 0xFF;
   if (format == FrameFormat::Bgr24) return byte == 0 ? b : byte == 1 ? g : r;
   const BgrWeights w = byte == 0 ? kLumaWeights : (x % 2 == 0 ? kCbWeights : kCrWeights);
   return ((w.b * b + w.g * g + w.r * r) >> kBgrWeightShift) + (byte == 0 ? 0 : kChromaOffset);
@@ -77,18 +86,17 @@ class LogoRemovalTest : public ::testing::TestWithParam<FrameFormat> {
     PluginSetFormat(state, &video);
   }
   // The clean frame with the logo blended in, run through the plug-in.
-  TestFrame Run(const std::string& modelFile) {
+  TestFrame Run(const std::string& modelFile, const Logo& logo = {}) {
     state.ChannelList[0].LogoModelFile = modelFile;
     state.LastChannelId = 0;
-    TestFrame frame(GetParam(), kWidth, kHeight);
-    frame.Paint({});
+    TestFrame frame = clean;
     for (std::int32_t y = 0; y < kDown; ++y) {
       for (std::int32_t x = 0; x < kSide; ++x) {
-        const std::uint32_t a = Opacity(x, y);
+        const std::uint32_t a = logo.opacity(x, y);
         for (int byte = 0; byte < frame.BytesPerPixel(); ++byte) {
           std::uint8_t& sample = frame.data()[frame.Offset(kLeft + x, kTop + y) + byte];
-          sample = static_cast<std::uint8_t>(
-              (a * LogoByte(GetParam(), kLeft + x, byte) + (255 - a) * sample + 127) / 255);
+          const std::int32_t colour = LogoByte(GetParam(), logo.colour, kLeft + x, byte);
+          sample = static_cast<std::uint8_t>((a * colour + (255 - a) * sample + 127) / 255);
         }
       }
     }
@@ -99,6 +107,20 @@ class LogoRemovalTest : public ::testing::TestWithParam<FrameFormat> {
     info.channel = &channel;
     EXPECT_EQ(ProcessFrame(state, &info), 1);
     return frame;
+  }
+
+  // The largest and the summed error against the clean frame over the area.
+  std::pair<int, long> Error(const TestFrame& frame) const {
+    std::pair<int, long> error{0, 0};
+    for (std::int32_t y = 0; y < kDown; ++y) {
+      for (std::int32_t x = 0; x < kSide; ++x) {
+        for (int byte = 0; byte < clean.BytesPerPixel(); ++byte) {
+          const int e = std::abs(frame.At(kLeft + x, kTop + y, byte) - clean.At(kLeft + x, kTop + y, byte));
+          error = {std::max(error.first, e), error.second + e};
+        }
+      }
+    }
+    return error;
   }
 
   PluginState state;
@@ -130,7 +152,7 @@ TEST_P(LogoRemovalTest, TakesATranslucentLogoOutAndFillsItsNearOpaqueCore) {
 // fine, it takes the logo out exactly as the model of the rectangle's size.
 TEST_P(LogoRemovalTest, AFinerModelIsStretchedOverTheMask) {
   const TestFrame coarse = Run(folder.Write("model.bmp", EncodeModelBitmap(Model())));
-  const TestFrame fine = Run(folder.Write("fine.bmp", EncodeModelBitmap(Model(Opacity, 2))));
+  const TestFrame fine = Run(folder.Write("fine.bmp", EncodeModelBitmap(Model({}, 2))));
   ASSERT_TRUE(state.Mask.Removal.Active());
   EXPECT_EQ(fine.Bytes(), coarse.Bytes());
 }
@@ -156,9 +178,117 @@ TEST_P(LogoRemovalTest, OnlyLogosUnder90PercentAreSubtracted) {
        false},
   };
   for (const auto& c : cases) {
-    Run(folder.Write("model.bmp", EncodeModelBitmap(Model(c.opacity))));
+    Run(folder.Write("model.bmp", EncodeModelBitmap(Model({c.opacity}))));
     EXPECT_EQ(state.Mask.Removal.Active(), c.subtracted) << c.name;
   }
+}
+
+// A uniform block at every opacity, bright and dark, at every kernel level:
+// the subtraction with its ramp to the fill never errs more than the fill
+// alone, in sum or at any sample. Up to 80 % (75 % among them) the block is
+// wholly subtracted, then partly, and from 90 % it is filled as without a
+// model.
+TEST_P(LogoRemovalTest, NeverWorseThanTheFillAtAnyOpacity) {
+  std::vector<KernelChoice> levels{KernelChoice::ScalarOnly, KernelChoice::Sse2Only};
+  if (CpuHasAvx2()) levels.push_back(KernelChoice::Best);
+  const LogoRemoval& removal = state.Mask.Removal;
+  for (const std::uint32_t colour : {0x00FFFFFFu, 0x00000000u}) {
+    for (std::uint32_t a = 0; a <= 255; ++a) {
+      const Logo logo{[a](std::int32_t x, std::int32_t y) {
+                        return x >= 10 && x < 50 && y >= 10 && y < 30 ? a : 0u;
+                      },
+                      colour};
+      const std::pair<int, long> filled = Error(Run("", logo));
+      const std::string model = folder.Write("model.bmp", EncodeModelBitmap(Model(logo)));
+      for (const KernelChoice level : levels) {
+        SetKernelChoice(level);
+        const std::pair<int, long> taken = Error(Run(model, logo));
+        const std::string what = "opacity " + std::to_string(a) + ", colour " +
+                                 std::to_string(colour) + ", level " +
+                                 std::to_string(static_cast<int>(level));
+        EXPECT_LE(taken.first, filled.first) << what << ": worst sample";
+        EXPECT_LE(taken.second, filled.second) << what << ": sum";
+        // The removal alpha in the block: 0 where wholly subtracted, the
+        // mask's 255 where wholly filled.
+        const std::uint32_t kept =
+            removal.Active() ? *removal.RemovalAlpha.PixelAt(kSide / 2, kDown / 2) >> 24 : 255;
+        if (a == 0 || a >= 230) {
+          EXPECT_EQ(taken, filled) << what;
+        } else if (a <= 204) {
+          EXPECT_EQ(kept, 0u) << what;
+        } else {
+          EXPECT_TRUE(kept > 0 && kept < 255) << what << ": on the ramp, " << kept;
+        }
+      }
+      SetKernelChoice(KernelChoice::Best);
+      if (HasFailure()) return;
+    }
+  }
+}
+
+// An area wholly or partly off the frame, with a model: nothing is written
+// outside the frame (a frame's worth of guard bytes on each side), and a
+// frame the area does not reach comes out as it went in.
+TEST_P(LogoRemovalTest, AnAreaOffTheFrameWritesNothingOutsideIt) {
+  const std::string model = folder.Write("model.bmp", EncodeModelBitmap(Model()));
+  const struct {
+    std::int32_t x, y;
+    bool reaches;
+  } cases[] = {{384, 700, false}, {384, -300, false}, {384, 5000, false}, {2000, 288, false},
+               {-500, 288, false}, {384, 570, true},  {384, 5, true},     {765, 288, true},
+               {3, 288, true}};
+  const std::vector<std::uint8_t>& original = clean.Bytes();
+  const auto size = static_cast<std::ptrdiff_t>(original.size());
+  for (const auto& c : cases) {
+    ChannelSettings& record = state.ChannelList[0];
+    record.MaskPosX = c.x;
+    record.MaskPosY = c.y;
+    record.RectMaskSizeX = record.RectMaskSizeY = 200;
+    record.LogoModelFile = model;
+    state.LastChannelId = 0;
+    std::vector<std::uint8_t> block(3 * original.size(), 0x5A);
+    std::copy(original.begin(), original.end(), block.begin() + size);
+    ChannelInfo channel{};
+    channel.id = 1;
+    FrameInfo info{};
+    info.pixels = block.data() + size;
+    info.channel = &channel;
+    EXPECT_EQ(ProcessFrame(state, &info), 1);
+    const std::string what = "area at " + std::to_string(c.x) + ", " + std::to_string(c.y);
+    EXPECT_EQ(std::count(block.begin(), block.begin() + size, 0x5A), size) << what << ": before";
+    EXPECT_EQ(std::count(block.end() - size, block.end(), 0x5A), size) << what << ": after";
+    EXPECT_EQ(state.Mask.Removal.Active(), c.reaches) << what;
+    if (!c.reaches)
+      EXPECT_TRUE(std::equal(original.begin(), original.end(), block.begin() + size)) << what;
+  }
+}
+
+// A model so much finer than a tall area that a footprint's sums would
+// pass 63 bits (4093 x 1021 over an 8150-row rectangle on a 33 x 17 frame)
+// is refused, and the channel fills as without it.
+TEST_P(LogoRemovalTest, AFootprintTooFineForItsSumsIsRefused) {
+  LogoModelPicture fine;
+  fine.width = 4093;
+  fine.height = 1021;
+  fine.pixels.assign(std::size_t{4093} * 1021, 0x91FFFFFFu);
+  VideoFormat video{33, 17, 0, clean.FrameMode(), 3};
+  PluginSetFormat(state, &video);
+  ChannelSettings& record = state.ChannelList[0];
+  record.RectMaskSizeX = 1000;
+  record.RectMaskSizeY = 8150;
+  record.EdgeBlur = 1;
+  record.LogoModelFile = folder.Write("fine.bmp", EncodeModelBitmap(fine));
+  TestFrame frame(GetParam(), 33, 17);
+  frame.Paint({});
+  ChannelInfo channel{};
+  channel.id = 1;
+  FrameInfo info{};
+  info.pixels = frame.data();
+  info.channel = &channel;
+  EXPECT_EQ(ProcessFrame(state, &info), 1);
+  EXPECT_FALSE(state.Mask.FrameMask.rect.IsEmpty()) << "the area is drawn";
+  EXPECT_FALSE(state.Mask.Removal.Active());
+  EXPECT_EQ(record.LogoModelFile, folder.PathOf("fine.bmp"));
 }
 
 TEST_P(LogoRemovalTest, AModelThatCannotBeReadLeavesTheFill) {
