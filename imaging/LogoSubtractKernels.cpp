@@ -13,8 +13,9 @@ void SubtractRow(std::uint8_t* samples, const SubtractCoefficient* coefficients,
                  std::int32_t count) {
   for (std::int32_t i = 0; i < count; ++i) {
     const SubtractCoefficient c = coefficients[i];
-    const std::int32_t clean =
-        samples[i] * c.gain + kSubtractOffsetScale * c.offset + kRounding;
+    const std::int32_t gain = c.gain + kSubtractGainBase;
+    const std::int32_t offset = c.offset + kSubtractOffsetBase;
+    const std::int32_t clean = samples[i] * gain + kSubtractOffsetScale * offset + kRounding;
     samples[i] = Clamp(clean >> kSubtractGainShift);
   }
 }

@@ -2,9 +2,11 @@
 // colour L laid over the picture B at opacity a shows s = a L + (1 - a) B, so
 // B = (s - a L) / (1 - a) = s * gain + offset with gain = 1 / (1 - a) and
 // offset = -a L / (1 - a). Each sample has its own pair of 16-bit
-// coefficients: gain in units of 1/4096, offset in units of 1/16 of a level.
-// A sample is any byte of the frame (Y, U, V of 4:2:2 or B, G, R); the pair
-// (4096, 0) leaves it as it is.
+// coefficients: gain in units of 1/4096, offset in units of 1/16 of a level,
+// each stored as its difference from a base, so that the 16 bits hold the
+// range a subtraction needs up to opacity 15/16: gain 1 to 15, offset
+// -3584 to 511 levels. A sample is any byte of the frame (Y, U, V of 4:2:2
+// or B, G, R); SubtractPair(4096, 0) leaves it as it is.
 #pragma once
 
 #include <cstdint>
@@ -13,16 +15,32 @@ namespace kestrimo {
 
 inline constexpr int kSubtractGainShift = 12;           // gain 1.0 = 4096
 inline constexpr std::int32_t kSubtractOffsetScale = 256;  // offset unit * 256 = gain unit
-inline constexpr std::int16_t kSubtractUnitGain = 1 << kSubtractGainShift;
+inline constexpr std::int32_t kSubtractUnitGain = 1 << kSubtractGainShift;
+// What a stored pair counts from: gain 7, offset -1536 levels.
+inline constexpr std::int32_t kSubtractGainBase = 7 * kSubtractUnitGain;
+inline constexpr std::int32_t kSubtractOffsetBase = -1536 * 16;
 
 struct SubtractCoefficient {
-  std::int16_t gain;
-  std::int16_t offset;
+  std::int16_t gain;    // gain - kSubtractGainBase
+  std::int16_t offset;  // offset - kSubtractOffsetBase
 };
+
+// True when the stored pair can hold the gain and the offset.
+constexpr bool SubtractPairFits(std::int32_t gain, std::int32_t offset) {
+  return gain - kSubtractGainBase >= INT16_MIN && gain - kSubtractGainBase <= INT16_MAX &&
+         offset - kSubtractOffsetBase >= INT16_MIN && offset - kSubtractOffsetBase <= INT16_MAX;
+}
+
+// The stored pair of a gain (1/4096) and an offset (1/16 level) that fit.
+constexpr SubtractCoefficient SubtractPair(std::int32_t gain, std::int32_t offset) {
+  return {static_cast<std::int16_t>(gain - kSubtractGainBase),
+          static_cast<std::int16_t>(offset - kSubtractOffsetBase)};
+}
 
 struct LogoSubtractKernels {
   // samples[i] = clamp((samples[i] * gain + 256 * offset + 2048) >> 12) to
-  // 0..255, for i < count.
+  // 0..255, for i < count, with gain and offset the stored pair plus their
+  // bases.
   void (*subtractRow)(std::uint8_t* samples, const SubtractCoefficient* coefficients,
                       std::int32_t count);
 };

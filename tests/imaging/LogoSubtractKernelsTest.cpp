@@ -33,17 +33,15 @@ void FillSamples(std::uint8_t* samples, std::int32_t count, TestRng& rng) {
     samples[i] = rng.Range(0, 2) == 0 ? kEdgeSamples[rng.Range(0, 9)] : rng.Byte();
 }
 
-// Plausible pairs (opacity below 7/8, any colour), the identity, and any
+// Plausible pairs (opacity below 15/16, any colour), the identity, and any
 // 16-bit values at all, which must give the same clamped bytes too.
 SubtractCoefficient RandomCoefficient(TestRng& rng) {
   switch (rng.Range(0, 3)) {
-    case 0: return {kSubtractUnitGain, 0};
+    case 0: return SubtractPair(kSubtractUnitGain, 0);
     case 1: {
-      const std::int32_t through = rng.Range(32, 255);  // 1 - opacity, of 255
+      const std::int32_t through = rng.Range(17, 255);  // 1 - opacity, of 255
       const std::int32_t colour = rng.Range(0, 255);
-      const auto gain = static_cast<std::int16_t>(4096 * 255 / through);
-      const auto offset = static_cast<std::int16_t>(-16 * colour * (255 - through) / through);
-      return {gain, offset};
+      return SubtractPair(4096 * 255 / through, -16 * colour * (255 - through) / through);
     }
     case 2: {
       const std::int16_t extremes[] = {-32768, -1, 0, 1, 32767};
@@ -86,17 +84,21 @@ TEST(LogoSubtractKernelsTest, TwinsEqualTheReference) {
 }
 
 // What the reference computes: (s - a L) / (1 - a), rounded and clamped.
+// Near opaque the gain and the offset pass 16 bits, and the stored pairs
+// hold them still.
 TEST(LogoSubtractKernelsTest, ReferenceTakesTheLogoOut) {
   struct Case {
     std::uint8_t sample;
     SubtractCoefficient c;
     std::uint8_t clean;
   } cases[] = {
-      {150, {8192, -16 * 200}, 100},       // a 1/2, L 200: (150 - 100) * 2
-      {77, {kSubtractUnitGain, 0}, 77},    // identity
-      {255, {8192, 0}, 255},               // clamped above
-      {10, {8192, -16 * 200}, 0},          // clamped below
-      {200, {5461, -16 * 50}, 217},        // a 1/4, L 150: 266.67 - 50 = 216.67
+      {150, SubtractPair(8192, -16 * 200), 100},      // a 1/2, L 200: (150 - 100) * 2
+      {77, SubtractPair(kSubtractUnitGain, 0), 77},   // identity
+      {255, SubtractPair(8192, 0), 255},              // clamped above
+      {10, SubtractPair(8192, -16 * 200), 0},         // clamped below
+      {200, SubtractPair(5461, -16 * 50), 217},       // a 1/4, L 150: 266.67 - 50 = 216.67
+      {242, SubtractPair(49737, -45462), 97},         // a 234/255, L 255, picture 100
+      {20, SubtractPair(49737, 0), 243},              // a 234/255, L 0, picture 242.9
   };
   for (const Case& k : cases) {
     std::uint8_t s = k.sample;
