@@ -55,7 +55,10 @@ bool Decode(std::string_view bytes, LogoModelPicture& picture) {
       height > LogoModelPicture::kMaxSide || width * height > LogoModelPicture::kMaxPixels)
     return false;
   const std::size_t rowBytes = 4 * static_cast<std::size_t>(width);
-  if (dataAt < kFileHeaderBytes + infoSize || dataAt > bytes.size() ||
+  // The pixels begin after the headers and, after a 40-byte header, the masks.
+  const std::size_t headerEnd =
+      kFileHeaderBytes + (compression == kBitFields && infoSize == 40 ? 40 + 12 : infoSize);
+  if (dataAt < headerEnd || dataAt > bytes.size() ||
       bytes.size() - dataAt < rowBytes * static_cast<std::size_t>(height))
     return false;
   picture.width = width;
@@ -103,16 +106,18 @@ bool DecodeModelBitmap(std::string_view bytes, LogoModelPicture& picture) {
   return false;
 }
 
-bool LoadModelPicture(const std::string& fileName, LogoModelPicture& picture) {
+bool LoadModelPicture(const std::string& fileName, LogoModelPicture& picture, bool* outOfMemory) {
   picture = LogoModelPicture();
+  if (outOfMemory != nullptr) *outOfMemory = false;
   if (fileName.empty()) return false;
-  std::string bytes;
   try {
-    if (!ReadFile(fileName, bytes)) return false;
+    std::string bytes;
+    if (ReadFile(fileName, bytes) && Decode(bytes, picture)) return true;
   } catch (const std::bad_alloc&) {
-    return false;
+    if (outOfMemory != nullptr) *outOfMemory = true;
   }
-  return DecodeModelBitmap(bytes, picture);
+  picture = LogoModelPicture();
+  return false;
 }
 
 }  // namespace kestrimo

@@ -34,7 +34,9 @@ struct LogoModelPicture {
 bool DecodeModelBitmap(std::string_view bytes, LogoModelPicture& picture);
 
 // Reads and decodes the file (backslashes taken as folder separators). False,
-// with the picture empty, when it cannot.
-bool LoadModelPicture(const std::string& fileName, LogoModelPicture& picture);
+// with the picture empty, when it cannot; outOfMemory (when given) then tells
+// whether only memory ran short, so that the file is not to be forgotten.
+bool LoadModelPicture(const std::string& fileName, LogoModelPicture& picture,
+                      bool* outOfMemory = nullptr);
 
 }  // namespace kestrimo

@@ -44,7 +44,8 @@ class MaskRebuild {
 
   // Loads a channel's two pictures: the mask picture as LoadMaskPicture
   // does, and the logo model into Removal (a model that cannot be read
-  // empties modelFileName, the channel's LogoModelFile).
+  // empties modelFileName, the channel's LogoModelFile; a shortage of memory
+  // keeps it).
   void LoadPictures(std::string& maskFileName, std::string& modelFileName);
 
   // Builds BaseMask, FrameMask, the span lists and the fill plan made of

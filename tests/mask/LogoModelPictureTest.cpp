@@ -73,6 +73,12 @@ TEST(LogoModelPictureTest, RefusesDamagedAndHostileFiles) {
       {"too many pixels", [](std::string& f) { Put32(f, 18, 4096); Put32(f, 22, 4096); }},
       {"data beyond the end", [](std::string& f) { Put32(f, 10, 1u << 31); }},
       {"data inside the header", [](std::string& f) { Put32(f, 10, 20); }},
+      {"data inside the 108-byte header", [](std::string& f) { Put32(f, 10, 14 + 104); }},
+      {"data inside a 124-byte header", [](std::string& f) { Put32(f, 14, 124); }},
+      {"data inside a 40-byte header",
+       [](std::string& f) { Put32(f, 14, 40); Put32(f, 30, 0); Put32(f, 10, 14 + 36); }},
+      {"data over the masks after a 40-byte header",
+       [](std::string& f) { Put32(f, 14, 40); Put32(f, 10, 14 + 40); }},
       {"odd header size", [](std::string& f) { Put32(f, 14, 64); }},
   };
   for (const auto& c : cases) {
