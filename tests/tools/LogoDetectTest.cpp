@@ -3,6 +3,7 @@
 // measured on real pictures, tests/detect.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,27 @@ TEST(LogoDetectRefusal, TellsWhyNoLogoIsFound) {
   EXPECT_EQ(Detect(LogoClip(nothing), nothing, kFrames).outcome, LogoSearch::Outcome::NoLogo);
   const LogoClipLayout middle{320, 240, {140, 110, 180, 126}, 100};
   EXPECT_EQ(Detect(LogoClip(middle), middle, kFrames).outcome, LogoSearch::Outcome::NoLogo);
+}
+
+// A still vertical edge down the whole height beside the centre (a pillarbox
+// bar's side) crosses both bands from top to bottom: a line of the picture,
+// not a logo.
+TEST(LogoDetectRefusal, AFullHeightEdgeIsNoLogo) {
+  const LogoClipLayout nothing{320, 240, {0, 0, 0, 0}, 100};
+  const LogoClip clip(nothing);
+  for (const int edge : {40, 300}) {
+    LogoStatistics statistics;
+    ASSERT_TRUE(statistics.Start(nothing.width, nothing.height, kFrameModeYuy2));
+    std::vector<std::uint8_t> frame(clip.FrameBytes());
+    for (int t = 0; t < kFrames; ++t) {
+      clip.WithLogo(t, frame.data());
+      for (int y = 0; y < nothing.height; ++y) {
+        for (int x = edge; x < edge + 4; ++x) frame[2 * (y * nothing.width + x)] = 16;
+      }
+      statistics.AddFrame(frame.data(), 2 * nothing.width);
+    }
+    EXPECT_EQ(LogoFinder().Find(statistics).outcome, LogoSearch::Outcome::NoLogo) << "edge at " << edge;
+  }
 }
 
 TEST(LogoDetectRefusal, TooFewFramesEvenForATinyFrame) {
@@ -99,6 +121,27 @@ TEST(LogoStatisticsRows, BandsAndBothFormatsSumAlike) {
     }
     EXPECT_EQ(bands.Samples(), 5);
     EXPECT_EQ(bands.Scale(), c.width * c.height > LogoStatistics::kHalvingPixels ? 2 : 1);
+  }
+}
+
+// Frames looked at in halves keep U and V apart, in both formats.
+TEST(LogoStatisticsRows, HalvedFramesKeepTheirChroma) {
+  constexpr int kWidth = 1920, kHeight = 1080;
+  std::vector<std::uint8_t> yuy2(2 * static_cast<std::size_t>(kWidth) * kHeight);
+  for (std::size_t i = 0; i < yuy2.size(); i += 4) {
+    yuy2[i] = yuy2[i + 2] = 100;
+    yuy2[i + 1] = 60;
+    yuy2[i + 3] = 200;
+  }
+  LogoStatistics statistics;
+  ASSERT_TRUE(statistics.Start(kWidth, kHeight, kFrameModeYuy2));
+  ASSERT_EQ(statistics.Scale(), 2);
+  statistics.AddFrame(yuy2.data(), 2 * kWidth);
+  const std::uint32_t expected[3] = {100, 60, 200};
+  for (int p = 0; p < 3; ++p) {
+    const std::vector<std::uint32_t>& values = statistics.Plane(p).values;
+    EXPECT_EQ(std::count(values.begin(), values.end(), expected[p]),
+              static_cast<std::ptrdiff_t>(values.size())) << "plane " << p;
   }
 }
 
