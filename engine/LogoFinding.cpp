@@ -47,8 +47,16 @@ LogoFinding::Reason LogoFinding::Start(PluginState& state, FileSystem& files) {
     key_ = record->ColorKey & 0xFFFFFFu;
     folder_ = location.folder + location.moduleName + "\\";
   }
+  if (mode_ != kFrameModeYuy2 && mode_ != kFrameModeBgr) return Reason::UnsupportedFormat;
+  if (std::int64_t{width_} * height_ > LogoStatistics::kMaxPixels) return Reason::FrameTooLarge;
   files_ = &files;
+  state_ = &state;
   frameLock_ = &state.SettingsLock;
+  pictures_.SetFolder(files, folder_);
+  // What earlier searches wrote and nothing names, also those of a program
+  // that ended before it could tidy.
+  named_ = CollectNamedFiles(state, files);
+  pictures_.Tidy(named_, false);
   if (!statistics_.Start(width_, height_, mode_)) return Reason::OutOfMemory;
   band_ = static_cast<std::int32_t>(
       std::clamp<std::int64_t>(kPixelsPerFrame / statistics_.Width(), 1, statistics_.Height()));
@@ -82,12 +90,10 @@ void LogoFinding::Stop() {
   // A frame being added finishes before the statistics go.
   if (frameLock_ != nullptr) LockHold hold(*frameLock_);
   if (worker_.joinable()) worker_.join();
-  bool pending = false;
-  {
-    std::lock_guard<std::mutex> guard(mutex_);
-    pending = !taken_ && !mask_.written.empty();
+  if (pictures_.HasPending()) {
+    pictures_.Release();
+    Tidy(false);
   }
-  if (pending) UndoPicture();
   statistics_ = LogoStatistics();
 }
 
@@ -106,38 +112,19 @@ bool LogoFinding::TakeFound(Found& found) {
   if (worker_.joinable()) worker_.join();
   std::lock_guard<std::mutex> guard(mutex_);
   found = found_;
-  taken_ = true;
+  pictures_.Release();
   phase_.store(Phase::Idle);
   return true;
 }
 
-void LogoFinding::KeepPicture() {
-  std::lock_guard<std::mutex> guard(mutex_);
-  Keep(mask_);
-  Keep(model_);
-  taken_ = false;
-}
+void LogoFinding::KeepNamedPictures() { Tidy(true); }
 
-void LogoFinding::UndoPicture() {
-  std::lock_guard<std::mutex> guard(mutex_);
-  Undo(mask_);
-  Undo(model_);
-  taken_ = false;
-}
+void LogoFinding::RemoveUnnamedPictures() { Tidy(false); }
 
-void LogoFinding::Keep(WrittenFile& file) {
-  if (!file.replaced.empty()) files_->RemoveFile(file.replaced);
-  file = {};
-}
-
-void LogoFinding::Undo(WrittenFile& file) {
-  if (file.written.empty()) return;
-  if (file.replaced.empty()) {
-    files_->RemoveFile(file.written);
-  } else {
-    files_->RenameReplacing(file.replaced, file.written);
-  }
-  file = {};
+// Names are taken now: the records may have changed since the search started.
+void LogoFinding::Tidy(bool keep) {
+  if (state_ == nullptr) return;  // no search ran: nothing of its files to look at
+  pictures_.Tidy(CollectNamedFiles(*state_, *files_), keep);
 }
 
 double LogoFinding::Seconds() const {
@@ -170,6 +157,7 @@ void LogoFinding::AddFrame(const std::uint8_t* pixels, ChannelId channel, std::i
 void LogoFinding::Finish(Phase phase, Reason reason) {
   {
     std::lock_guard<std::mutex> guard(mutex_);
+    if (stopping_) return;  // a stopped search stays Idle
     reason_ = reason;
     phase_.store(phase, std::memory_order_release);
   }
@@ -198,48 +186,22 @@ void LogoFinding::Decide() {
     }
     LogoModel model;
     model.Estimate(statistics_, search.mask);
-    const std::string name = folder_ + std::to_string(channel_);
-    if (!WritePicture(mask_, name + ".bmp", EncodeMaskBitmap(picture, key_)))
-      return Finish(Phase::NotFound, Reason::CannotWrite);
+    std::string maskFile, modelFile;
     // Without its model the mask still works: the channel then fills.
-    const bool modelWritten =
-        WritePicture(model_, name + "-model.bmp", EncodeModelBitmap(BuildModelPicture(model, picture)));
+    if (!pictures_.Write(channel_, EncodeMaskBitmap(picture, key_),
+                         EncodeModelBitmap(BuildModelPicture(model, picture)), named_, maskFile,
+                         modelFile)) {
+      return Finish(Phase::NotFound, Reason::CannotWrite);
+    }
     std::lock_guard<std::mutex> guard(mutex_);
     found_.channel = channel_;
-    found_.maskFileName = mask_.written;
+    found_.maskFileName = maskFile;
     found_.shape = ShapeFor(picture, key_, 0);
-    found_.modelFileName = modelWritten ? model_.written : std::string();
+    found_.modelFileName = modelFile;
   } catch (const std::bad_alloc&) {
     return Finish(Phase::NotFound, Reason::OutOfMemory);
   }
   Finish(Phase::Found, Reason::None);
-}
-
-// <folder>\<channel id>.bmp (and -model.bmp), the folder made if missing. A
-// file already there is put aside until the new one is kept or undone; one
-// this search wrote before (not yet kept or undone) is simply replaced.
-bool LogoFinding::WritePicture(WrittenFile& file, const std::string& path,
-                               const std::string& bytes) {
-  files_->MakeDirectory(folder_.substr(0, folder_.size() - 1));
-  const std::string aside = path + ".old";
-  bool ours = false;
-  {
-    std::lock_guard<std::mutex> guard(mutex_);
-    ours = file.written == path;
-  }
-  const bool putAside = !ours && files_->RenameReplacing(path, aside);
-  if (!WriteFileReplacing(*files_, path, bytes)) {
-    if (putAside) files_->RenameReplacing(aside, path);
-    return false;
-  }
-  std::lock_guard<std::mutex> guard(mutex_);
-  if (!ours) {
-    // A file of another channel, written and not yet kept: keep it.
-    if (!file.written.empty() && !file.replaced.empty()) files_->RemoveFile(file.replaced);
-    file.replaced = putAside ? aside : std::string();
-  }
-  file.written = path;
-  return true;
 }
 
 }  // namespace kestrimo

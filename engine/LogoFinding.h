@@ -3,14 +3,20 @@
 // driver adds a band of each frame's rows to the statistics (a fixed cost
 // per frame, nothing allocated); when enough is collected, a worker thread
 // decides, fits the mask picture to the plug-in's own rebuild and writes it
-// into a folder beside the settings file; the window polls for the outcome
-// and applies it to the channel. A channel switch or a new frame format ends
-// a collection without a result.
+// and the logo model into a folder beside the settings file, under names new
+// to the folder (FoundPictureFiles); the window polls for the outcome and
+// applies it to the channel. A channel switch or a new frame format ends a
+// collection without a result.
 //
-// Threads: Start, Stop, Poll, TakeFound, KeepPicture and UndoPicture belong to
-// the window's thread (or the shutdown), AddFrame to the video thread under
-// SettingsLock; the worker never takes SettingsLock, and no lock is held
-// while the worker is joined.
+// No file a setting names is ever changed: a result only ever adds files, and
+// the channel records alone decide which of them stay. What the search wrote
+// and no record, restorable record or saved setting names is removed when a
+// search starts or stops, and when the window keeps or discards its changes.
+//
+// Threads: Start, Stop, Poll, TakeFound, KeepNamedPictures and
+// RemoveUnnamedPictures belong to the window's thread (or the shutdown),
+// AddFrame to the video thread under SettingsLock; the worker never takes
+// SettingsLock, and no lock is held while the worker is joined.
 #pragma once
 
 #include <atomic>
@@ -21,6 +27,8 @@
 #include <thread>
 
 #include "detect/LogoStatistics.h"
+#include "engine/FoundPictureFiles.h"
+#include "engine/NamedFiles.h"
 #include "mask/MaskShape.h"
 #include "model/HostRecords.h"
 #include "platform/FileSystem.h"
@@ -37,6 +45,8 @@ class LogoFinding {
     None,
     NoFrames,          // no frame format yet, or no channel
     OutOfMemory,
+    UnsupportedFormat, // frames neither YUY2 nor 24-bit RGB
+    FrameTooLarge,     // more pixels than the statistics take (LogoStatistics::kMaxPixels)
     TooLittleMovement, // a still picture or camera, or too few samples
     NoLogo,            // the picture moves but nothing stays near the edges
     CannotWrite,       // the folder or the picture file could not be written
@@ -74,19 +84,23 @@ class LogoFinding {
   ~LogoFinding() { Stop(); }
 
   // Starts a collection on the current channel and frame format (a running
-  // one is stopped first). Reason::None when started.
+  // one is stopped first), after removing what earlier searches left that
+  // nothing names. Reason::None when started.
   Reason Start(PluginState& state, FileSystem& files = HostFileSystem());
   // Ends a collection or a decision without a result, waits for the worker
-  // and frees the statistics; a picture written but not taken is undone.
+  // and frees the statistics; a result written but not taken is removed.
   void Stop();
   Progress Poll() const;
   // Once Found: the result, and back to Idle. False otherwise.
   bool TakeFound(Found& found);
 
-  // After a found picture was applied: keep it (forget the one it replaced),
-  // or undo it (the replaced picture back, or the new one removed).
-  void KeepPicture();
-  void UndoPicture();
+  // After the window applied results to the records: the files written that
+  // the channel records name now are kept for good (never removed by a
+  // search); the others that nothing names are removed. Keep when the
+  // window's changes stay, remove when they are discarded (once the records
+  // are restored) or a result was not applied.
+  void KeepNamedPictures();
+  void RemoveUnnamedPictures();
 
   // Video thread, under SettingsLock: adds this frame's band of rows.
   void AddFrame(const std::uint8_t* pixels, ChannelId channel, std::int32_t width,
@@ -96,15 +110,7 @@ class LogoFinding {
   void Work();
   void Decide();
   void Finish(Phase phase, Reason reason);
-  // A file the search writes (the mask picture, the model) until it is kept
-  // or undone, and where the file it replaced was put aside (empty: none).
-  struct WrittenFile {
-    std::string written;
-    std::string replaced;
-  };
-  bool WritePicture(WrittenFile& file, const std::string& path, const std::string& bytes);
-  void Keep(WrittenFile& file);
-  void Undo(WrittenFile& file);
+  void Tidy(bool keep);
   double Seconds() const;
 
   // Fixed while a collection runs.
@@ -113,6 +119,8 @@ class LogoFinding {
   std::uint32_t key_ = 0;
   std::string folder_;  // ends with a backslash
   FileSystem* files_ = nullptr;
+  PluginState* state_ = nullptr;  // null until the first Start
+  NamedFiles named_;              // at Start: names the worker does not give
   RecursiveLock* frameLock_ = nullptr;  // SettingsLock, held around AddFrame
 
   // The video thread's, while collecting; the worker's while deciding.
@@ -121,6 +129,8 @@ class LogoFinding {
   std::int32_t band_ = 1;
   std::int64_t startTicks_ = 0;
 
+  FoundPictureFiles pictures_;  // serialises its own work
+
   std::atomic<Phase> phase_{Phase::Idle};
   std::atomic<std::int32_t> samples_{0};
   mutable std::mutex mutex_;  // guards what follows
@@ -128,9 +138,6 @@ class LogoFinding {
   bool stopping_ = false;
   Reason reason_ = Reason::None;
   Found found_;
-  WrittenFile mask_;      // the mask picture written, until kept or undone
-  WrittenFile model_;     // the model written beside it
-  bool taken_ = false;    // the window took a picture written since the last keep or undo
   std::thread worker_;
 };
 

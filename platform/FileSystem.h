@@ -1,4 +1,5 @@
-// The file operations of the settings file. Paths use backslashes as folder
+// The file operations of the settings file and of the pictures written
+// beside it. Paths use backslashes as folder
 // separators on both targets; the native implementation turns them into
 // slashes. The operations are virtual so that tests can make one of them fail.
 #pragma once
@@ -29,6 +30,13 @@ class FileSystem {
 
   virtual bool RemoveFile(const std::string& path) = 0;
 
+  // Creates the file only where none is, writes text, flushes it to the disk
+  // and closes it: an existing file is never opened, let alone changed. When
+  // a step after the creation fails, the file it created is removed again.
+  // A file system without it creates nothing (Failed).
+  enum class Creation { Created, Exists, Failed };
+  virtual Creation CreateNewFile(const std::string& path, std::string_view text);
+
   // Creates the last level of path only; false when it cannot (it exists,
   // or its parent is missing).
   virtual bool MakeDirectory(const std::string& path) = 0;
@@ -37,6 +45,10 @@ class FileSystem {
   // attribute), whoever the caller is.
   virtual bool IsReadOnly(const std::string& path) = 0;
 };
+
+inline FileSystem::Creation FileSystem::CreateNewFile(const std::string&, std::string_view) {
+  return Creation::Failed;
+}
 
 // The real file system of the running system.
 FileSystem& HostFileSystem();

@@ -299,11 +299,10 @@ void CSettingsDlg::Refresh(std::int32_t code) {
   }
 }
 
-// A search is stopped and a found picture undone first, so that the restored
-// records load the picture that was there before.
+// A search is stopped first; once the records are restored, the pictures
+// found meanwhile that none of them names go.
 void CSettingsDlg::CloseDiscarding() {
   StopSearch();
-  state_->Finding.UndoPicture();
   {
     LockHold hold(state_->SettingsLock);
     state_->ChannelList = state_->UndoList;
@@ -312,6 +311,7 @@ void CSettingsDlg::CloseDiscarding() {
       Rebuild(*record);
     }
   }
+  state_->Finding.RemoveUnnamedPictures();
   DestroyWindow(Window());
 }
 
@@ -323,10 +323,10 @@ void CSettingsDlg::OnDestroy() {
   }
   KillTimer(Window(), ui::kRepeatTimerId);
   KillTimer(Window(), kFlashTimerId);
-  // Closing keeps a found picture (a cancel has undone it already) and ends
-  // a search still running.
+  // Closing ends a search still running and keeps the found pictures the
+  // records name (after a cancel, none of those found meanwhile).
   StopSearch();
-  state_->Finding.KeepPicture();
+  state_->Finding.KeepNamedPictures();
   if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
   hook_ = nullptr;
   if (hookOwner == this) hookOwner = nullptr;
@@ -562,7 +562,7 @@ void CSettingsDlg::PollSearch() {
 }
 
 // The channel may have changed between the find and this poll: the picture
-// is then undone and the search reported as interrupted.
+// then goes and the search is reported as interrupted.
 void CSettingsDlg::ApplyFound(const LogoFinding::Found& found) {
   bool applied = false;
   EditCurrent([&](ChannelSettings& r) {
@@ -571,7 +571,7 @@ void CSettingsDlg::ApplyFound(const LogoFinding::Found& found) {
     return ui::LogoFound(r, found);
   });
   if (applied) return;
-  state_->Finding.UndoPicture();
+  state_->Finding.RemoveUnnamedPictures();
   ReportNotFound(LogoFinding::Reason::Interrupted);
 }
 

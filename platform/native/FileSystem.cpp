@@ -103,6 +103,18 @@ class PosixFileSystem final : public FileSystem {
     return unlink(Native(path).c_str()) == 0;
   }
 
+  Creation CreateNewFile(const std::string& path, std::string_view text) override {
+    const std::string native = Native(path);
+    Descriptor file(open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (file.Get() < 0) return errno == EEXIST ? Creation::Exists : Creation::Failed;
+    if (WriteAll(file.Get(), text) && !write_faults::Due() && fsync(file.Get()) == 0 &&
+        file.Close()) {
+      return Creation::Created;
+    }
+    unlink(native.c_str());  // the file this call created, and nothing else
+    return Creation::Failed;
+  }
+
   bool MakeDirectory(const std::string& path) override {
     return mkdir(Native(path).c_str(), 0777) == 0;
   }

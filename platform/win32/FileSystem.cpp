@@ -87,6 +87,23 @@ class Win32FileSystem final : public FileSystem {
 
   bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 
+  Creation CreateNewFile(const std::string& path, std::string_view text) override {
+    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen()) {
+      const DWORD error = GetLastError();
+      return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Creation::Exists
+                                                                          : Creation::Failed;
+    }
+    if (WriteAll(file.Get(), text) && !write_faults::Due() && FlushFileBuffers(file.Get()) &&
+        file.Close()) {
+      return Creation::Created;
+    }
+    if (file.IsOpen()) file.Close();
+    DeleteFileA(path.c_str());  // the file this call created, and nothing else
+    return Creation::Failed;
+  }
+
   bool MakeDirectory(const std::string& path) override {
     return CreateDirectoryA(path.c_str(), nullptr) != 0;
   }

@@ -21,6 +21,12 @@ constexpr auto kNoFrames = ToCp1251(
 constexpr auto kOutOfMemory = ToCp1251(
     u8"Логотип не найден: не хватило памяти.\n"
     u8"Закройте другие программы и попробуйте ещё раз.");
+constexpr auto kUnsupportedFormat = ToCp1251(
+    u8"Логотип не найден: в таком формате видео поиск не работает.\n"
+    u8"Поиск понимает кадры YUY2 и RGB 24 бит; маску можно поставить вручную.");
+constexpr auto kFrameTooLarge = ToCp1251(
+    u8"Логотип не найден: кадр слишком велик для поиска.\n"
+    u8"Поиск берёт кадры не больше 4096 x 2304 точек; маску можно поставить вручную.");
 constexpr auto kTooLittleMovement = ToCp1251(
     u8"Логотип не найден: картинка почти не меняется или камера стоит неподвижно.\n"
     u8"Попробуйте ещё раз, когда изображение меняется, например после смены сцены.");
@@ -67,6 +73,8 @@ const char* NotFoundMessage(LogoFinding::Reason reason) {
     case Reason::None: return nullptr;
     case Reason::NoFrames: return kNoFrames.c_str();
     case Reason::OutOfMemory: return kOutOfMemory.c_str();
+    case Reason::UnsupportedFormat: return kUnsupportedFormat.c_str();
+    case Reason::FrameTooLarge: return kFrameTooLarge.c_str();
     case Reason::TooLittleMovement: return kTooLittleMovement.c_str();
     case Reason::NoLogo: return kNoLogo.c_str();
     case Reason::CannotWrite: return kCannotWrite.c_str();

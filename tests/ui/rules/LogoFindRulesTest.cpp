@@ -49,6 +49,8 @@ TEST(LogoFindButton, EachReasonHasAMessageThatSaysWhy) {
   } cases[] = {
       {Reason::NoFrames, ToCp1251(u8"видео ещё нет").c_str()},
       {Reason::OutOfMemory, ToCp1251(u8"памяти").c_str()},
+      {Reason::UnsupportedFormat, ToCp1251(u8"формате видео").c_str()},
+      {Reason::FrameTooLarge, ToCp1251(u8"кадр слишком велик").c_str()},
       {Reason::TooLittleMovement, ToCp1251(u8"камера стоит неподвижно").c_str()},
       {Reason::NoLogo, ToCp1251(u8"краёв картинки нет неподвижного знака").c_str()},
       {Reason::CannotWrite, ToCp1251(u8"рядом с файлом настроек").c_str()},
