@@ -87,7 +87,7 @@ TEST(Snapshots, WriteEveryRequestOfAFrameAndReportThoseNeverReached) {
     wanted.push_back(index);
     snapshots.KeepBefore(frame.data());
     frame.assign(frame.size(), 99);  // the plug-in's work
-    EXPECT_EQ(snapshots.WriteAfter(frame.data()), "");
+    snapshots.WriteAfter(frame.data());
   }
   EXPECT_EQ(wanted, (std::vector<std::int64_t>{1}));
   for (const char* name : {"a.png", "b.png"}) {
@@ -100,21 +100,26 @@ TEST(Snapshots, WriteEveryRequestOfAFrameAndReportThoseNeverReached) {
       EXPECT_EQ(Bytes(row + 12, row + 24), Bytes(12, 99)) << name << ": after, row " << y;
     }
   }
-  const std::string missed = snapshots.Unreached(3);
+  const std::string missed = snapshots.Problems(3);
   EXPECT_NE(missed.find("late.png"), std::string::npos) << missed;
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "late.png"));
 }
 
+// Refused before the run where it can be told; else reported at the end.
 TEST(Snapshots, ReportAPictureThatCannotBeWritten) {
   testing::TempFolder folder;
   Snapshots snapshots({{0, (folder.Path() / "no" / "such" / "x.png").string()}});
+  EXPECT_NE(snapshots.CheckFiles().find("x.png"), std::string::npos);
   snapshots.Start(StreamFormat::Yuyv422, {2, 1});
   Bytes frame = {16, 128, 16, 128};
   ASSERT_TRUE(snapshots.Wants(0));
   snapshots.KeepBefore(frame.data());
-  EXPECT_NE(snapshots.WriteAfter(frame.data()), "");
+  snapshots.WriteAfter(frame.data());
   EXPECT_FALSE(snapshots.Wants(0));
-  EXPECT_EQ(snapshots.Unreached(1), "");
+  EXPECT_NE(snapshots.Problems(1).find("x.png"), std::string::npos);
+  Snapshots fine({{0, (folder.Path() / "y.png").string()}});
+  EXPECT_EQ(fine.CheckFiles(), "");
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "y.png")) << "the probe leaves no file";
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # End to end: kestrimo-host --settings with the real plug-in removes the
 # generated clip's logo, puts the plug-in's own settings back, leaves the
-# given file alone (or, with --save-settings, replaces it), and writes a
-# before/after snapshot.
+# given file alone (or, with --save-settings, replaces it, keeping the file
+# names it gives), and writes a before/after snapshot. A run that is stopped
+# by a closed terminal or killed outright leaves nothing that a later run
+# would use silently, and two runs in one program folder do not mix.
 # usage: settings.sh CASE HOST PLUGIN PYTHON MAKE_CLIP CHECK WORKDIR [RUNNER...]
 # The host and the plug-in are copied into WORKDIR, whose Plugins folder is
 # where the plug-in keeps its settings file.
@@ -34,7 +36,26 @@ make_own() { mkdir -p Plugins; printf '[COMMON]\r\nDlgWndPosX=7\r\n' > "$own"; c
 own_back() {
   same own.given "$own"
   [ ! -e "$backup" ] || fail "the backup is left behind"
+  [ ! -e "$own.kestrimo-host-run" ] || fail "the run's marker is left behind"
 }
+# start_held ARGS...: a run in the background that has placed its settings
+# and processed the first frame of clip.y4m, waiting for the rest until
+# `release`; its process id in $held.
+start_held() {
+  rm -f go held.y4m
+  local first=$(( $(head -1 clip.y4m | wc -c) + 6 + 720 * 576 * 2 ))
+  # The tool itself last in the pipeline (not a function, which would run
+  # in a subshell of its own), so that $! is its process.
+  { head -c $first clip.y4m; while [ ! -e go ]; do sleep 0.1; done; tail -c +$((first + 1)) clip.y4m; } |
+    "${runner[@]}" "$exe" "$@" -o held.y4m 2> held.txt &
+  held=$!
+  for _ in $(seq 300); do
+    [ -s held.y4m ] && return 0
+    sleep 0.1
+  done
+  fail "the held run did not start: $(cat held.txt)"
+}
+release() { touch go; }
 
 case $case_name in
   settings-y4m)
@@ -63,7 +84,55 @@ case $case_name in
     grep -q '^ProcEnable=1' user/logo.ini || fail "channel 1 lost its setting"
     grep -q '^ColorKey=16744448' user/logo.ini || fail "channel 1 saved without its defaults"
     [ "$(ls user)" = logo.ini ] || fail "files left beside the user's file: $(ls user)"
-    "$python" "$check" user/logo.ini clip.y4m out.y4m y4m 720 576 ;;
+    "$python" "$check" user/logo.ini clip.y4m out.y4m y4m 720 576
+    # File names the plug-in could not load this time stay in the user's file.
+    printf '[COMMON]\r\n[1]\r\nMaskFileName=%s\r\nLogoModelFile=%s\r\nProcEnable=1\r\n' \
+      "$PWD/away/logo.bmp" "$PWD/away/logo-model.bmp" > user/away.ini
+    run -i clip.y4m -o out.y4m --settings user/away.ini --save-settings 2> err.txt
+    tr -d '\r' < user/away.ini > away.txt
+    grep -q "^MaskFileName=$PWD/away/logo.bmp$" away.txt || fail "picture dropped: $(cat away.txt)"
+    grep -q "^LogoModelFile=$PWD/away/logo-model.bmp$" away.txt || fail "model dropped: $(cat away.txt)"
+    grep -q '^ColorKey=16744448' away.txt || fail "not the plug-in's save: $(cat away.txt)" ;;
+  settings-leftover)
+    "$python" "$make_clip" --frames 3 clip.y4m
+    printf '[COMMON]\r\n[2]\r\nProcEnable=1\r\n' > user/other.ini
+    # A second run while one is under way: refused, and the first one's
+    # settings do not stay, with or without a file of the plug-in's own.
+    for own_file in yes no; do
+      rm -rf Plugins
+      [ $own_file = no ] || make_own
+      start_held --settings user/logo.ini
+      rc=0
+      run -i clip.y4m -o second.y4m --settings user/other.ini 2> err.txt || rc=$?
+      [ $rc -eq 1 ] && grep -q "another kestrimo-host run" err.txt || fail "second run: exit $rc, $(cat err.txt)"
+      release
+      wait $held || fail "the held run failed: $(cat held.txt)"
+      if [ $own_file = yes ]; then own_back; else [ ! -e Plugins ] || fail "Plugins left: $(ls -a Plugins)"; fi
+    done
+    # Killed outright: the next run puts the plug-in's own file back first.
+    for own_file in yes no; do
+      rm -rf Plugins
+      [ $own_file = no ] || make_own
+      start_held --settings user/logo.ini
+      kill -KILL $held
+      release
+      wait $held 2> /dev/null || true
+      same logo.given "$own"
+      run -i clip.y4m -o out.y4m 2> err.txt || fail "run after a kill: $(cat err.txt)"
+      grep -q "earlier run was stopped" err.txt || fail "nothing told: $(cat err.txt)"
+      if [ $own_file = yes ]; then own_back; else [ ! -e Plugins ] || fail "Plugins left: $(ls -a Plugins)"; fi
+    done
+    # The terminal closed (SIGHUP, natively): stopped as by Ctrl-C, all put back.
+    if [ ${#runner[@]} -eq 0 ]; then
+      make_own
+      start_held --settings user/logo.ini
+      kill -HUP $held
+      release
+      rc=0
+      wait $held || rc=$?
+      [ $rc -eq 1 ] && grep -q interrupted held.txt || fail "SIGHUP: exit $rc, $(cat held.txt)"
+      own_back
+    fi ;;
   settings-refuse)
     "$python" "$make_clip" --frames 2 clip.y4m
     # A backup left by a killed run: refused, nothing touched, no output made.

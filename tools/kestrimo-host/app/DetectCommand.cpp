@@ -7,6 +7,7 @@
 #include "tools/kestrimo-host/app/DetectCommandLine.h"
 #include "tools/kestrimo-host/detect/DetectRun.h"
 #include "tools/kestrimo-host/hosting/PluginLocation.h"
+#include "tools/kestrimo-host/hosting/SettingsFileCheck.h"
 #include "tools/kestrimo-host/hosting/SettingsSwap.h"
 #include "tools/kestrimo-host/process/ExitCodes.h"
 
@@ -38,8 +39,13 @@ int DetectMain(const std::vector<std::string>& args) {
     std::fputs(DetectUsageText().c_str(), stdout);
     return kExitDone;
   }
+  const std::string settingsFile = SettingsFileOf(parsed.options);
+  if (!settingsFile.empty()) {
+    const std::string refusal = CheckSettingsFileToWrite(settingsFile, "--write");
+    if (!refusal.empty()) return Report(kExitDetectError, refusal);
+  }
   try {
-    return RunDetect(parsed.options, SettingsFileOf(parsed.options));
+    return RunDetect(parsed.options, settingsFile);
   } catch (const std::bad_alloc&) {
     return Report(kExitDetectError, "out of memory");
   } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 #include "tools/kestrimo-host/app/HostRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -13,10 +14,12 @@
 #include "tools/kestrimo-host/hosting/PluginLocation.h"
 #include "tools/kestrimo-host/hosting/RemovalSwitch.h"
 #include "tools/kestrimo-host/hosting/SettingsSwap.h"
+#include "tools/kestrimo-host/hosting/SettingsWarnings.h"
 #include "tools/kestrimo-host/pictures/Snapshots.h"
 #include "tools/kestrimo-host/process/Console.h"
 #include "tools/kestrimo-host/process/Interrupts.h"
 #include "tools/kestrimo-host/process/RunProgress.h"
+#include "tools/kestrimo-host/stream/FileIdentity.h"
 #include "tools/kestrimo-host/stream/StreamFiles.h"
 #include "tools/kestrimo-host/stream/VideoReader.h"
 #include "tools/kestrimo-host/stream/VideoWriter.h"
@@ -71,9 +74,7 @@ std::string Stream(Pipeline& run, std::int64_t& frames) {
     if (snapshot) run.snapshots.KeepBefore(frame.data());
     const Channel& channel = run.schedule.ChannelOf(index);
     run.plugin.ProcessFrame(frame.data(), channel.id, channel.name);
-    if (snapshot) {
-      if (std::string error = run.snapshots.WriteAfter(frame.data()); !error.empty()) return error;
-    }
+    if (snapshot) run.snapshots.WriteAfter(frame.data());  // a failure is told at the end
     if (!run.writer.WriteFrame(frame.data(), run.reader.FrameLine())) return run.output.Error();
     run.progress.Frame(index + 1);
   }
@@ -88,6 +89,22 @@ constexpr const char* kTerminalRefusal =
 bool PlaceSettings(const HostOptions& options, const std::string& pluginFile, SettingsSwap& swap) {
   if (options.settingsPath.empty()) return swap.Keep(pluginFile);
   return swap.Install(options.settingsPath, pluginFile, options.saveSettings);
+}
+
+// Whether -o names the input file, under whatever name: writing would
+// destroy the input before it is read.
+bool OutputIsInput(const InputFile& input, const std::string& output) {
+  const std::optional<FileIdentity> in = input.Identity();
+  if (!in) return false;
+  const std::optional<FileIdentity> out = output == "-" ? IdentityOfStream(stdout) : IdentityOfPath(output);
+  return out && *out == *in;
+}
+
+std::string SameFileRefusal(const HostOptions& options) {
+  const std::string in = options.input == "-" ? "standard input" : options.input;
+  const std::string out = options.output == "-" ? "standard output" : options.output;
+  return "refusing to write over the input: the output " + out + " is the same file as " + in +
+         " (under another name or through a link); give another output file";
 }
 
 // Every channel the frames will belong to.
@@ -116,23 +133,29 @@ int RunHost(const HostOptions& options) {
   if (!plugin.Load(pluginPath)) return Report(kExitRuntimeError, plugin.Error());
   const std::string pluginFile = PluginSettingsPath(pluginPath);
   if (!PlaceSettings(options, pluginFile, settings)) return Report(kExitRuntimeError, settings.Error());
+  if (!settings.Notice().empty()) Report(kExitDone, settings.Notice());
 
   InputFile input;
   if (!input.Open(options.input)) return Report(kExitRuntimeError, input.Error());
+  if (OutputIsInput(input, options.output)) return Report(kExitUsageError, SameFileRefusal(options));
   VideoReader reader(input);
   if (!reader.Start(options.format, options.size)) {
     return Report(reader.IsUsageError() ? kExitUsageError : kExitRuntimeError, reader.Error());
   }
+  Snapshots snapshots(options.snapshots);
+  if (std::string error = snapshots.CheckFiles(); !error.empty()) return Report(kExitRuntimeError, error);
   OutputFile output;
   if (!output.Open(options.output)) return Report(kExitRuntimeError, output.Error());
   if (output.IsTerminal()) return Report(kExitUsageError, kTerminalRefusal);
   VideoWriter writer(output);
   if (!writer.Start(reader.Layout())) return Report(kExitRuntimeError, output.Error());
   const StreamLayout& layout = reader.Layout();
-  Snapshots snapshots(options.snapshots);
   snapshots.Start(layout.format, layout.size);
 
   const ChannelSchedule schedule({options.channelId, options.channelName}, options.switches);
+  const std::string shownName = options.settingsPath.empty() ? pluginFile : options.settingsPath;
+  for (const std::string& warning : SettingsWarnings(pluginFile, shownName, RunChannels(options)))
+    Report(kExitDone, "warning: " + warning);
   const std::string notice = RemovalOffNotice(ChannelsWithRemovalOff(pluginFile, RunChannels(options)));
   if (!notice.empty()) Report(kExitDone, notice);
   RunProgress progress(FramesToCome(input, reader));
@@ -145,10 +168,12 @@ int RunHost(const HostOptions& options) {
   plugin.Done();
   if (!settings.Restore()) errors.push_back(settings.Error());
   if (!output.Close()) errors.push_back(output.Error());
-  if (errors.front().empty()) errors.push_back(snapshots.Unreached(frames));
+  if (errors.front().empty()) errors.push_back(snapshots.Problems(frames));
   int code = kExitDone;
-  for (const std::string& error : errors) {
-    if (!error.empty()) code = Report(kExitRuntimeError, error);
+  for (auto error = errors.begin(); error != errors.end(); ++error) {
+    // A failed write is also the failed close: told once.
+    if (!error->empty() && std::find(errors.begin(), error, *error) == error)
+      code = Report(kExitRuntimeError, *error);
   }
   progress.Finish(frames);
   return code;

@@ -97,13 +97,14 @@ std::string Sample(const DetectOptions& options, VideoReader& reader, InputFile&
   return {};
 }
 
-std::string NoLogoText(const LogoSearch& search, const Sampling& sampling) {
+std::string NoLogoText(const LogoSearch& search, const Sampling& sampling, std::int64_t step) {
   const std::string read = std::to_string(sampling.framesRead) + " frames read";
   switch (search.outcome) {
     case LogoSearch::Outcome::TooFewSamples:
       return "cannot tell: too few frames, " + std::to_string(search.samples) +
              " looked at (" + read + "), at least " + std::to_string(LogoFinder::kMinSamples) +
-             " are needed; give a longer stretch or a smaller --step";
+             " are needed; give a longer stretch (--frames)" +
+             (step > 1 ? " or a smaller --step" : std::string());
     case LogoSearch::Outcome::StillCamera:
       if (search.movingShare < LogoFinder::kMinMovingShare) {
         return "cannot tell: nothing moves in the middle of the frame (a still camera or a still "
@@ -260,7 +261,7 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
                std::chrono::duration<double>(std::chrono::steady_clock::now() - decided).count());
   if (search.outcome != LogoSearch::Outcome::Found) {
     return Report(search.outcome == LogoSearch::Outcome::NoLogo ? kExitNoLogo : kExitCannotTell,
-                  NoLogoText(search, sampling));
+                  NoLogoText(search, sampling, options.step));
   }
 
   const StreamLayout& layout = reader.Layout();
@@ -305,7 +306,9 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
     std::fprintf(stderr, "detect: channel %" PRId64 " of %s now uses the mask\n",
                  static_cast<std::int64_t>(*options.writeChannel), settingsFile.c_str());
   } else {
-    std::fputs(LogoSectionText(options.channelId, detected).c_str(), stdout);
+    // A section on a file's first line is never read as a channel: COMMON
+    // comes first, so that the printed text saved as a file works as it is.
+    std::fputs(("[COMMON]\n" + LogoSectionText(options.channelId, detected)).c_str(), stdout);
   }
   return kExitDone;
 }

@@ -15,6 +15,8 @@
 #endif
 
 #include "platform/SettingsInputs.h"
+#include "tools/kestrimo-host/hosting/FileNameKeys.h"
+#include "tools/kestrimo-host/hosting/SettingsFileCheck.h"
 #include "settings/SettingsLocation.h"
 
 namespace kestrimo {
@@ -71,6 +73,23 @@ std::string ReadWholeFile(const std::string& path, std::string& text) {
   return error;
 }
 
+// The marker's text: what to undo if this run ends without putting back.
+std::string MarkerText(const std::string& settingsPath, const std::string& aside,
+                       const std::string& folder) {
+  return "A kestrimo-host run has put a settings file of its own at\n" + settingsPath +
+         "\nThe plug-in's own file is put aside at the name after 'aside=' (none when empty).\n"
+         "The next run puts it back; or move it back by hand and delete this file.\n"
+         "aside=" + aside + "\nfolder=" + folder + "\n";
+}
+
+// The rest of the marker's line that begins with `name`.
+std::string MarkerField(const std::string& text, const std::string& name) {
+  std::size_t pos = text.find("\n" + name);
+  if (pos == std::string::npos) return {};
+  pos += 1 + name.size();
+  return text.substr(pos, text.find('\n', pos) - pos);
+}
+
 }  // namespace
 
 std::string PluginSettingsPath(const std::string& pluginPath) {
@@ -97,10 +116,18 @@ bool SettingsSwap::Install(const std::string& userFile, const std::string& setti
   settingsPath_ = settingsPath;
   backupPath_ = BackupPathOf(settingsPath);
   saveBack_ = saveBack;
-  std::string text;
+  std::string& text = userText_;
   if (std::string error = ReadWholeFile(userFile, text); !error.empty()) return Fail(std::move(error));
-  if (saveBack && files_.IsReadOnly(userFile)) {
-    return Fail(userFile + " is read-only: --save-settings cannot replace it");
+  if (saveBack) {
+    if (std::string problem = SettingsFileProblem(text); !problem.empty()) {
+      return Fail(userFile + " is not a settings file (" + problem +
+                  "); --save-settings leaves it unchanged and the run does not start");
+    }
+    if (files_.IsReadOnly(userFile)) return Fail(userFile + " is read-only: --save-settings cannot replace it");
+  }
+  if (ClaimFolder() != Claim::Taken) {
+    if (error_.empty()) Fail("cannot make a marker beside " + settingsPath + " for the run");
+    return false;
   }
   return Place(text);
 }
@@ -111,34 +138,98 @@ bool SettingsSwap::Keep(const std::string& settingsPath) {
   settingsPath_ = settingsPath;
   backupPath_ = BackupPathOf(settingsPath);
   saveBack_ = false;
+  switch (ClaimFolder()) {
+    case Claim::Refused: return false;
+    // A folder this process cannot write to is one the plug-in cannot save
+    // into either: then there is nothing to guard.
+    case Claim::Unavailable: return true;
+    case Claim::Taken: break;
+  }
   std::string text;  // no file: an empty one reads as no file does
   if (Exists(settingsPath)) {
-    if (std::string error = ReadWholeFile(settingsPath, text); !error.empty()) return Fail(std::move(error));
+    if (std::string error = ReadWholeFile(settingsPath, text); !error.empty()) {
+      LetGo(true);
+      return Fail(std::move(error));
+    }
   }
-  if (Exists(backupPath_)) return Place(text);  // refused, with the advice
-  // Otherwise a folder this process cannot write to is one the plug-in
-  // cannot save into either: then there is nothing to guard.
   if (!Place(text)) error_.clear();
   return true;
 }
 
+SettingsSwap::Claim SettingsSwap::ClaimFolder() {
+  const std::string marker = RunMarkerPathOf(settingsPath_);
+  madeFolder_ = files_.MakeDirectory(FolderOf(settingsPath_));
+  switch (marker_.Take(marker)) {
+    case RunMarker::Claim::Busy:
+      DropFolder();
+      Fail("another kestrimo-host run is using " + settingsPath_ + " (it holds " + marker +
+           "); wait until it ends, or run this copy of the tool from another folder");
+      return Claim::Refused;
+    case RunMarker::Claim::Unavailable:
+      DropFolder();
+      return Claim::Unavailable;
+    case RunMarker::Claim::Taken:
+      break;
+  }
+  if (!UndoLeftover()) {
+    marker_.Release();
+    DropFolder();
+    return Claim::Refused;
+  }
+  if (Exists(backupPath_)) {
+    LetGo(true);
+    Fail(backupPath_ + " exists: an earlier run was stopped before it could put back the "
+         "plug-in's own settings file; move it back to " + settingsPath_ + " first");
+    return Claim::Refused;
+  }
+  return Claim::Taken;
+}
+
+// The marker of a run that ended without putting things back names the
+// plug-in's own file it put aside, or none: then the file there is that
+// run's copy.
+bool SettingsSwap::UndoLeftover() {
+  const std::string& leftover = marker_.Leftover();
+  if (leftover.empty()) return true;
+  const std::string aside = MarkerField(leftover, "aside=");
+  bool good = true;
+  if (aside.empty()) {
+    good = !Exists(settingsPath_) || files_.RemoveFile(settingsPath_);
+  } else if (Exists(aside)) {
+    good = files_.RenameReplacing(aside, settingsPath_);
+  }
+  if (!good) {
+    return Fail("an earlier run was stopped before it could put back the plug-in's settings file, "
+                "and it cannot be done now; see " + RunMarkerPathOf(settingsPath_));
+  }
+  if (MarkerField(leftover, "folder=") == "made") madeFolder_ = true;
+  notice_ = "an earlier run was stopped before it could put back " + settingsPath_ +
+            (aside.empty() ? "; its copy is removed" : "; the plug-in's own file is back");
+  return marker_.Record("");
+}
+
 bool SettingsSwap::Place(const std::string& text) {
   const std::string& settingsPath = settingsPath_;
-  if (Exists(backupPath_)) {
-    return Fail(backupPath_ + " exists: an earlier run was stopped before it could put back the "
-                "plug-in's own settings file; move it back to " + settingsPath + " first");
+  const std::string folder = madeFolder_ ? "made" : "kept";
+  const auto record = [&](const std::string& aside) {
+    return marker_.Record(MarkerText(settingsPath, aside, folder));
+  };
+  if (!record(Exists(settingsPath) ? backupPath_ : std::string())) {
+    LetGo(true);
+    return Fail("cannot write " + RunMarkerPathOf(settingsPath));
   }
-  madeFolder_ = files_.MakeDirectory(FolderOf(settingsPath));
   movedAside_ = std::rename(settingsPath.c_str(), backupPath_.c_str()) == 0;
-  if (!movedAside_ && errno != ENOENT) {
-    const std::string reason = std::strerror(errno);
-    DropFolder();  // the plug-in's file stays where it is
-    return Fail("cannot move " + settingsPath + " aside: " + reason);
+  if (!movedAside_) {
+    const int error = errno;
+    if (error != ENOENT || !record(std::string())) {
+      LetGo(true);  // the plug-in's file stays where it is
+      return Fail("cannot move " + settingsPath + " aside: " + std::strerror(error));
+    }
   }
   if (!files_.WriteNewFile(settingsPath, text)) {
     files_.RemoveFile(settingsPath);
     const std::string reason = "cannot write " + settingsPath;
-    PutBack();
+    LetGo(PutBack());
     return Fail(reason);
   }
   installed_ = true;
@@ -150,11 +241,13 @@ bool SettingsSwap::Restore() {
   installed_ = false;
   std::string rewritten;
   const std::string readError = saveBack_ ? ReadWholeFile(settingsPath_, rewritten) : std::string();
-  bool good = PutBack();
+  const bool good = PutBack();
+  LetGo(good);
   if (!saveBack_) return good;
   if (!readError.empty()) return Fail(readError + "; " + userFile_ + " is left as it was");
   const std::string temporary = userFile_ + ".kestrimo-host-new";
-  if (!files_.WriteNewFile(temporary, rewritten) || !files_.RenameReplacing(temporary, userFile_)) {
+  if (!files_.WriteNewFile(temporary, KeepFileNameKeys(userText_, rewritten)) ||
+      !files_.RenameReplacing(temporary, userFile_)) {
     files_.RemoveFile(temporary);
     return Fail("cannot replace " + userFile_ + " with the plug-in's settings; it is left as it was");
   }
@@ -170,8 +263,18 @@ bool SettingsSwap::PutBack() {
     return true;
   }
   files_.RemoveFile(settingsPath_);
-  DropFolder();
   return true;
+}
+
+// Lets the marker go, emptied when everything is back in place; then the
+// folder made for the run goes too.
+void SettingsSwap::LetGo(bool clear) {
+  if (clear) {
+    marker_.Clear();
+    DropFolder();
+  } else {
+    marker_.Release();
+  }
 }
 
 void SettingsSwap::DropFolder() {

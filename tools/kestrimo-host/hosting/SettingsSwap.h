@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "tools/kestrimo-host/hosting/RunMarker.h"
 
 namespace kestrimo {
 
@@ -28,37 +29,48 @@ class SettingsSwap {
 
   // Moves a file at `settingsPath` aside to its backup name and writes a copy
   // of `userFile` in its place; creates the file's folder (its last level)
-  // when missing. Refuses when a backup is already there (an earlier run was
-  // killed before it could restore), when the user's file cannot be read,
-  // and, with `saveBack`, when it is read-only. False with Error() set; then
-  // nothing is left changed.
+  // when missing. For the run a marker beside it (RunMarker) is held and
+  // names the backup. A marker left by a run that was killed is undone first
+  // (Notice() then says so). Refuses while another run holds the marker, when
+  // a backup is there that no marker explains, when the user's file cannot be
+  // read, and, with `saveBack`, when it is read-only or not a settings file
+  // (SettingsFileProblem). False with Error() set; then nothing is left changed.
   bool Install(const std::string& userFile, const std::string& settingsPath, bool saveBack);
 
   // For a run without a settings file of the user's: puts a copy of the
   // plug-in's own file (an empty file when there is none) in its place, so
   // that Restore leaves the folder as it was, whatever the plug-in's save at
   // shutdown wrote. Does nothing when the plug-in would use no file or could
-  // not write one there. Refuses when a backup is left from an earlier run or
-  // the file cannot be read.
+  // not write one there. Refuses as Install does, and when the file cannot be read.
   bool Keep(const std::string& settingsPath);
 
   // Removes the copy and moves the plug-in's own file back (or removes the
   // folder, if Install made it and it is empty); with `saveBack`, first takes
   // the plug-in's rewritten copy and afterwards replaces the user's file with
-  // it in one step. False with Error() set.
+  // it in one step, keeping the file names the user gave (KeepFileNameKeys).
+  // Then lets the marker go. False with Error() set.
   bool Restore();
 
   const std::string& Error() const { return error_; }
+  // What was put back from an earlier run before this one; empty mostly.
+  const std::string& Notice() const { return notice_; }
 
  private:
   bool Fail(std::string message);
+  enum class Claim { Taken, Refused, Unavailable };
+  // Makes the folder, takes the marker and undoes what an earlier run left.
+  Claim ClaimFolder();
+  bool UndoLeftover();
   // Moves the file at settingsPath_ aside and writes `text` in its place.
   bool Place(const std::string& text);
+  void LetGo(bool clear);
   bool PutBack();
   void DropFolder();
 
   FileSystem& files_;
+  RunMarker marker_;
   std::string userFile_;
+  std::string userText_;
   std::string settingsPath_;
   std::string backupPath_;
   bool installed_ = false;
@@ -66,6 +78,7 @@ class SettingsSwap {
   bool madeFolder_ = false;
   bool saveBack_ = false;
   std::string error_;
+  std::string notice_;
 };
 
 }  // namespace kestrimo

@@ -1,6 +1,10 @@
 #include "tools/kestrimo-host/pictures/Snapshots.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -26,28 +30,42 @@ void Snapshots::KeepBefore(const std::uint8_t* frame) {
   std::memcpy(before_.data(), frame, before_.size());
 }
 
-std::string Snapshots::WriteAfter(const std::uint8_t* after) {
+std::string Snapshots::CheckFiles() const {
+  for (const SnapshotRequest& request : requests_) {
+    const char* path = request.path.c_str();
+    struct stat info {};
+    const bool existed = stat(path, &info) == 0;
+    std::FILE* probe = std::fopen(path, "ab");  // changes no byte of a file that is there
+    if (probe == nullptr) {
+      return "cannot write snapshot " + request.path + ": " + std::strerror(errno) +
+             "; nothing was processed";
+    }
+    std::fclose(probe);
+    if (!existed) std::remove(path);
+  }
+  return {};
+}
+
+void Snapshots::WriteAfter(const std::uint8_t* after) {
   const std::size_t halfRow = 3 * static_cast<std::size_t>(size_.width);
   FrameToRgb(format_, size_, before_.data(), picture_.data(), 2 * halfRow);
   FrameToRgb(format_, size_, after, picture_.data() + halfRow, 2 * halfRow);
   const std::vector<std::uint8_t> png =
       EncodePng({picture_.data(), 2 * size_.width, size_.height, 2 * halfRow});
   const std::int64_t frame = requests_[next_].frame;
-  std::string error;
   for (; next_ < requests_.size() && requests_[next_].frame == frame; ++next_) {
-    if (error.empty()) {
-      const std::string& path = requests_[next_].path;
-      error = WritePictureFile(path, png, "cannot write snapshot " + path);
-    }
+    const std::string& path = requests_[next_].path;
+    std::string error = WritePictureFile(path, png, "cannot write snapshot " + path);
+    if (failed_.empty()) failed_ = std::move(error);
   }
-  return error;
 }
 
-std::string Snapshots::Unreached(std::int64_t frames) const {
-  if (next_ >= requests_.size()) return {};
+std::string Snapshots::Problems(std::int64_t frames) const {
+  std::string text = failed_;
+  if (next_ >= requests_.size()) return text;
   const SnapshotRequest& first = requests_[next_];
-  return "snapshot " + first.path + " not written: the input has " + std::to_string(frames) +
-         " frames, no frame " + std::to_string(first.frame);
+  return text + (text.empty() ? "" : "; ") + "snapshot " + first.path + " not written: the input has " +
+         std::to_string(frames) + " frames, no frame " + std::to_string(first.frame);
 }
 
 }  // namespace kestrimo

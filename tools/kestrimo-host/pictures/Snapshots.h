@@ -22,6 +22,11 @@ class Snapshots {
  public:
   explicit Snapshots(std::vector<SnapshotRequest> requests);
 
+  // Whether every file asked for can be written, before any frame is: an
+  // error text naming the first that cannot (its folder is missing, say),
+  // or empty. A file that is not there yet is made and removed again.
+  std::string CheckFiles() const;
+
   // Sizes the frame copy and the picture for frames of this format and size.
   void Start(StreamFormat format, FrameSize size);
 
@@ -33,16 +38,18 @@ class Snapshots {
   void KeepBefore(const std::uint8_t* frame);
 
   // Writes every picture asked for the frame last kept, the copy on the left
-  // and `after` on the right. Returns an error text, empty when all were written.
-  std::string WriteAfter(const std::uint8_t* after);
+  // and `after` on the right. A file that cannot be written is kept for
+  // Problems(); the video goes on.
+  void WriteAfter(const std::uint8_t* after);
 
-  // The requests for frames the input did not reach, as an error text; empty
-  // when every picture was written.
-  std::string Unreached(std::int64_t frames) const;
+  // The pictures that could not be written and the requests for frames the
+  // input did not reach, as an error text; empty when every picture was written.
+  std::string Problems(std::int64_t frames) const;
 
  private:
   std::vector<SnapshotRequest> requests_;  // by frame; same frame: in the order given
   std::size_t next_ = 0;
+  std::string failed_;  // the first picture that could not be written
   StreamFormat format_ = StreamFormat::Y4m;
   FrameSize size_;
   std::vector<std::uint8_t> before_;

@@ -17,6 +17,9 @@ void OnInterrupt(int signal) {
 void CatchInterrupts() {
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
+#if defined(SIGHUP)
+  std::signal(SIGHUP, OnInterrupt);  // the terminal closed
+#endif
 }
 
 bool InterruptRequested() { return requested != 0; }

@@ -50,18 +50,24 @@ std::optional<std::int64_t> InputFile::RegularFileSize() const {
   return static_cast<std::int64_t>(info.st_size);
 }
 
-bool InputFile::StartsWith(std::string_view prefix) {
+bool InputFile::StartsWith(std::string_view prefix) { return Peek(prefix.size()).starts_with(prefix); }
+
+std::string_view InputFile::Peek(std::size_t count) {
   const std::size_t have = pending_.size() - pendingUsed_;
-  if (have < prefix.size()) {
+  if (have < count) {
     pending_.erase(0, pendingUsed_);
     pendingUsed_ = 0;
-    const std::size_t want = prefix.size() - pending_.size();
     const std::size_t old = pending_.size();
-    pending_.resize(prefix.size());
-    const std::size_t got = std::fread(pending_.data() + old, 1, want, file_);
+    pending_.resize(count);
+    const std::size_t got = std::fread(pending_.data() + old, 1, count - old, file_);
     pending_.resize(old + got);
   }
-  return std::string_view(pending_).substr(pendingUsed_).starts_with(prefix);
+  return std::string_view(pending_).substr(pendingUsed_, count);
+}
+
+std::optional<FileIdentity> InputFile::Identity() const {
+  if (file_ == nullptr) return std::nullopt;
+  return IdentityOfStream(file_);
 }
 
 std::size_t InputFile::Read(std::uint8_t* target, std::size_t count) {

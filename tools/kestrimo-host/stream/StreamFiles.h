@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "tools/kestrimo-host/stream/FileIdentity.h"
+
 namespace kestrimo {
 
 class InputFile {
@@ -22,6 +24,8 @@ class InputFile {
 
   // Whether the unread input begins with `prefix`; consumes nothing.
   bool StartsWith(std::string_view prefix);
+  // Up to `count` of the unread bytes (fewer at the end); consumes nothing.
+  std::string_view Peek(std::size_t count);
 
   // Reads up to `count` bytes; fewer only at the end of the input or on an error.
   std::size_t Read(std::uint8_t* target, std::size_t count);
@@ -34,6 +38,9 @@ class InputFile {
   // The size in bytes of a regular input file; absent for a pipe, a device
   // or standard input that is not a file.
   std::optional<std::int64_t> RegularFileSize() const;
+
+  // Which file the input is; absent for a pipe or a terminal.
+  std::optional<FileIdentity> Identity() const;
 
   // True after a read error (as opposed to the end of the input).
   bool Failed() const;

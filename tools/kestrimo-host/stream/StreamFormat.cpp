@@ -35,7 +35,10 @@ std::string CheckFrameSize(StreamFormat format, FrameSize size) {
   }
   // Packed 4:2:2 keeps two pixels per four-byte group; an odd row cannot be packed.
   if (format != StreamFormat::Bgr24 && size.width % 2 != 0) {
-    return "4:2:2 frames need an even width, got " + std::to_string(size.width);
+    const std::string even = std::to_string(size.width - 1) + ":" + std::to_string(size.height);
+    return "4:2:2 frames need an even width, got " + std::to_string(size.width) +
+           "; crop or scale the video to an even width first, e.g. ffmpeg -i IN -vf crop=" + even +
+           ":0:0 -pix_fmt yuv422p -f yuv4mpegpipe -";
   }
   return {};
 }

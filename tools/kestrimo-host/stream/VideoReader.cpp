@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "tools/kestrimo-host/stream/ContainerSignature.h"
 #include "tools/kestrimo-host/stream/PixelConversion.h"
 #include "tools/kestrimo-host/stream/Y4mHeader.h"
 
@@ -15,10 +16,18 @@ constexpr std::size_t kMaxY4mLine = 4096;
 
 bool VideoReader::Start(std::optional<StreamFormat> format, std::optional<FrameSize> size) {
   frameLine_.reserve(kMaxY4mLine);
+  const std::string_view head = input_.Peek(kContainerHeadBytes);
+  if (input_.Failed()) return Fail(input_.Error());
+  if (head.empty()) {
+    return Fail("the input is empty: no bytes came (when it is piped from another command, "
+                "look at that command's messages)");
+  }
+  const bool raw = format && *format != StreamFormat::Y4m;
+  if (const std::string kind = ContainerKind(head, raw); !kind.empty()) return Fail(DecodeFirstAdvice(kind));
   if (!format) {
-    if (!input_.StartsWith(kY4mMagic)) {
-      if (input_.Failed()) return Fail(input_.Error());
-      return Fail("input is not YUV4MPEG2; give --format yuyv422|bgr24 and --size WxH", true);
+    if (!head.starts_with(kY4mMagic)) {
+      return Fail("input is not YUV4MPEG2; give --format yuyv422|bgr24 and --size WxH for raw "
+                  "frames, or decode a video file to Y4M with ffmpeg first", true);
     }
     format = StreamFormat::Y4m;
   }
