@@ -35,7 +35,6 @@
 # more (PSNR-Y), as the real-picture tests promise for translucent logos.
 set -eEuo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 
 out=out drop_clips=
 while [ $# -gt 0 ]; do
@@ -87,8 +86,9 @@ status=0
   --model "$out/detect-model.png" 2> "$out/detect.log" || status=$?
 cat "$out/detect.log" >&2
 [ "$status" -eq 0 ] || fail "detect found no logo (exit $status)"
-[ -f "$out/logo-model.bmp" ] && grep -q '^LogoModelFile=' "$out/logo.ini" ||
+if [ ! -f "$out/logo-model.bmp" ] || ! grep -q '^LogoModelFile=' "$out/logo.ini"; then
   fail "detect wrote no logo model"
+fi
 
 next "the same under Wine with the Windows build"
 scripts/wine-run.sh "$win32/kestrimo-host.exe" detect -i "$(windows_path "$out/clip.y4m")" \
