@@ -23,6 +23,7 @@ class HostFrame {
   // The record for one call, for the channel id; reuses the same pixels.
   FrameInfo* Info(ChannelId channel);
   std::size_t size() const { return size_; }
+  const std::uint8_t* data() const { return bytes_.get(); }
 
  private:
   // Allocated with exactly size_ bytes, also when that is 0.

@@ -2,13 +2,24 @@
 // absurd ones included, the frame any format within a bounded size, and a
 // few frames run through the frame driver while the settings change between
 // them as the settings window would change them (a field, then a rebuild).
-// The frame block has exactly its announced size, so the sanitizers catch
-// every access outside it.
+// The records name logo model files made from the input (valid ones at odd
+// sizes and extreme opacities, and hostile ones), so the subtraction runs
+// over areas partly or wholly off the frame. The frame block has exactly its
+// announced size, so the sanitizers catch every access outside it, and a
+// frame whose area lies wholly outside it must come out unchanged.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "fuzz/FuzzFrames.h"
+#include "fuzz/FuzzModels.h"
+#include "fuzz/FuzzScratch.h"
+#include "mask/LogoModelPicture.h"
 #include "plugin/EntryPoints.h"
 #include "engine/FrameDriver.h"
 
@@ -25,7 +36,70 @@ std::uint32_t AnyUnsigned(FuzzedDataProvider& input, std::uint32_t high) {
                              : input.ConsumeIntegralInRange<std::uint32_t>(0, high);
 }
 
-ChannelSettings AnyRecord(FuzzedDataProvider& input, ChannelId id) {
+// With KESTRIMO_FUZZ_TRACE set, each step of a run goes to stderr, so that a
+// reproducer can be told in settings terms.
+bool Tracing() {
+  static const bool on = std::getenv("KESTRIMO_FUZZ_TRACE") != nullptr;
+  return on;
+}
+
+void TraceModel(int i, const std::string& bytes) {
+  LogoModelPicture model;
+  if (!DecodeModelBitmap(bytes, model)) {
+    std::fprintf(stderr, "model%d.bmp: %zu bytes, refused\n", i, bytes.size());
+    return;
+  }
+  std::uint32_t low = 255, high = 0;
+  for (const std::uint32_t p : model.pixels) {
+    low = std::min(low, p >> 24);
+    high = std::max(high, p >> 24);
+  }
+  std::fprintf(stderr, "model%d.bmp: %d x %d, opacity %u..%u\n", i, model.width, model.height,
+               low, high);
+}
+
+void Trace(const char* what, const ChannelSettings& r) {
+  if (!Tracing()) return;
+  std::fprintf(stderr,
+               "%s [%lld] MaskPosX=%d MaskPosY=%d RectMaskSizeX=%d RectMaskSizeY=%d "
+               "ExpandX=%d ExpandY=%d EdgeBlur=%u ScreenBlur=%u InvertMask=%d ColorKey=%08x "
+               "ProcEnable=%d MaskFileName=%s LogoModelFile=%s\n",
+               what, static_cast<long long>(r.Id), r.MaskPosX, r.MaskPosY, r.RectMaskSizeX,
+               r.RectMaskSizeY, r.ExpandX, r.ExpandY, r.EdgeBlur, r.ScreenBlur, r.InvertMask,
+               r.ColorKey, r.ProcEnable, r.MaskFileName.c_str(), r.LogoModelFile.c_str());
+}
+
+// The model files of one input, written to the scratch folder before the
+// first frame, and a name that no file has.
+struct ModelFiles {
+  std::vector<std::string> names;
+  std::string missing = fuzzing::ScratchFolder() + "no-such-model.bmp";
+};
+
+ModelFiles WriteModels(FuzzedDataProvider& input) {
+  ModelFiles files;
+  const int count = input.ConsumeIntegralInRange(0, 2);
+  for (int i = 0; i < count; ++i) {
+    const std::string bytes = fuzzing::AnyModelFile(input);
+    if (Tracing()) TraceModel(i, bytes);
+    files.names.push_back(fuzzing::WriteScratchFile(
+        "model" + std::to_string(i) + ".bmp", reinterpret_cast<const std::uint8_t*>(bytes.data()),
+        bytes.size()));
+  }
+  return files;
+}
+
+// A record's model: none, one of the files, or a name that does not exist;
+// the mask picture sometimes the model file itself (a 32-bit bitmap), so
+// that the model spans a picture rather than the rectangle.
+void ChooseFiles(FuzzedDataProvider& input, const ModelFiles& files, ChannelSettings& r) {
+  const std::size_t pick = input.ConsumeIntegralInRange<std::size_t>(0, files.names.size() + 1);
+  if (pick == 0) return;
+  r.LogoModelFile = pick <= files.names.size() ? files.names[pick - 1] : files.missing;
+  if (input.ConsumeIntegralInRange(0, 3) == 0) r.MaskFileName = r.LogoModelFile;
+}
+
+ChannelSettings AnyRecord(FuzzedDataProvider& input, ChannelId id, const ModelFiles& files) {
   ChannelSettings r;
   r.Id = id;
   r.MaskPosX = AnySigned(input, -800, 1600);
@@ -41,6 +115,8 @@ ChannelSettings AnyRecord(FuzzedDataProvider& input, ChannelId id) {
   r.ScreenBlur = AnyUnsigned(input, 12);
   r.EdgeBlur = AnyUnsigned(input, 12);
   r.ProcEnable = input.ConsumeBool() ? 1 : AnySigned(input, -1, 1);
+  ChooseFiles(input, files, r);
+  Trace("record", r);
   return r;
 }
 
@@ -55,21 +131,48 @@ VideoFormat AnyFormat(FuzzedDataProvider& input) {
 }
 
 // One change as the settings window makes it: a field of the current record,
-// then the rebuild under the lock.
-void ChangeCurrent(PluginState& state, FuzzedDataProvider& input) {
+// or its pictures (then loaded), then the rebuild under the lock.
+void ChangeCurrent(PluginState& state, FuzzedDataProvider& input, const ModelFiles& files) {
+  LockHold hold(state.SettingsLock);
   ChannelSettings* record = state.CurrentRecord();
   if (record == nullptr) return;
-  const ChannelSettings other = AnyRecord(input, record->Id);
-  switch (input.ConsumeIntegralInRange(0, 5)) {
+  const ChannelSettings other = AnyRecord(input, record->Id, files);
+  switch (input.ConsumeIntegralInRange(0, 6)) {
     case 0: record->MaskPosX = other.MaskPosX; record->MaskPosY = other.MaskPosY; break;
     case 1: record->RectMaskSizeX = other.RectMaskSizeX; record->RectMaskSizeY = other.RectMaskSizeY; break;
     case 2: record->ExpandX = other.ExpandX; record->ExpandY = other.ExpandY; break;
     case 3: record->EdgeBlur = other.EdgeBlur; break;
     case 4: record->ScreenBlur = other.ScreenBlur; record->ProcEnable = other.ProcEnable; break;
-    default: record->ColorKey = other.ColorKey; record->InvertMask = other.InvertMask; break;
+    case 5: record->ColorKey = other.ColorKey; record->InvertMask = other.InvertMask; break;
+    default:
+      record->MaskFileName = other.MaskFileName;
+      record->LogoModelFile = other.LogoModelFile;
+      state.Mask.LoadPictures(record->MaskFileName, record->LogoModelFile);
   }
-  LockHold hold(state.SettingsLock);
+  Trace("edit", *record);
   state.Mask.RebuildMask(record->Shape(), state.Geometry, state.FrameWidth, state.FrameHeight);
+}
+
+// True when the area of the last rebuild has no pixel in the frame.
+bool AreaOffFrame(const PluginState& state) {
+  const MaskRebuild& mask = state.Mask;
+  const std::int64_t left = mask.MaskOrigin.x, top = mask.MaskOrigin.y;
+  const std::int64_t right = left + mask.FrameMask.rect.Width();
+  const std::int64_t bottom = top + mask.FrameMask.rect.Height();
+  return right <= 0 || bottom <= 0 || left >= state.FrameWidth || top >= state.FrameHeight ||
+         right <= left || bottom <= top;
+}
+
+// One frame through the driver; a frame whose area lies wholly outside it
+// must come out as it went in.
+void RunFrame(PluginState& state, fuzzing::HostFrame& frame, ChannelId channel) {
+  if (Tracing()) std::fprintf(stderr, "frame of channel %lld\n", static_cast<long long>(channel));
+  const std::vector<std::uint8_t> before(frame.data(), frame.data() + frame.size());
+  ProcessFrame(state, frame.Info(channel));
+  if (AreaOffFrame(state) && !std::equal(before.begin(), before.end(), frame.data())) {
+    std::fprintf(stderr, "a frame changed although its area lies wholly outside it\n");
+    std::abort();
+  }
 }
 
 }  // namespace
@@ -78,21 +181,26 @@ void ChangeCurrent(PluginState& state, FuzzedDataProvider& input) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kestrimo;
   FuzzedDataProvider input(data, size);
+  const ModelFiles files = WriteModels(input);
   PluginState state;
-  state.DefaultSettings = AnyRecord(input, 0);
+  state.DefaultSettings = AnyRecord(input, 0, files);
   const int channels = input.ConsumeIntegralInRange(0, 3);
   for (int i = 0; i < channels; ++i)
-    state.ChannelList.push_back(AnyRecord(input, input.ConsumeIntegralInRange<ChannelId>(-2, 4)));
+    state.ChannelList.push_back(
+        AnyRecord(input, input.ConsumeIntegralInRange<ChannelId>(-2, 4), files));
 
   const int formats = input.ConsumeIntegralInRange(1, 2);
   for (int f = 0; f < formats && input.remaining_bytes() > 0; ++f) {
     const VideoFormat format = AnyFormat(input);
+    if (Tracing())
+      std::fprintf(stderr, "format %d x %d mode %d level %d\n", format.width, format.height,
+                   format.frameMode, format.cpuLevel);
     PluginSetFormat(state, &format);
     fuzzing::HostFrame frame(format.width, format.height, format.frameMode, f);
     const int frames = input.ConsumeIntegralInRange(1, 4);
     for (int i = 0; i < frames; ++i) {
-      ProcessFrame(state, frame.Info(input.ConsumeIntegralInRange<ChannelId>(-2, 4)));
-      if (input.ConsumeBool()) ChangeCurrent(state, input);
+      RunFrame(state, frame, input.ConsumeIntegralInRange<ChannelId>(-2, 4));
+      if (input.ConsumeBool()) ChangeCurrent(state, input, files);
     }
   }
   return 0;
