@@ -169,6 +169,13 @@ void RunFrame(PluginState& state, fuzzing::HostFrame& frame, ChannelId channel) 
   if (Tracing()) std::fprintf(stderr, "frame of channel %lld\n", static_cast<long long>(channel));
   const std::vector<std::uint8_t> before(frame.data(), frame.data() + frame.size());
   ProcessFrame(state, frame.Info(channel));
+  if (Tracing()) {
+    const MaskRebuild& m = state.Mask;
+    std::fprintf(stderr, "  area at %d, %d size %d x %d, visible %d %d %d %d, subtraction %s\n",
+                 m.MaskOrigin.x, m.MaskOrigin.y, m.FrameMask.rect.Width(),
+                 m.FrameMask.rect.Height(), m.VisibleRect.left, m.VisibleRect.top,
+                 m.VisibleRect.right, m.VisibleRect.bottom, m.Removal.Active() ? "on" : "off");
+  }
   if (AreaOffFrame(state) && !std::equal(before.begin(), before.end(), frame.data())) {
     std::fprintf(stderr, "a frame changed although its area lies wholly outside it\n");
     std::abort();
