@@ -4,8 +4,8 @@
 // offset = -a L / (1 - a). Each sample has its own pair of 16-bit
 // coefficients: gain in units of 1/4096, offset in units of 1/16 of a level,
 // each stored as its difference from a base, so that the 16 bits hold the
-// range a subtraction needs up to opacity 15/16: gain 1 to 15, offset
-// -3584 to 511 levels. A sample is any byte of the frame (Y, U, V of 4:2:2
+// range a subtraction needs up to 93 % opacity: gains up to 16, offsets
+// down to -3584 levels. A sample is any byte of the frame (Y, U, V of 4:2:2
 // or B, G, R); SubtractPair(4096, 0) leaves it as it is.
 #pragma once
 
@@ -16,9 +16,15 @@ namespace kestrimo {
 inline constexpr int kSubtractGainShift = 12;           // gain 1.0 = 4096
 inline constexpr std::int32_t kSubtractOffsetScale = 256;  // offset unit * 256 = gain unit
 inline constexpr std::int32_t kSubtractUnitGain = 1 << kSubtractGainShift;
-// What a stored pair counts from: gain 7, offset -1536 levels.
-inline constexpr std::int32_t kSubtractGainBase = 7 * kSubtractUnitGain;
-inline constexpr std::int32_t kSubtractOffsetBase = -1536 * 16;
+// What a stored pair counts from: gain 8, offset -1536 levels. Both are
+// whole levels after the shift, so that the twins may add 8 s - 1536 to the
+// shifted result of the stored pair instead.
+inline constexpr int kSubtractGainBaseShift = 3;  // gain base 8 = 1 << 3
+inline constexpr std::int32_t kSubtractOffsetBaseLevels = -1536;
+inline constexpr std::int32_t kSubtractGainBase = kSubtractUnitGain << kSubtractGainBaseShift;
+inline constexpr std::int32_t kSubtractOffsetBase = kSubtractOffsetBaseLevels * 16;
+static_assert(kSubtractOffsetBase * kSubtractOffsetScale ==
+              kSubtractOffsetBaseLevels * kSubtractUnitGain);
 
 struct SubtractCoefficient {
   std::int16_t gain;    // gain - kSubtractGainBase
