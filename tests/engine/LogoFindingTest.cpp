@@ -209,19 +209,24 @@ TEST_F(LogoSearch, NoFileARecordNamesIsEverLostAndNoneOfTheSearchsIsLeftOver) {
     const char* what;
     Row run;  // the found files that are to stay
   } rows[] = {
-      {"cancel after searches on two channels",
+      {"cancel after searches on two channels, a file of the user's at the first new name",
        [](LogoSearch& t) {
+         std::ofstream(t.Pictures() / "1-1.bmp", std::ios::binary) << "the user's";
          t.OpenWindow();
          t.SearchAndApply(1);
          t.SearchAndApply(2);
          t.CloseWindow(false);
-         return std::set<std::string>{};
+         EXPECT_EQ(Contents(t.Pictures() / "1-1.bmp"), "the user's");
+         return std::set<std::string>{"1-1.bmp"};
        }},
       {"a program killed with a result applied, then a search and OK in the next",
        [](LogoSearch& t) {
          t.OpenWindow();
          t.SearchAndApply(1);
          t.Die();
+         t.Send(1, 0);
+         EXPECT_EQ(t.state->Finding.Start(*t.state), Reason::None);
+         EXPECT_EQ(t.FilesThere(), (std::set<std::string>{"1.bmp", "2.bmp"})) << "tidied at the start";
          t.OpenWindow();
          const std::set<std::string> kept = t.SearchAndApply(1);
          t.CloseWindow(true);
