@@ -170,8 +170,11 @@ class LogoSearch : public ::testing::Test {
       names.push_back(record.MaskFileName);
       names.push_back(record.LogoModelFile);
     }
-    for (const std::string& name : names)
-      if (!name.empty()) EXPECT_TRUE(fs::exists(Pictures() / Leaf(name))) << name;
+    for (const std::string& name : names) {
+      if (!name.empty()) {
+        EXPECT_TRUE(fs::exists(Pictures() / Leaf(name))) << name;
+      }
+    }
   }
   std::set<std::string> FilesThere() const {
     std::set<std::string> names;
