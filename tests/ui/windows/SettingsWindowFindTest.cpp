@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,7 +30,8 @@ constexpr int kWaitForSearchMs = 40000;
 std::string Text(HWND dialog, int id) { return TextA(GetDlgItem(dialog, id)); }
 
 std::string PictureFolder() { return ProgramFilePath("Plugins\\KRD_Kestrimo\\"); }
-std::string FoundPicture() { return PictureFolder() + "7.bmp"; }
+// A picture of the user's at the name earlier versions gave a found one.
+std::string UserPicture() { return PictureFolder() + "7.bmp"; }
 
 // The file's bytes; "missing" when it does not exist.
 std::string Contents(const std::string& path) {
@@ -40,9 +42,26 @@ std::string Contents(const std::string& path) {
   return bytes.str();
 }
 
+std::set<std::string> FilesInPictureFolder() {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((PictureFolder() + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.insert(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
 void ClearPictureFolder() {
-  DeleteFileA(FoundPicture().c_str());
-  DeleteFileA((FoundPicture() + ".old").c_str());
+  for (const std::string& name : FilesInPictureFolder()) DeleteFileA((PictureFolder() + name).c_str());
+}
+
+// A picture the search wrote for channel 7: new beside any other, in its folder.
+bool IsFoundPicture(const std::string& path) {
+  return path.starts_with(PictureFolder() + "7-") && path.ends_with(".bmp") &&
+         Contents(path) != "missing";
 }
 
 // Pumps the window's messages until `done` holds; false after `ms`.
@@ -161,7 +180,8 @@ TEST_F(LogoSearch, FindsTheLogoOfAFilmAndHidesIt) {
   CaptureWindow(dialog_, "settings-window-finding");
   ASSERT_TRUE(WaitForTheEnd()) << TextA(dialog_);
   EXPECT_EQ(TextA(dialog_), Cp1251(u8"KRD_Kestrimo плагин"));
-  EXPECT_EQ(Text(dialog_, IDC_MASK_FILE), FoundPicture());
+  const std::string found = Text(dialog_, IDC_MASK_FILE);
+  EXPECT_TRUE(IsFoundPicture(found)) << found;
   EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_CHK_ENABLE), BST_CHECKED);
   EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_CHK_SHOW_MASK), BST_CHECKED);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, IDC_BTN_CLEAR_MASK)));  // the picture loaded
@@ -175,16 +195,20 @@ TEST_F(LogoSearch, FindsTheLogoOfAFilmAndHidesIt) {
   EXPECT_LE(remaining.left * 100, remaining.logo * 3) << remaining.left << " of " << remaining.logo;
 
   session_->Done();
-  EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), FoundPicture());
+  EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), found);
   EXPECT_EQ(SettingsWindowSession::Saved("7", "ProcEnable"), 1);
-  EXPECT_TRUE(Contents(FoundPicture()) != "missing");
-  EXPECT_TRUE(Contents(FoundPicture() + ".old") == "missing");
+  // The picture and its model, nothing else (no list of unkept files).
+  const std::string model = SettingsWindowSession::SavedText("7", "LogoModelFile");
+  EXPECT_EQ(model, found.substr(0, found.size() - 4) + "-model.bmp");
+  EXPECT_EQ(FilesInPictureFolder(),
+            (std::set<std::string>{found.substr(PictureFolder().size()),
+                                   model.substr(PictureFolder().size())}));
 }
 
-// The channel already has a picture at the place a find writes to. (Channel
+// The channel already has a picture in the folder a find writes to. (Channel
 // sections are read after "COMMON".)
 std::string ChannelWithPicture() {
-  return "[COMMON]\r\n[7]\r\nMaskFileName=" + FoundPicture() +
+  return "[COMMON]\r\n[7]\r\nMaskFileName=" + UserPicture() +
          "\r\nMaskPosX=300\r\nMaskPosY=200\r\nRectMaskSizeX=100\r\nRectMaskSizeY=70\r\n"
          "ProcEnable=1\r\nShowMask=0\r\nExpandX=5\r\n";
 }
@@ -193,12 +217,13 @@ TEST_F(LogoSearch, StopCancelAndClosingLeaveTheSettingsAndThePicturesAsTheyWere)
   CreateDirectoryA(ProgramFilePath("Plugins").c_str(), nullptr);
   CreateDirectoryA(PictureFolder().c_str(), nullptr);
   ClearPictureFolder();
-  WriteLogoPicture(FoundPicture());
-  const std::string before = Contents(FoundPicture());
+  WriteLogoPicture(UserPicture());
+  const std::string before = Contents(UserPicture());
   const std::string settings = ChannelWithPicture();
   Open(settings.c_str(), "film-sd-mark-tl");
   const auto unchanged = [&] {
-    return Contents(FoundPicture()) == before && Contents(FoundPicture() + ".old") == "missing";
+    return Contents(UserPicture()) == before &&
+           FilesInPictureFolder() == std::set<std::string>{"7.bmp"};
   };
 
   // «Стоп» while collecting.
@@ -211,8 +236,8 @@ TEST_F(LogoSearch, StopCancelAndClosingLeaveTheSettingsAndThePicturesAsTheyWere)
   // A find, then «Отмена».
   StartSearch();
   ASSERT_TRUE(WaitForTheEnd()) << TextA(dialog_);
-  EXPECT_TRUE(Contents(FoundPicture()) != before);
-  EXPECT_TRUE(Contents(FoundPicture() + ".old") == before);
+  EXPECT_TRUE(IsFoundPicture(Text(dialog_, IDC_MASK_FILE))) << Text(dialog_, IDC_MASK_FILE);
+  EXPECT_EQ(Contents(UserPicture()), before);
   Press(dialog_, IDC_BTN_CANCEL);
   EXPECT_FALSE(IsWindow(dialog_));
   EXPECT_TRUE(unchanged());
@@ -225,7 +250,7 @@ TEST_F(LogoSearch, StopCancelAndClosingLeaveTheSettingsAndThePicturesAsTheyWere)
   video_->Stop();
   session_->Done();
   EXPECT_TRUE(unchanged());
-  EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), FoundPicture());
+  EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), UserPicture());
   EXPECT_EQ(SettingsWindowSession::Saved("7", "MaskPosX"), 300);
   EXPECT_EQ(SettingsWindowSession::Saved("7", "RectMaskSizeX"), 100);
   EXPECT_EQ(SettingsWindowSession::Saved("7", "ExpandX"), 5);
@@ -241,7 +266,7 @@ TEST_F(LogoSearch, AClipWithoutALogoGivesTheMessageAndChangesNothing) {
   PumpMessages(200);
   EXPECT_EQ(closer.Texts(), std::vector<std::string>{ui::NotFoundMessage(LogoFinding::Reason::NoLogo)});
   EXPECT_FALSE(Searching(dialog_));
-  EXPECT_TRUE(Contents(FoundPicture()) == "missing");
+  EXPECT_TRUE(FilesInPictureFolder().empty());
   Press(dialog_, IDC_BTN_OK);
   video_->Stop();
   session_->Done();
