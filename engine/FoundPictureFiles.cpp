@@ -41,7 +41,6 @@ void FoundPictureFiles::SetFolder(FileSystem& files, const std::string& folder) 
 bool FoundPictureFiles::Write(ChannelId channel, const std::string& maskBytes,
                               const std::string& modelBytes, const NamedFiles& named,
                               std::string& maskPath, std::string& modelPath) {
-  using Creation = FileSystem::Creation;
   std::lock_guard<std::mutex> guard(mutex_);
   maskPath.clear();
   modelPath.clear();
@@ -49,40 +48,49 @@ bool FoundPictureFiles::Write(ChannelId channel, const std::string& maskBytes,
   std::vector<std::string> list;
   if (!ReadList(list)) return false;
   const bool listWasEmpty = list.empty();
-  const auto fail = [&] {
-    if (listWasEmpty) files_->RemoveFile(folder_ + kUnkeptList);  // the empty one the read made
-    return false;
-  };
+  std::string mask, model;
+  if (CreateUnderNewName(channel, maskBytes, modelBytes, named, mask, model)) {
+    list.push_back(mask);
+    if (!model.empty()) list.push_back(model);
+    if (WriteList(list)) {
+      pending_ = {mask, model};
+      maskPath = folder_ + mask;
+      if (!model.empty()) modelPath = folder_ + model;
+      return true;
+    }
+    // Made just now and never listed: nothing names them.
+    files_->RemoveFile(folder_ + mask);
+    if (!model.empty()) files_->RemoveFile(folder_ + model);
+  }
+  if (listWasEmpty) files_->RemoveFile(folder_ + kUnkeptList);  // the empty one the read made
+  return false;
+}
+
+// The channel's numbers are tried in turn; a name a setting mentions is
+// passed over too, since the file it names may only be missing for now.
+bool FoundPictureFiles::CreateUnderNewName(ChannelId channel, const std::string& maskBytes,
+                                           const std::string& modelBytes,
+                                           const NamedFiles& named, std::string& mask,
+                                           std::string& model) {
+  using Creation = FileSystem::Creation;
   for (int tries = 0; tries < kMaxTries; ++tries) {
     const std::string name = std::to_string(channel) + "-" + std::to_string(next_++);
-    const std::string mask = name + ".bmp", model = name + "-model.bmp";
-    // A setting may name a file that is missing now: its name is not given either.
-    if (named.current.count(mask) + named.others.count(mask) + named.current.count(model) +
-            named.others.count(model) != 0) {
-      continue;
-    }
+    mask = name + ".bmp";
+    model = name + "-model.bmp";
+    if (named.Mentioned(mask) || named.Mentioned(model)) continue;
     const Creation maskMade = files_->CreateNewFile(folder_ + mask, maskBytes);
     if (maskMade == Creation::Exists) continue;
-    if (maskMade != Creation::Created) return fail();
+    if (maskMade == Creation::Failed) return false;
     const Creation modelMade =
         modelBytes.empty() ? Creation::Failed : files_->CreateNewFile(folder_ + model, modelBytes);
-    if (modelMade == Creation::Exists) {
-      files_->RemoveFile(folder_ + mask);  // made just now: nothing names it
-      continue;
+    if (modelMade == Creation::Created) return true;
+    if (modelMade == Creation::Failed) {
+      model.clear();  // the mask picture works without it
+      return true;
     }
-    list.push_back(mask);
-    if (modelMade == Creation::Created) list.push_back(model);
-    if (!WriteList(list)) {
-      files_->RemoveFile(folder_ + mask);
-      if (modelMade == Creation::Created) files_->RemoveFile(folder_ + model);
-      return fail();
-    }
-    pending_ = {mask, model};
-    maskPath = folder_ + mask;
-    if (modelMade == Creation::Created) modelPath = folder_ + model;
-    return true;
+    files_->RemoveFile(folder_ + mask);  // made just now: nothing names it
   }
-  return fail();
+  return false;
 }
 
 bool FoundPictureFiles::HasPending() {

@@ -54,6 +54,13 @@ class FoundPictureFiles {
   void Tidy(const NamedFiles& named, bool keep);
 
  private:
+  // Creates the mask picture, and the model when it can, under a name new to
+  // the folder and to the settings; their names (without folder) come out,
+  // the model's empty when it was not written. False when the mask picture
+  // cannot be written.
+  bool CreateUnderNewName(ChannelId channel, const std::string& maskBytes,
+                          const std::string& modelBytes, const NamedFiles& named,
+                          std::string& mask, std::string& model);
   bool ReadList(std::vector<std::string>& list);
   bool WriteList(const std::vector<std::string>& list);
 

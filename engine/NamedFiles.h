@@ -28,9 +28,12 @@ struct NamedFiles {
   bool complete = false;
 
   bool NamedNow(std::string_view leaf) const { return current.count(std::string(leaf)) != 0; }
-  bool Named(std::string_view leaf) const {
-    return !complete || NamedNow(leaf) || others.count(std::string(leaf)) != 0;
+  // Named by a record or the saved file, whether or not it was read whole.
+  bool Mentioned(std::string_view leaf) const {
+    return NamedNow(leaf) || others.count(std::string(leaf)) != 0;
   }
+  // Named, or perhaps named where the saved file was not read.
+  bool Named(std::string_view leaf) const { return !complete || Mentioned(leaf); }
 };
 
 // Adds the last part of every "key=value" line's value of a settings file's text.

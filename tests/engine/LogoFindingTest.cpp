@@ -96,8 +96,9 @@ class LogoSearch : public ::testing::Test {
   }
   // The program is killed: it neither tidies nor saves.
   void Die() {
-    static std::vector<std::unique_ptr<PluginState>>* dead = new std::vector<std::unique_ptr<PluginState>>;
-    dead->push_back(std::move(state));  // kept (a leak to no end) so that it never cleans up
+    using Programs = std::vector<std::unique_ptr<PluginState>>;
+    static Programs* dead = new Programs;  // never destroyed, so they never clean up
+    dead->push_back(std::move(state));
     Restart();
   }
 
@@ -178,7 +179,8 @@ class LogoSearch : public ::testing::Test {
   }
   std::set<std::string> FilesThere() const {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Pictures())) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(Pictures()))
+      names.insert(entry.path().filename().string());
     return names;
   }
 
@@ -229,7 +231,7 @@ TEST_F(LogoSearch, NoFileARecordNamesIsEverLostAndNoneOfTheSearchsIsLeftOver) {
          t.Die();
          t.Send(1, 0);
          EXPECT_EQ(t.state->Finding.Start(*t.state), Reason::None);
-         EXPECT_EQ(t.FilesThere(), (std::set<std::string>{"1.bmp", "2.bmp"})) << "tidied at the start";
+         EXPECT_EQ(t.FilesThere(), (std::set<std::string>{"1.bmp", "2.bmp"})) << "tidied at start";
          t.OpenWindow();
          const std::set<std::string> kept = t.SearchAndApply(1);
          t.CloseWindow(true);
@@ -358,7 +360,8 @@ TEST_F(LogoSearch, AFormatOrSizeItCannotTakeHasItsOwnReason) {
       state->FrameHeight = c.height;
       state->FrameMode = c.mode;
     }
-    EXPECT_EQ(state->Finding.Start(*state), c.reason) << c.width << "x" << c.height << " mode " << c.mode;
+    EXPECT_EQ(state->Finding.Start(*state), c.reason)
+        << c.width << "x" << c.height << " mode " << c.mode;
     state->Finding.Stop();
   }
 }

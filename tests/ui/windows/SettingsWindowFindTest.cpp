@@ -55,7 +55,8 @@ std::set<std::string> FilesInPictureFolder() {
 }
 
 void ClearPictureFolder() {
-  for (const std::string& name : FilesInPictureFolder()) DeleteFileA((PictureFolder() + name).c_str());
+  for (const std::string& name : FilesInPictureFolder())
+    DeleteFileA((PictureFolder() + name).c_str());
 }
 
 // A picture the search wrote for channel 7: new beside any other, in its folder.
