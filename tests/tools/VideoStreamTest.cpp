@@ -148,7 +148,7 @@ TEST_F(VideoStream, StartRefusesWhatItCannotRead) {
     bool usage;
   };
   for (const Case& c : {Case{"RAWDATA...", std::nullopt, true},
-                        Case{"", std::nullopt, true},
+                        Case{"", std::nullopt, false},  // empty: the input failed, not the command line
                         Case{"RAWDATA...\n", StreamFormat::Y4m, false},
                         Case{"YUV4MPEG2 W720 H576 C420jpeg\n", std::nullopt, false},
                         Case{"YUV4MPEG2 W720 H576 C422", std::nullopt, false},  // no line feed

@@ -43,6 +43,7 @@ own_back() {
 # `release`; its process id in $held.
 start_held() {
   rm -f go held.y4m
+  trap 'touch go' EXIT  # a failed check lets a held run end too
   local first=$(( $(head -1 clip.y4m | wc -c) + 6 + 720 * 576 * 2 ))
   # The tool itself last in the pipeline (not a function, which would run
   # in a subshell of its own), so that $! is its process.

@@ -12,8 +12,8 @@ namespace kestrimo {
 // `rewritten` with every MaskFileName and LogoModelFile that `user` gives a
 // value in some section put back where `rewritten` lacks it or left it
 // empty: after the section's header line (the section is added at the end
-// when it is missing). Keys and section names compare without case; lines
-// end as they do in `rewritten`.
+// when it is missing). Keys and section names compare as the plug-in reads
+// them, case included; lines end as they do in `rewritten`.
 std::string KeepFileNameKeys(std::string_view user, std::string_view rewritten);
 
 }  // namespace kestrimo
