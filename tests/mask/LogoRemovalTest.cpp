@@ -258,8 +258,9 @@ TEST_P(LogoRemovalTest, AnAreaOffTheFrameWritesNothingOutsideIt) {
     EXPECT_EQ(std::count(block.begin(), block.begin() + size, 0x5A), size) << what << ": before";
     EXPECT_EQ(std::count(block.end() - size, block.end(), 0x5A), size) << what << ": after";
     EXPECT_EQ(state.Mask.Removal.Active(), c.reaches) << what;
-    if (!c.reaches)
+    if (!c.reaches) {
       EXPECT_TRUE(std::equal(original.begin(), original.end(), block.begin() + size)) << what;
+    }
   }
 }
 
