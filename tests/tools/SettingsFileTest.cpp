@@ -39,7 +39,8 @@ TEST(SettingsFile, IsIniTextInAnEightBitCodePage) {
 // The plug-in's save leaves out a file name it could not load; the user's
 // file keeps it, as the user wrote it, and a name the save kept stays its.
 TEST(SettingsFile, KeepsTheFileNamesTheUserWrote) {
-  const std::string user = "[COMMON]\n[1]\nMaskFileName=/a/logo.bmp\nLogoModelFile=/a/model.bmp\n[2]\nMaskFileName=/b.bmp\n";
+  const std::string user =
+      "[COMMON]\n[1]\nMaskFileName=/a/logo.bmp\nLogoModelFile=/a/model.bmp\n[2]\nMaskFileName=/b.bmp\n";
   struct Case {
     std::string rewritten;
     std::string kept;
@@ -49,11 +50,13 @@ TEST(SettingsFile, KeepsTheFileNamesTheUserWrote) {
                 "[COMMON]\r\n[1]\r\nLogoModelFile=/a/model.bmp\r\nMaskFileName=/a/logo.bmp\r\n"
                 "ProcEnable=1\r\n[2]\r\nMaskFileName=/b.bmp\r\n"},
            Case{"[COMMON]\n[1]\nMaskFileName=/c.bmp\nLogoModelFile=/a/model.bmp\n",
-                "[COMMON]\n[1]\nMaskFileName=/c.bmp\nLogoModelFile=/a/model.bmp\n[2]\nMaskFileName=/b.bmp\n"},
+                "[COMMON]\n[1]\nMaskFileName=/c.bmp\nLogoModelFile=/a/model.bmp\n"
+                "[2]\nMaskFileName=/b.bmp\n"},
        }) {
     EXPECT_EQ(KeepFileNameKeys(user, c.rewritten), c.kept);
   }
-  EXPECT_EQ(KeepFileNameKeys("[1]\nmaskfilename=/x.bmp\n", "[1]\n"), "[1]\n") << "not a key the plug-in reads";
+  EXPECT_EQ(KeepFileNameKeys("[1]\nmaskfilename=/x.bmp\n", "[1]\n"), "[1]\n")
+      << "not a key the plug-in reads";
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 #include "tools/kestrimo-host/process/Console.h"
 #include "tools/kestrimo-host/process/Interrupts.h"
 #include "tools/kestrimo-host/process/RunProgress.h"
-#include "tools/kestrimo-host/stream/FileIdentity.h"
+#include "platform/FileIdentity.h"
 #include "tools/kestrimo-host/stream/StreamFiles.h"
 #include "tools/kestrimo-host/stream/VideoReader.h"
 #include "tools/kestrimo-host/stream/VideoWriter.h"

@@ -52,7 +52,8 @@ bool KeyValue(std::string_view line, std::string_view key, std::string_view& val
   return true;
 }
 
-// The last value of `key` in section `section` (section "" : before the first header).
+// The last value of `key` in the sections named `section`; `present` tells
+// whether there is one at all.
 std::string_view ValueIn(const std::vector<Line>& lines, std::string_view section,
                          std::string_view key, bool& present) {
   std::string_view current, value, name;

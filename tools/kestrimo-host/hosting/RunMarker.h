@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "platform/LockedFile.h"
+
 namespace kestrimo {
 
 // The marker's name beside the settings file at `settingsPath`.
@@ -21,7 +23,7 @@ class RunMarker {
   RunMarker(const RunMarker&) = delete;
   RunMarker& operator=(const RunMarker&) = delete;
 
-  enum class Claim { Taken, Busy, Unavailable };
+  using Claim = LockedFile::Claim;
   // Opens (creating it) and locks the marker at `path`. Busy: another live
   // process holds it; Unavailable: it cannot be made (no folder, read-only).
   Claim Take(const std::string& path);
@@ -41,14 +43,8 @@ class RunMarker {
   void Release();
 
  private:
-  bool ReadAll();
-
-#if defined(_WIN32)
-  void* handle_ = nullptr;
-#else
-  int descriptor_ = -1;
-#endif
-  std::string path_;
+  LockedFile file_;
+  bool held_ = false;
   std::string leftover_;
   bool empty_ = true;
 };

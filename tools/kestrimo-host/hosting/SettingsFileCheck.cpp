@@ -35,7 +35,9 @@ bool HasSignature(std::string_view bytes, const Signature& signature) {
 }
 
 // Control bytes other than tab, CR and LF do not occur in text.
-bool IsBinaryByte(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F; }
+bool IsBinaryByte(unsigned char c) {
+  return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F;
+}
 
 std::string_view Trimmed(std::string_view line) {
   while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
@@ -59,8 +61,10 @@ std::string SettingsFileProblem(std::string_view bytes) {
     if (HasSignature(bytes, signature)) return signature.what;
   }
   // "BM", the file size and four reserved bytes that are zero.
-  if (bytes.size() >= 10 && bytes.starts_with("BM") && bytes.substr(6, 4) == std::string_view("\0\0\0\0", 4))
+  if (bytes.size() >= 10 && bytes.starts_with("BM") &&
+      bytes.substr(6, 4) == std::string_view("\0\0\0\0", 4)) {
     return "a BMP picture";
+  }
   if (bytes.size() > kMaxSettingsBytes) return "larger than 64 MB";
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   // UTF-16 without its mark: every other byte is NUL.
@@ -85,7 +89,9 @@ std::string SettingsFileProblem(std::string_view bytes) {
 
 std::string SettingsFileProblemAt(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return errno == ENOENT ? std::string() : std::string("cannot read: ") + std::strerror(errno);
+  if (file == nullptr) {
+    return errno == ENOENT ? std::string() : std::string("cannot read: ") + std::strerror(errno);
+  }
   std::string bytes;
   char block[65536];
   std::size_t got = 0;

@@ -123,7 +123,9 @@ bool SettingsSwap::Install(const std::string& userFile, const std::string& setti
       return Fail(userFile + " is not a settings file (" + problem +
                   "); --save-settings leaves it unchanged and the run does not start");
     }
-    if (files_.IsReadOnly(userFile)) return Fail(userFile + " is read-only: --save-settings cannot replace it");
+    if (files_.IsReadOnly(userFile)) {
+      return Fail(userFile + " is read-only: --save-settings cannot replace it");
+    }
   }
   if (ClaimFolder() != Claim::Taken) {
     if (error_.empty()) Fail("cannot make a marker beside " + settingsPath + " for the run");

@@ -28,8 +28,8 @@ bool Exists(std::string path) {
 
 std::string Outside(const char* key, std::int32_t value, std::int32_t limit, const char* what) {
   if (value >= 0 && value <= limit) return {};
-  return std::string(key) + "=" + std::to_string(value) + " " + (value < 0 ? "is negative" : what) + " (0.." +
-         std::to_string(limit) + " on the 768 x 576 reference frame)";
+  return std::string(key) + "=" + std::to_string(value) + " " + (value < 0 ? "is negative" : what) +
+         " (0.." + std::to_string(limit) + " on the 768 x 576 reference frame)";
 }
 
 void CheckRecord(const ChannelSettings& record, std::vector<std::string>& found) {

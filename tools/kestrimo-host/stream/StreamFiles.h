@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/kestrimo-host/stream/FileIdentity.h"
+#include "platform/FileIdentity.h"
 
 namespace kestrimo {
 

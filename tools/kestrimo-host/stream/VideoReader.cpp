@@ -23,7 +23,8 @@ bool VideoReader::Start(std::optional<StreamFormat> format, std::optional<FrameS
                 "look at that command's messages)");
   }
   const bool raw = format && *format != StreamFormat::Y4m;
-  if (const std::string kind = ContainerKind(head, raw); !kind.empty()) return Fail(DecodeFirstAdvice(kind));
+  const std::string container = ContainerKind(head, raw);
+  if (!container.empty()) return Fail(DecodeFirstAdvice(container));
   if (!format) {
     if (!head.starts_with(kY4mMagic)) {
       return Fail("input is not YUV4MPEG2; give --format yuyv422|bgr24 and --size WxH for raw "

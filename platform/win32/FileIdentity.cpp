@@ -1,15 +1,9 @@
-#include "tools/kestrimo-host/stream/FileIdentity.h"
+#include "platform/FileIdentity.h"
 
-#if defined(_WIN32)
 #include <io.h>
 #include <windows.h>
-#else
-#include <sys/stat.h>
-#endif
 
 namespace kestrimo {
-
-#if defined(_WIN32)
 namespace {
 
 // The volume serial number and file index; disk files only.
@@ -36,29 +30,5 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
 std::optional<FileIdentity> IdentityOfStream(std::FILE* stream) {
   return IdentityOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))));
 }
-
-#else
-namespace {
-
-std::optional<FileIdentity> IdentityOf(const struct stat& info) {
-  if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode)) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-}
-
-}  // namespace
-
-std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return std::nullopt;
-  return IdentityOf(info);
-}
-
-std::optional<FileIdentity> IdentityOfStream(std::FILE* stream) {
-  struct stat info {};
-  if (fstat(fileno(stream), &info) != 0) return std::nullopt;
-  return IdentityOf(info);
-}
-
-#endif
 
 }  // namespace kestrimo

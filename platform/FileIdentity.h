@@ -1,6 +1,8 @@
 // Which file a path or an open stream is, whatever name leads to it
 // (symbolic links, hard links, a folder given twice): the device or volume
-// and the file's number on it. The tool refuses to write over its input.
+// and the file's number on it (st_dev and st_ino; on Windows the volume
+// serial number and file index), so that a tool can refuse to write over
+// its own input.
 #pragma once
 
 #include <cstdint>
