@@ -197,6 +197,8 @@ bool SettingsSwap::UndoLeftover() {
   bool good = true;
   if (aside.empty()) {
     good = !Exists(settingsPath_) || files_.RemoveFile(settingsPath_);
+  } else if (aside != backupPath_) {
+    good = false;  // only ever the backup name: anything else is not undone
   } else if (Exists(aside)) {
     good = files_.RenameReplacing(aside, settingsPath_);
   }
