@@ -3,6 +3,7 @@
 #include "mask/MaskRebuild.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "imaging/AlphaOps.h"
 #include "mask/MaskLines.h"
@@ -45,7 +46,11 @@ void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geome
   ScaleToFrame(shape.ColorKey);
 
   const Point centre = geometry.ScalePoint({shape.MaskPosX, shape.MaskPosY});
-  MaskOrigin = {centre.x - frameSize.width / 2, centre.y - frameSize.height / 2};
+  const std::int64_t originX = std::int64_t{centre.x} - frameSize.width / 2;
+  const std::int64_t originY = std::int64_t{centre.y} - frameSize.height / 2;
+  // An origin before the int range lies far off any frame: nothing to do.
+  if (originX < INT32_MIN || originY < INT32_MIN) return Empty();
+  MaskOrigin = {static_cast<std::int32_t>(originX), static_cast<std::int32_t>(originY)};
   VisibleRect = {0, 0, frameSize.width, frameSize.height};
   // Clipped as the frame conversion clips, so that the anchors at the right
   // edge lie in columns it reads.
@@ -78,7 +83,7 @@ bool MaskRebuild::DrawPictureMask(const MaskShape& shape, std::int32_t r) {
   if (shape.ExpandX < 0 || shape.ExpandY < 0) return false;
   const std::int64_t width = 4ll * r + 2ll * shape.ExpandX + MaskPicture.rect.Width();
   const std::int64_t height = 4ll * r + 2ll * shape.ExpandY + MaskPicture.rect.Height();
-  const std::int64_t growthRows = 2ll * (shape.ExpandY + r) + 1;
+  const std::int64_t growthRows = 2ll * shape.ExpandY + 2ll * r + 1;
   if (!Plausible(width) || !Plausible(height) || !WithinWorkBudget(width, height, growthRows, r))
     return false;
   BaseMask.Resize(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), kSlack, kSlack);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <functional>
 #include <vector>
@@ -236,7 +237,7 @@ TEST_P(LogoRemovalTest, AnAreaOffTheFrameWritesNothingOutsideIt) {
     bool reaches;
   } cases[] = {{384, 700, false}, {384, -300, false}, {384, 5000, false}, {2000, 288, false},
                {-500, 288, false}, {384, 570, true},  {384, 5, true},     {765, 288, true},
-               {3, 288, true}};
+               {3, 288, true},     {INT32_MIN + 1, 288, false}};
   const std::vector<std::uint8_t>& original = clean.Bytes();
   const auto size = static_cast<std::ptrdiff_t>(original.size());
   for (const auto& c : cases) {
