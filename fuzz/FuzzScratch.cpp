@@ -1,14 +1,38 @@
 #include "fuzz/FuzzScratch.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <string>
 
 namespace kestrimo::fuzzing {
 namespace {
+
+constexpr const char* kPrefix = "kestrimo-fuzz-";
+
+// libFuzzer ends a run without running static destructors, and a crash ends
+// it anyway, so each folder carries its process id and the next run removes
+// the folders of processes that are gone.
+void RemoveFoldersOfEndedRuns(const std::filesystem::path& base) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(base, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(kPrefix, 0) != 0) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + std::strlen(kPrefix), &end, 10);
+    if (pid <= 0 || *end != '-') continue;  // not a name this code gives
+    if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+      std::error_code ignored;
+      std::filesystem::remove_all(entry.path(), ignored);
+    }
+  }
+}
 
 class Folder {
  public:
@@ -19,7 +43,9 @@ class Folder {
     const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
         ? std::filesystem::path("/dev/shm")
         : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "kestrimo-fuzz-XXXXXX").string();
+    RemoveFoldersOfEndedRuns(base);
+    std::string pattern =
+        (base / (kPrefix + std::to_string(getpid()) + "-XXXXXX")).string();
     if (mkdtemp(pattern.data()) == nullptr) {
       std::perror("mkdtemp");
       std::abort();
