@@ -1,6 +1,8 @@
-// A scratch folder of the fuzzing process, made once and removed at exit, and
-// the files the targets write into it: the input becomes a real file so that
-// the plug-in reads it exactly as it reads its own.
+// A scratch folder of the fuzzing process, made once, named after the
+// process, and removed by the next run once the process has ended (libFuzzer
+// ends without running destructors), and the files the targets write into
+// it: the input becomes a real file so that the plug-in reads it exactly as
+// it reads its own.
 #pragma once
 
 #include <cstddef>
