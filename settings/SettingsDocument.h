@@ -2,6 +2,7 @@
 // defaults for channels not seen before, and the settings window's last place.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "model/ChannelSettings.h"
@@ -16,6 +17,13 @@ struct SettingsDocument {
   std::int32_t DlgWndPosX = -100;
   std::int32_t DlgWndPosY = -100;
   ProfileFile Profile;  // read at start, written at the end
+
+  // The channel's record, or the defaults a channel seen first takes.
+  const ChannelSettings& RecordOf(ChannelId id) const {
+    const auto found = std::find_if(ChannelList.begin(), ChannelList.end(),
+                                    [id](const ChannelSettings& r) { return r.Id == id; });
+    return found != ChannelList.end() ? *found : DefaultSettings;
+  }
 };
 
 }  // namespace kestrimo

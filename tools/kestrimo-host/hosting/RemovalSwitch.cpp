@@ -7,13 +7,6 @@
 namespace kestrimo {
 namespace {
 
-const ChannelSettings& RecordOf(const SettingsDocument& document, ChannelId id) {
-  const auto& list = document.ChannelList;
-  const auto found = std::find_if(list.begin(), list.end(),
-                                  [id](const ChannelSettings& r) { return r.Id == id; });
-  return found != list.end() ? *found : document.DefaultSettings;
-}
-
 std::string ListText(const std::vector<ChannelId>& channels) {
   std::string text;
   for (ChannelId id : channels) text += (text.empty() ? "" : ", ") + std::to_string(id);
@@ -34,7 +27,7 @@ std::vector<ChannelId> ChannelsWithRemovalOff(const std::string& settingsPath,
   std::vector<ChannelId> off;
   for (ChannelId id : channels) {
     if (std::find(off.begin(), off.end(), id) != off.end()) continue;
-    if (RecordOf(document, id).ProcEnable == 0) off.push_back(id);
+    if (document.RecordOf(id).ProcEnable == 0) off.push_back(id);
   }
   return off;
 }

@@ -11,13 +11,6 @@
 namespace kestrimo {
 namespace {
 
-const ChannelSettings& RecordOf(const SettingsDocument& document, ChannelId id) {
-  const auto& list = document.ChannelList;
-  const auto found = std::find_if(list.begin(), list.end(),
-                                  [id](const ChannelSettings& r) { return r.Id == id; });
-  return found != list.end() ? *found : document.DefaultSettings;
-}
-
 bool Exists(std::string path) {
 #if !defined(_WIN32)
   std::replace(path.begin(), path.end(), '\\', '/');  // as the plug-in reads it here
@@ -65,7 +58,7 @@ std::vector<std::string> SettingsWarnings(const std::string& settingsPath,
   for (ChannelId id : channels) {
     if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
     seen.push_back(id);
-    const ChannelSettings& record = RecordOf(document, id);
+    const ChannelSettings& record = document.RecordOf(id);
     if (record.ProcEnable == 0) continue;
     std::vector<std::string> found;
     CheckRecord(record, found);
