@@ -235,6 +235,34 @@ std::int64_t CountGifImages(const Bytes& file) {
   return images;
 }
 
+// Graphic controls whose image is to be replaced by the picture before it
+// ("restore to previous") are read as "restore to background". The built-in
+// decoder keeps the picture before it at the wrong place and reads before
+// its own buffer from the third image on; without that picture the decoder
+// itself falls back on the background.
+void ReplaceRestoreToPrevious(Bytes& file) {
+  constexpr unsigned char kDisposal = 0x1C, kRestorePrevious = 3 << 2, kRestoreBackground = 2 << 2;
+  if (file.size() < 13) return;
+  std::size_t at = 13 + ColourTableBytes(file[10]);
+  while (at < file.size()) {
+    const unsigned char tag = file[at++];
+    if (tag == 0x21) {
+      if (at + 2 < file.size() && file[at] == 0xF9 && file[at + 1] >= 1 &&
+          (file[at + 2] & kDisposal) == kRestorePrevious) {
+        file[at + 2] = static_cast<unsigned char>((file[at + 2] & ~kDisposal) | kRestoreBackground);
+      }
+      ++at;
+      if (!SkipSubBlocks(file, at)) break;
+    } else if (tag == 0x2C) {
+      if (at + 9 > file.size()) break;
+      at += 9 + ColourTableBytes(file[at + 8]) + 1;
+      if (!SkipSubBlocks(file, at)) break;
+    } else {
+      break;
+    }
+  }
+}
+
 // Writes width x height RGBA pixels (top row first) as B, G, R, 255 into the
 // bottom-up target.
 void StoreFrame(const stbi_uc* rgba, const PictureTarget& target) {
@@ -297,6 +325,7 @@ bool PictureDecoder::State::DecodeSingle() {
 // together stay within the pixel limit.
 bool PictureDecoder::State::DecodeAnimation() {
   if (gifImages * size.width * size.height > kMaxImagePixels) return false;
+  ReplaceRestoreToPrevious(file);
   int width = 0, height = 0, layers = 0, channels = 0;
   decoderMemoryShort = false;
   frames = stbi_load_gif_from_memory(file.data(), static_cast<int>(file.size()), nullptr, &width,
