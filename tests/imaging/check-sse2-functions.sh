@@ -93,11 +93,12 @@ trap 'rm -rf "$tmp"' EXIT
     }
     while ((getline line < kernels) > 0) kernel[line] = 1
   }
-  # Function labels: "62d567b0 <name>:"
+  # Function labels: "62d567b0 <name>:". The exception tables the PE linker
+  # places in .text are data: disassembled, their bytes make up instructions.
   /^[0-9a-f]+ <.*>:$/ {
     function_name = $2
     address = sprintf("%.0f", hex($1))
-    allowed = (address in kernel)
+    allowed = (address in kernel) || function_name ~ /^<\.gcc_except_table/
     next
   }
   # Instruction lines: "  addr:\tmnemonic operands"
