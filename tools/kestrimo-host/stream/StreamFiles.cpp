@@ -15,6 +15,25 @@ std::string Describe(const std::string& what, const std::string& name, int error
   return what + " " + name + ": " + std::strerror(error);
 }
 
+// A read cut short by a signal (the process may have been asked to stop,
+// which the frame loop sees once the read returns) is no read error: the
+// stream's error state is cleared so that the read goes on.
+bool CutBySignal(std::FILE* file) {
+  if (!std::ferror(file) || errno != EINTR) return false;
+  std::clearerr(file);
+  return true;
+}
+
+// As fread, but going on after a signal.
+std::size_t ReadFully(void* target, std::size_t count, std::FILE* file) {
+  std::size_t done = 0;
+  for (;;) {
+    errno = 0;
+    done += std::fread(static_cast<char*>(target) + done, 1, count - done, file);
+    if (done == count || !CutBySignal(file)) return done;
+  }
+}
+
 }  // namespace
 
 InputFile::~InputFile() {
@@ -59,7 +78,7 @@ std::string_view InputFile::Peek(std::size_t count) {
     pendingUsed_ = 0;
     const std::size_t old = pending_.size();
     pending_.resize(count);
-    const std::size_t got = std::fread(pending_.data() + old, 1, count - old, file_);
+    const std::size_t got = ReadFully(pending_.data() + old, count - old, file_);
     pending_.resize(old + got);
   }
   return std::string_view(pending_).substr(pendingUsed_, count);
@@ -78,7 +97,7 @@ std::size_t InputFile::Read(std::uint8_t* target, std::size_t count) {
     pendingUsed_ += fromPending;
     done = fromPending;
   }
-  if (done < count) done += std::fread(target + done, 1, count - done, file_);
+  if (done < count) done += ReadFully(target + done, count - done, file_);
   if (done < count && std::ferror(file_)) error_ = Describe("cannot read", name_, errno);
   return done;
 }
@@ -87,7 +106,11 @@ int InputFile::Get() {
   if (pendingUsed_ < pending_.size()) {
     return static_cast<unsigned char>(pending_[pendingUsed_++]);
   }
-  return std::getc(file_);
+  for (;;) {
+    errno = 0;
+    const int c = std::getc(file_);
+    if (c != EOF || !CutBySignal(file_)) return c;
+  }
 }
 
 InputFile::Line InputFile::ReadLine(std::string& line, std::size_t maxLength) {
