@@ -30,6 +30,16 @@ namespace {
 using testing::FrameFormat;
 using testing::TestFrame;
 
+// One frame of channel 1 through the frame driver; its return value.
+std::int32_t ProcessOnChannel1(PluginState& state, std::uint8_t* pixels) {
+  ChannelInfo channel{};
+  channel.id = 1;
+  FrameInfo info{};
+  info.pixels = pixels;
+  info.channel = &channel;
+  return ProcessFrame(state, &info);
+}
+
 // A 768 x 576 frame, so that raster and frame pixels are the same. The
 // area is 60 x 40 at (170, 130); the model covers it: a block of 55 %
 // opacity with a core of 93 %, too opaque to subtract, nothing around.
@@ -101,12 +111,7 @@ class LogoRemovalTest : public ::testing::TestWithParam<FrameFormat> {
         }
       }
     }
-    ChannelInfo channel{};
-    channel.id = 1;
-    FrameInfo info{};
-    info.pixels = frame.data();
-    info.channel = &channel;
-    EXPECT_EQ(ProcessFrame(state, &info), 1);
+    EXPECT_EQ(ProcessOnChannel1(state, frame.data()), 1);
     return frame;
   }
 
@@ -249,12 +254,7 @@ TEST_P(LogoRemovalTest, AnAreaOffTheFrameWritesNothingOutsideIt) {
     state.LastChannelId = 0;
     std::vector<std::uint8_t> block(3 * original.size(), 0x5A);
     std::copy(original.begin(), original.end(), block.begin() + size);
-    ChannelInfo channel{};
-    channel.id = 1;
-    FrameInfo info{};
-    info.pixels = block.data() + size;
-    info.channel = &channel;
-    EXPECT_EQ(ProcessFrame(state, &info), 1);
+    EXPECT_EQ(ProcessOnChannel1(state, block.data() + size), 1);
     const std::string what = "area at " + std::to_string(c.x) + ", " + std::to_string(c.y);
     EXPECT_EQ(std::count(block.begin(), block.begin() + size, 0x5A), size) << what << ": before";
     EXPECT_EQ(std::count(block.end() - size, block.end(), 0x5A), size) << what << ": after";
@@ -282,12 +282,7 @@ TEST_P(LogoRemovalTest, AFootprintTooFineForItsSumsIsRefused) {
   record.LogoModelFile = folder.Write("fine.bmp", EncodeModelBitmap(fine));
   TestFrame frame(GetParam(), 33, 17);
   frame.Paint({});
-  ChannelInfo channel{};
-  channel.id = 1;
-  FrameInfo info{};
-  info.pixels = frame.data();
-  info.channel = &channel;
-  EXPECT_EQ(ProcessFrame(state, &info), 1);
+  EXPECT_EQ(ProcessOnChannel1(state, frame.data()), 1);
   EXPECT_FALSE(state.Mask.FrameMask.rect.IsEmpty()) << "the area is drawn";
   EXPECT_FALSE(state.Mask.Removal.Active());
   EXPECT_EQ(record.LogoModelFile, folder.PathOf("fine.bmp"));
