@@ -32,6 +32,9 @@ struct ChannelSettings {
   // The logo's colour and opacity (an RGBA picture placed like the mask
   // picture); empty when the channel paints its logo over instead.
   std::string LogoModelFile;
+  // With a logo model: frames that do not show the logo (an ad break, say)
+  // pass unchanged. 0 (off) for a channel set up by hand.
+  std::int32_t LogoPresenceCheck = 0;
 
   // The fields the mask rebuild draws from.
   MaskShape Shape() const {

@@ -30,15 +30,19 @@ bool KeepRecord(ChannelExistsProc channelExists, ChannelId id) {
 // Keys that a section holds only where they are set, so that a file written
 // without them stays byte for byte as it was.
 constexpr const char* kLogoModelKey = "LogoModelFile";
+constexpr const char* kPresenceKey = "LogoPresenceCheck";
 
 void ReadOptionalKeys(ProfileFile& file, std::string_view section, ChannelSettings& record) {
   std::string text;
   if (!file.GetValue(section, kLogoModelKey, text)) text.clear();
   record.LogoModelFile = text;
+  if (!file.GetValue(section, kPresenceKey, text)) text.clear();
+  record.LogoPresenceCheck = ParseAtoi(text) != 0 ? 1 : 0;
 }
 
 void WriteOptionalKeys(ProfileFile& file, const ChannelSettings& record) {
   if (!record.LogoModelFile.empty()) file.WriteValue(kLogoModelKey, record.LogoModelFile);
+  if (record.LogoPresenceCheck != 0) file.WriteValue(kPresenceKey, "1");
 }
 
 }  // namespace

@@ -92,6 +92,7 @@ EditEffect LogoFound(ChannelSettings& record, const LogoFinding::Found& found) {
   record.SetShape(shape);
   record.MaskFileName = found.maskFileName;
   record.LogoModelFile = found.modelFileName;
+  record.LogoPresenceCheck = found.modelFileName.empty() ? 0 : 1;
   record.ProcEnable = 1;
   record.ShowMask = 1;
   EditEffect effect;

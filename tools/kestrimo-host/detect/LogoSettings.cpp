@@ -13,6 +13,7 @@ void ApplyLogoMask(ChannelSettings& record, const ChannelSettings& detected) {
   record.SetShape(shape);
   record.MaskFileName = detected.MaskFileName;
   record.LogoModelFile = detected.LogoModelFile;  // none: an older model no longer fits
+  record.LogoPresenceCheck = detected.LogoModelFile.empty() ? 0 : detected.LogoPresenceCheck;
   record.ProcEnable = 1;
 }
 
@@ -31,6 +32,9 @@ std::string LogoSectionText(ChannelId id, const ChannelSettings& detected,
          line("ExpandY", std::to_string(detected.ExpandY)) + line("InvertMask", "0") +
          line("ColorKey", std::to_string(detected.ColorKey)) +
          (detected.LogoModelFile.empty() ? "" : line("LogoModelFile", detected.LogoModelFile)) +
+         (detected.LogoModelFile.empty() || detected.LogoPresenceCheck == 0
+              ? ""
+              : line("LogoPresenceCheck", "1")) +
          line("ProcEnable", "1");
 }
 
