@@ -13,6 +13,39 @@ and a "no logo" case per source, whose NAME.y4m is its own clean clip (no
 -clean.y4m, no PNG). cases.json in the output folder describes every case
 written: size, source, logo shape, opacity, corner and bounding box.
 
+The cases named after a condition of everyday television (adbreak-,
+letterbox-, pillarbox-, clock-, tag-, still-, pan-) add to that, each once
+with a logo and once without:
+
+  adbreak-    the logo away for the middle third, cut out and back in at
+              the cuts of an ad break made of other photographs; faded out
+              and in over FADE frames around the middle third; or away for
+              the first third (an ad break first). cases.json: "presence",
+              the logo's opacity factor per frame as runs [first, end,
+              factor] (end excluded; frames not listed do not exist): the
+              clip's alpha in a frame is round(PNG alpha x factor), and a
+              frame at factor 0 is the clean frame itself; "source" gets
+              "ad_break" [first, end] and "ad_files".
+  letterbox-, pillarbox-
+              black bars (Y 16, U V 128) around a 2.35:1 picture or a 4:3
+              picture in a 16:9 frame; the logo in the picture's corner.
+              cases.json: "picture", the picture's [x0, y0, x1, y1].
+  clock-, tag-
+              a clock (HH:MM:SS, a new second every 25 frames) or a LIVE tag
+              24 SD pixels beside the logo (or where it would be).
+              cases.json: "overlays", each with its kind, box [x0, y0, x1,
+              y1], opacity, the clock's "text" as runs, and the tag's own
+              RGBA truth picture NAME-tag.png. The overlays belong to the
+              programme: they are in NAME-clean.y4m too.
+  still-      a fixed camera over a table with sensor noise, a box from
+              another photograph moved across it by hand, over the logo too.
+  pan-        an HD pan sideways over a brick wall on its side: long mortar
+              lines that keep their place while the picture moves.
+
+A case that has a condition says it in "conditions"; the keys above are
+missing where they do not apply (no key "presence": the logo shows at its
+full opacity in every frame).
+
 The pictures come from Debian's packages (opencv-doc, python3-skimage); the
 letters from fonts-dejavu-core; ffmpeg decodes the videos. Run with Debian's
 /usr/bin/python3 (python3-numpy, python3-pil). Everything is deterministic.
@@ -69,6 +102,15 @@ VIDEOS = {
                       "a hand passes in front"),
 }
 
+# A fixed camera over a table, and a box held in front of it; a pan over
+# brickwork turned on its side, so that its long mortar lines run across.
+STILL = dict(scene=OPENCV_DATA + "/stuff.jpg", thing=OPENCV_DATA + "/box.png",
+             what="fixed camera over a table (a photograph, with sensor noise); a cardboard "
+                  "box (cut from another photograph) moved across it by hand")
+PAN = dict(path=SKIMAGE_DATA + "/brick.png",
+           what="slow sideways pan over a brick wall turned on its side: long, nearly "
+                "horizontal mortar lines that stay in place while the camera moves")
+
 # Photographs for the virtual camera, in the order they are first shot.
 PHOTOS = [
     SKIMAGE_DATA + "/astronaut.png",
@@ -82,6 +124,17 @@ PHOTOS = [
     SKIMAGE_DATA + "/rocket.jpg",
 ]
 
+# The ads of an ad break: other photographs, shorter shots.
+AD_PHOTOS = [
+    OPENCV_DATA + "/fruits.jpg",
+    OPENCV_DATA + "/smarties.png",
+    OPENCV_DATA + "/baboon.jpg",
+    OPENCV_DATA + "/home.jpg",
+    OPENCV_DATA + "/starry_night.jpg",
+    OPENCV_DATA + "/butterfly.jpg",
+    OPENCV_DATA + "/graf1.png",
+]
+
 RED = (214, 28, 44)
 BLUE = (24, 92, 204)
 ORANGE = (242, 142, 22)
@@ -90,11 +143,24 @@ WHITE = (245, 245, 245)
 
 
 def case(name, source, size, shape=None, opacity=None, corner=None, colour=None, text=None,
-         seed=1):
+         seed=1, presence=None, ad=False, bars=None, overlays=(), place=None):
+    """A case. The conditions of everyday television, all optional:
+    presence: "cut" (the logo away for the middle third, cut out and in),
+      "fade" (faded out over FADE frames, away, faded back in) or "late" (no
+      logo for the first third);
+    ad: the stretch without the logo is an ad break of other photographs
+      (without a logo: the middle third is);
+    bars: "letterbox" or "pillarbox", black bars around the picture;
+    overlays: "clock", "tag" beside the logo;
+    place: for a case without a logo but with overlays, the logo (shape,
+      corner, text) they are placed beside, as if it were there."""
     logo = None
     if shape:
         logo = dict(shape=shape, opacity=opacity, corner=corner, colour=colour, text=text)
-    return dict(name=name, source=source, size=size, logo=logo, seed=seed)
+    if place:
+        place = dict(shape=place[0], opacity=1.0, corner=place[1], colour=WHITE, text=place[2])
+    return dict(name=name, source=source, size=size, logo=logo, seed=seed, presence=presence,
+                ad=ad, bars=bars, overlays=tuple(overlays), place=place)
 
 
 CASES = [
@@ -123,7 +189,38 @@ CASES = [
          seed=16),
     case("photos-sd-nologo", "photos", "sd", seed=17),
     case("photos-hd-nologo", "photos", "hd", seed=18),
+    # Everyday television: the logo away during an ad break, bars around the
+    # picture, a clock or a second overlay beside the logo, a fixed camera
+    # with something moved in front of it, a pan over lines.
+    case("adbreak-sd-mark-tl", "film", "sd", "mark", 1.00, "top-left", RED, "KTV",
+         presence="cut", ad=True, seed=21),
+    case("adbreak-sd-text-tr", "photos", "sd", "text", 0.55, "top-right", WHITE, "NEWS 24",
+         presence="fade", seed=22),
+    case("adbreak-sd-mark-br", "film", "sd", "mark", 0.80, "bottom-right", BLUE, "ONE",
+         presence="late", ad=True, seed=23),
+    case("adbreak-sd-nologo", "film", "sd", ad=True, seed=24),
+    case("letterbox-sd-mark-tr", "photos", "sd", "mark", 0.80, "top-right", GREEN, "EDU",
+         bars="letterbox", seed=25),
+    case("letterbox-sd-nologo", "photos", "sd", bars="letterbox", seed=26),
+    case("pillarbox-hd-text-tl", "film", "hd", "text", 0.55, "top-left", WHITE, "CITY",
+         bars="pillarbox"),
+    case("pillarbox-hd-nologo", "film", "hd", bars="pillarbox"),
+    case("clock-sd-mark-tl", "film", "sd", "mark", 0.80, "top-left", ORANGE, "K2",
+         overlays=["clock"]),
+    case("clock-sd-nologo", "film", "sd", overlays=["clock"], place=("mark", "top-left", "K2")),
+    case("tag-sd-text-tr", "photos", "sd", "text", 0.55, "top-right", WHITE, "KINO 1",
+         overlays=["tag"], seed=27),
+    case("tag-sd-nologo", "photos", "sd", overlays=["tag"], place=("text", "top-right", "KINO 1"),
+         seed=28),
+    case("still-sd-mark-bl", "still", "sd", "mark", 0.80, "bottom-left", RED, "NOVA", seed=29),
+    case("still-sd-nologo", "still", "sd", seed=29),
+    case("pan-hd-text-tr", "pan", "hd", "text", 0.55, "top-right", WHITE, "SPORT"),
+    case("pan-hd-nologo", "pan", "hd"),
 ]
+
+FADE = 12          # frames of a fade out or in
+OVERLAY_GAP = 24   # SD pixels between the logo and a clock or tag beside it
+CLOCK_START = 20 * 3600 + 41 * 60 + 7   # 20:41:07
 
 
 def missing_package(path):
@@ -137,13 +234,22 @@ def check_inputs(cases):
     """Every file the cases need, or an error naming the package to install."""
     needed = {FONT}
     for c in cases:
-        needed.update(PHOTOS if c["source"] == "photos" else [VIDEOS[c["source"]]["path"]])
+        if c["source"] == "photos":
+            needed.update(PHOTOS)
+        elif c["source"] == "still":
+            needed.update([STILL["scene"], STILL["thing"]])
+        elif c["source"] == "pan":
+            needed.add(PAN["path"])
+        else:
+            needed.add(VIDEOS[c["source"]]["path"])
+        if c["ad"]:
+            needed.update(AD_PHOTOS)
     problems = []
     for path in sorted(needed):
         if not os.path.isfile(path):
             package = missing_package(path)
             problems.append("%s is missing: install the Debian package %s" % (path, package))
-    if any(c["source"] != "photos" for c in cases) and not shutil.which("ffmpeg"):
+    if any(c["source"] in VIDEOS for c in cases) and not shutil.which("ffmpeg"):
         problems.append("ffmpeg is missing: install the Debian package ffmpeg")
     if problems:
         sys.exit("make-logo-corpus: " + "\n  ".join(problems)
@@ -154,11 +260,28 @@ def check_inputs(cases):
 # The logo
 
 
-def logo_picture(logo, width, height):
+def reduce_by(k, rgb, cover, opacity):
+    """(colour, alpha) of a drawing made k times too large: colour (RGB
+    picture) and coverage (L picture) brought down by the mean of each k x k
+    block, the colour weighted by coverage, alpha the coverage times opacity."""
+    c = np.asarray(cover, np.float64) / 255.0
+    premul = np.asarray(rgb, np.float64) * c[..., None]
+    h, w = c.shape[0] // k, c.shape[1] // k
+    c = c[:h * k, :w * k].reshape(h, k, w, k).mean(axis=(1, 3))
+    premul = premul[:h * k, :w * k].reshape(h, k, w, k, 3).mean(axis=(1, 3))
+    alpha = np.rint(c * opacity * 255.0).astype(np.uint8)
+    colour = np.where(c[..., None] > 0, np.rint(premul / np.maximum(c, 1e-9)[..., None]), 0)
+    colour = np.where(alpha[..., None] > 0, colour, 0).clip(0, 255).astype(np.uint8)
+    return colour, alpha
+
+
+def logo_picture(logo, width, height, picture=None):
     """The logo as (colour HxWx3 uint8, alpha HxW uint8) at frame size.
 
     Drawn at four times the size and brought down by the mean of each 4x4
-    block (colour weighted by coverage), so its edges are anti-aliased."""
+    block (colour weighted by coverage), so its edges are anti-aliased. Its
+    size follows the frame's height; picture (x, y, width, height), the
+    picture between bars, is where its corner is (default the frame)."""
     k = 4
     unit = height / 576.0 * k  # one SD pixel at the drawing scale
     shape, text = logo["shape"], logo["text"]
@@ -209,25 +332,19 @@ def logo_picture(logo, width, height):
     else:
         raise ValueError(shape)
 
-    # Down by 4 with the colour weighted by coverage.
-    c = np.asarray(cover, np.float64) / 255.0
-    premul = np.asarray(rgb, np.float64) * c[..., None]
-    h, w = canvas_h // k, canvas_w // k
-    c = c[:h * k, :w * k].reshape(h, k, w, k).mean(axis=(1, 3))
-    premul = premul[:h * k, :w * k].reshape(h, k, w, k, 3).mean(axis=(1, 3))
-    alpha = np.rint(c * logo["opacity"] * 255.0).astype(np.uint8)
-    colour = np.where(c[..., None] > 0, np.rint(premul / np.maximum(c, 1e-9)[..., None]), 0)
-    colour = np.where(alpha[..., None] > 0, colour, 0).clip(0, 255).astype(np.uint8)
+    colour, alpha = reduce_by(k, rgb, cover, logo["opacity"])
 
-    # Trim to what was drawn, then place it in its corner, inside the safe area.
+    # Trim to what was drawn, then place it in its corner, inside the safe
+    # area of the picture (the whole frame, or the picture between bars).
     ys, xs = np.nonzero(alpha)
     colour = colour[ys.min():ys.max() + 1, xs.min():xs.max() + 1]
     alpha = alpha[ys.min():ys.max() + 1, xs.min():xs.max() + 1]
     lh, lw = alpha.shape
-    mx, my = int(round(width * 0.07)), int(round(height * 0.065))
+    rx, ry, rw, rh = picture if picture else (0, 0, width, height)
+    mx, my = int(round(rw * 0.07)), int(round(rh * 0.065))
     corner = logo["corner"]
-    x = {"left": mx, "right": width - mx - lw, "centre": (width - lw) // 2}[corner.split("-")[1]]
-    y = {"top": my, "bottom": height - my - lh}[corner.split("-")[0]]
+    x = rx + {"left": mx, "right": rw - mx - lw, "centre": (rw - lw) // 2}[corner.split("-")[1]]
+    y = ry + {"top": my, "bottom": rh - my - lh}[corner.split("-")[0]]
     full_colour = np.zeros((height, width, 3), np.uint8)
     full_alpha = np.zeros((height, width), np.uint8)
     full_colour[y:y + lh, x:x + lw] = colour
@@ -266,14 +383,14 @@ def ease(t):
     return 0.5 - 0.5 * math.cos(math.pi * t)
 
 
-def camera_shots(count, width, height, seed):
+def camera_shots(count, width, height, seed, photos=PHOTOS, lengths=(45, 80)):
     """The virtual camera's shots: (first frame, last frame + 1, photo, start
     window, end window); a window is (centre x, centre y, width) in the photo."""
     rng = np.random.default_rng(seed)
-    shots, first, index = [], 0, int(rng.integers(len(PHOTOS)))
+    shots, first, index = [], 0, int(rng.integers(len(photos)))
     while first < count:
-        length = int(rng.integers(45, 80))
-        photo = PHOTOS[index % len(PHOTOS)]
+        length = int(rng.integers(*lengths))
+        photo = photos[index % len(photos)]
         index += 1 + int(rng.integers(2))
         with Image.open(photo) as picture:
             pw, ph = picture.size
@@ -320,6 +437,317 @@ def sample_bilinear(picture, xs, ys, pw, ph):
     return np.rint(out).clip(0, 255).astype(np.uint8)
 
 
+def cover_picture(path, width, height):
+    """A photograph as RGB float32, scaled to cover width x height and cropped
+    to it around its centre."""
+    with Image.open(path) as picture:
+        picture = picture.convert("RGB")
+        scale = max(width / picture.width, height / picture.height)
+        w, h = max(width, round(picture.width * scale)), max(height, round(picture.height * scale))
+        picture = picture.resize((w, h), Image.BICUBIC)
+        x, y = (w - width) // 2, (h - height) // 2
+        return np.asarray(picture.crop((x, y, x + width, y + height)), np.float32)
+
+
+def hand_path(count, width, height, rng):
+    """(centre x, centre y, scale factor) per frame of a thing held by hand:
+    in from the right, across the top, down to the bottom-left corner (where
+    it rests a moment), along the bottom, back up to the middle and out on
+    the left; with a tremor and the distance to the camera drifting a little."""
+    stops = [(1.35, 0.30), (0.72, 0.20), (0.38, 0.32), (0.20, 0.80), (0.21, 0.79),
+             (0.50, 0.76), (0.80, 0.80), (0.76, 0.44), (0.45, 0.50), (-0.35, 0.55)]
+    points = np.array([(x * width, y * height) for x, y in stops])
+    lengths = np.hypot(*np.diff(points, axis=0).T) + 0.12 * width  # a stop costs time too
+    lengths *= rng.uniform(0.8, 1.25, len(lengths))
+    ends = np.concatenate([[0], np.cumsum(lengths)]) / lengths.sum()
+    padded = np.concatenate([points[:1], points, points[-1:]])
+    phase = rng.uniform(0, 2 * math.pi, 4)
+    path = []
+    for frame in range(count):
+        t = frame / max(1, count - 1)
+        i = min(len(lengths) - 1, int(np.searchsorted(ends, t, side="right")) - 1)
+        u = ease((t - ends[i]) / (ends[i + 1] - ends[i]))
+        p0, p1, p2, p3 = padded[i], padded[i + 1], padded[i + 2], padded[i + 3]
+        # Catmull-Rom through the stops.
+        x, y = 0.5 * (2 * p1 + (p2 - p0) * u + (2 * p0 - 5 * p1 + 4 * p2 - p3) * u * u
+                      + (3 * p1 - p0 - 3 * p2 + p3) * u ** 3)
+        x += 1.6 * math.sin(frame * 0.83 + phase[0]) + 0.9 * math.sin(frame * 2.1 + phase[1])
+        y += 1.3 * math.sin(frame * 0.71 + phase[2]) + 0.8 * math.sin(frame * 1.7 + phase[3])
+        path.append((x, y, 1.0 + 0.05 * math.sin(frame * 0.045 + phase[0])))
+    return path
+
+
+def still_frames(width, height, count, seed):
+    """A fixed camera over a table photograph, with a little sensor noise, and
+    a box from another photograph moved across it by hand."""
+    scene = cover_picture(STILL["scene"], width, height)
+    with Image.open(STILL["thing"]) as thing:
+        thing = np.asarray(thing.convert("RGB"), np.float32)
+    th, tw = thing.shape[:2]
+    size = 0.36 * height / th   # the box a little over a third of the frame high
+    rng = np.random.default_rng(seed)
+    for frame, (cx, cy, scale) in enumerate(hand_path(count, width, height, rng)):
+        picture = scene.copy()
+        s = size * scale
+        left, top = cx - tw * s / 2, cy - th * s / 2
+        x0, x1 = max(0, int(left)), min(width, int(math.ceil(left + tw * s)))
+        y0, y1 = max(0, int(top)), min(height, int(math.ceil(top + th * s)))
+        if x0 < x1 and y0 < y1:
+            u = (np.arange(x0, x1) + 0.5 - left) / s - 0.5
+            v = (np.arange(y0, y1) + 0.5 - top) / s - 0.5
+            look = sample_bilinear(thing, u, v, tw, th).astype(np.float32)
+            # Coverage of each frame pixel by the box's edges.
+            ax = np.clip(np.minimum(u + 0.5, tw - 0.5 - u) * s + 0.5, 0, 1)
+            ay = np.clip(np.minimum(v + 0.5, th - 0.5 - v) * s + 0.5, 0, 1)
+            a = (ay[:, None] * ax[None, :])[..., None].astype(np.float32)
+            picture[y0:y1, x0:x1] = a * look + (1 - a) * picture[y0:y1, x0:x1]
+        picture += rng.normal(0.0, 1.6, picture.shape).astype(np.float32)
+        yield np.rint(picture).clip(0, 255).astype(np.uint8)
+
+
+def pan_frames(width, height, count):
+    """The camera panning sideways at a steady pace over the brick wall turned
+    on its side, its long mortar lines across the frame."""
+    with Image.open(PAN["path"]) as picture:
+        wall = np.rot90(np.asarray(picture.convert("RGB"), np.float32)).copy()
+    ph, pw = wall.shape[:2]
+    w = 0.74 * pw
+    step = w / width
+    h = height * step
+    first, last = w / 2 + 4, pw - w / 2 - 4
+    # A steady pace, speeding up over the first tenth and slowing over the last.
+    t = (np.arange(count) + 0.5) / count
+    pace = np.minimum(1.0, np.minimum(t, 1 - t) / 0.1)
+    travelled = np.concatenate([[0.0], np.cumsum(pace)[:-1]])
+    travelled /= max(travelled[-1], 1e-9)
+    for frame in range(count):
+        cx = first + (last - first) * travelled[frame]
+        xs = cx - w / 2 + (np.arange(width) + 0.5) * step - 0.5
+        ys = ph / 2 - h / 2 + (np.arange(height) + 0.5) * step - 0.5
+        yield sample_bilinear(wall, xs, ys, pw, ph)
+
+
+def picture_area(c, width, height):
+    """The picture between the black bars (x, y, width, height), or None."""
+    if c["bars"] == "letterbox":
+        # 2.35:1 inside the frame's 16:9 (HD) or 4:3 (SD) display.
+        shown = 16 / 9 if width / height > 1.5 else 4 / 3
+        h = int(round(height * shown / 2.35 / 2)) * 2
+        return (0, (height - h) // 2, width, h)
+    if c["bars"] == "pillarbox":
+        # 4:3 inside a 16:9 frame (square pixels).
+        w = int(round(height * 4 / 3 / 2)) * 2
+        return ((width - w) // 2, 0, w, height)
+    return None
+
+
+def presence_factors(kind, frames):
+    """The logo's opacity factor per frame (0 away .. 1 shown)."""
+    a, b = frames // 3, 2 * frames // 3
+    factors = [1.0] * frames
+    if kind == "late":
+        factors[:a] = [0.0] * a
+    elif kind in ("cut", "fade"):
+        factors[a:b] = [0.0] * (b - a)
+    if kind == "fade":
+        for k in range(FADE):
+            if a + k < b:
+                factors[a + k] = (FADE - k) / (FADE + 1)
+            if b + k < frames:
+                factors[b + k] = (k + 1) / (FADE + 1)
+    return factors
+
+
+def ad_stretch(c, frames):
+    """(first, end) of the ad break, or None."""
+    if not c["ad"]:
+        return None
+    a, b = frames // 3, 2 * frames // 3
+    return (0, a) if c["presence"] == "late" else (a, b)
+
+
+def runs(values):
+    """[[first, end, value], ...] of the runs of equal values (end excluded)."""
+    out = []
+    for index, value in enumerate(values):
+        if out and out[-1][2] == value:
+            out[-1][1] = index + 1
+        else:
+            out.append([index, index + 1, value])
+    return out
+
+
+def programme(c, frames, width, height):
+    """(RGB frames, source description) of the programme alone, at the size
+    of the picture."""
+    if c["source"] == "photos":
+        shots = camera_shots(frames, width, height, c["seed"])
+        return photo_frames(shots, width, height), dict(
+            kind="photographs", still_camera=False,
+            what="photographs under a virtual camera: smooth pans and zooms, bilinear "
+                 "sampling, hard cuts between photographs",
+            cuts=[s[0] for s in shots[1:]],
+            files=[dict(path=s[2], package=missing_package(s[2]), first_frame=s[0])
+                   for s in shots])
+    if c["source"] == "still":
+        return still_frames(width, height, frames, c["seed"]), dict(
+            kind="still", still_camera=True, what=STILL["what"],
+            files=[dict(path=STILL["scene"], package=missing_package(STILL["scene"]), role="scene"),
+                   dict(path=STILL["thing"], package=missing_package(STILL["thing"]),
+                        role="moved object")])
+    if c["source"] == "pan":
+        return pan_frames(width, height, frames), dict(
+            kind="pan", still_camera=False, what=PAN["what"],
+            files=[dict(path=PAN["path"], package=missing_package(PAN["path"]))])
+    info = VIDEOS[c["source"]]
+    return video_frames(c["source"], width, height, frames), dict(
+        kind="video", still_camera=info["still"], what=info["what"],
+        files=[dict(path=info["path"], package=missing_package(info["path"]),
+                    first_frame=info["start"])])
+
+
+def case_pictures(c, frames, width, height, area):
+    """(RGB frames at frame size, source description): the programme, between
+    bars when area says so, with the ad break in its place."""
+    stretch = ad_stretch(c, frames)
+    ad_frames = stretch[1] - stretch[0] if stretch else 0
+    if area:
+        shown, source = programme(c, frames - ad_frames, area[2], area[3])
+        x, y, w, h = area
+
+        def framed(pictures):
+            for picture in pictures:
+                full = np.zeros((height, width, 3), np.uint8)
+                full[y:y + h, x:x + w] = picture
+                yield full
+        shown = framed(shown)
+    else:
+        shown, source = programme(c, frames - ad_frames, width, height)
+    if not stretch:
+        return shown, source
+    shots = camera_shots(ad_frames, width, height, c["seed"] + 100, AD_PHOTOS, (20, 40))
+    ads = photo_frames(shots, width, height)
+    first, end = stretch
+
+    def spliced():
+        for frame in range(frames):
+            yield next(ads) if first <= frame < end else next(shown)
+    # The programme goes on after the break where it stopped.
+    for key in ("cuts",):
+        if key in source:
+            source[key] = [f if f < first else f + ad_frames for f in source[key]]
+    source["cuts"] = sorted(set(source.get("cuts", []) + [f for f in (first, end)
+                                                          if 0 < f < frames]
+                                + [first + s[0] for s in shots[1:]]))
+    source["ad_break"] = [first, end]
+    source["ad_files"] = [dict(path=s[2], package=missing_package(s[2]), first_frame=first + s[0])
+                          for s in shots]
+    return spliced(), source
+
+
+# ---------------------------------------------------------------------------
+# A clock and a tag beside the logo
+
+
+def drawn_text(text, height, font_px, colour, opacity, plate=None):
+    """(colour, alpha) of a line of text of font_px SD pixels, drawn at four
+    times the size; on a rounded plate of colour plate when given. Not trimmed:
+    the text's origin is at the same place whatever the text."""
+    k = 4
+    unit = height / 576.0 * k
+    font = ImageFont.truetype(FONT, int(font_px * unit))
+    box = font.getbbox("00:00:00" if plate is None else text)
+    pad = int(round(6 * unit)) if plate else int(2 * unit)
+    canvas_w = int(box[2] - box[0] + 2 * pad + 4 * unit)
+    canvas_h = int(box[3] - box[1] + 2 * pad + 4 * unit)
+    canvas_w, canvas_h = canvas_w // k * k + k, canvas_h // k * k + k
+    rgb = Image.new("RGB", (canvas_w, canvas_h), 0)
+    cover = Image.new("L", (canvas_w, canvas_h), 0)
+    origin = (pad - box[0], pad - box[1])
+    if plate:
+        shape = (0, 0, box[2] - box[0] + 2 * pad, box[3] - box[1] + 2 * pad)
+        ImageDraw.Draw(rgb).rounded_rectangle(shape, radius=4 * unit, fill=tuple(plate))
+        ImageDraw.Draw(cover).rounded_rectangle(shape, radius=4 * unit, fill=255)
+    ImageDraw.Draw(rgb).text(origin, text, font=font, fill=tuple(colour))
+    ImageDraw.Draw(cover).text(origin, text, font=font, fill=255)
+    return reduce_by(k, rgb, cover, opacity)
+
+
+def overlay_layers(c, frames, width, height, beside):
+    """The overlays of a case beside the logo's box: a list of (truth, layer
+    per frame), truth the dict for cases.json and a layer (x, y, colour,
+    alpha) to blend over the picture."""
+    if not c["overlays"]:
+        return []
+    bx0, by0, bx1, by1 = beside
+    gap = int(round(OVERLAY_GAP * height / 576.0))
+    left_side = (bx0 + bx1) / 2 < width / 2
+    out = []
+    for kind in c["overlays"]:
+        if kind == "clock":
+            texts = ["%02d:%02d:%02d" % ((t // 3600) % 24, (t // 60) % 60, t % 60)
+                     for t in (CLOCK_START + f // 25 for f in range(frames))]
+            drawn = {t: drawn_text(t, height, 26, WHITE, 0.90) for t in sorted(set(texts))}
+            cw = next(iter(drawn.values()))[1].shape[1]
+            ch = next(iter(drawn.values()))[1].shape[0]
+            union = np.zeros((ch, cw), bool)
+            for _, alpha in drawn.values():
+                union |= alpha > 0
+            ys, xs = np.nonzero(union)
+            # The drawn digits' box, gap pixels beside the logo, centred on it.
+            x = bx1 + gap - xs.min() if left_side else bx0 - gap - xs.max() - 1
+            y = (by0 + by1) // 2 - (ys.min() + ys.max() + 1) // 2
+            box = [int(x + xs.min()), int(y + ys.min()), int(x + xs.max() + 1), int(y + ys.max() + 1)]
+            truth = dict(kind="clock", what="white digits HH:MM:SS at 90 %, a new second every "
+                                            "25 frames", opacity=0.90, box=box,
+                         text=runs(texts), truth=None)
+            layers = [(x, y) + drawn[t] for t in texts]
+        elif kind == "tag":
+            colour, alpha = drawn_text("LIVE", height, 20, WHITE, 0.90, plate=RED)
+            ys, xs = np.nonzero(alpha)
+            colour = colour[ys.min():ys.max() + 1, xs.min():xs.max() + 1]
+            alpha = alpha[ys.min():ys.max() + 1, xs.min():xs.max() + 1]
+            h, w = alpha.shape
+            # Under the logo, gap pixels away, on the logo's outer side.
+            y = by1 + gap if by0 < height / 2 else by0 - gap - h
+            x = bx0 if left_side else bx1 - w
+            box = [int(x), int(y), int(x + w), int(y + h)]
+            truth = dict(kind="tag", text="LIVE", what="white letters on a red plate, at 90 %",
+                         opacity=0.90, box=box, truth=c["name"] + "-tag.png")
+            layers = [(x, y, colour, alpha)] * frames
+        else:
+            raise ValueError(kind)
+        out.append((truth, layers))
+    return out
+
+
+def with_overlays(picture, overlays, frame):
+    """The picture with the frame's overlays blended over it (RGB, as the logo)."""
+    if not overlays:
+        return picture
+    picture = picture.copy()
+    for _, layers in overlays:
+        x, y, colour, alpha = layers[frame]
+        h, w = alpha.shape
+        a = alpha[..., None].astype(np.float32) / 255.0
+        under = picture[y:y + h, x:x + w].astype(np.float32)
+        picture[y:y + h, x:x + w] = np.rint(a * colour + (1 - a) * under).astype(np.uint8)
+    return picture
+
+
+def save_overlay_truths(overlays, width, height, out_dir):
+    """Each static overlay's RGBA picture at frame size."""
+    for truth, layers in overlays:
+        if truth["truth"]:
+            x, y, colour, alpha = layers[0]
+            h, w = alpha.shape
+            full = np.zeros((height, width, 4), np.uint8)
+            full[y:y + h, x:x + w, :3] = colour
+            full[y:y + h, x:x + w, 3] = alpha
+            Image.fromarray(full, "RGBA").save(os.path.join(out_dir, truth["truth"]),
+                                               optimize=False)
+
+
 # ---------------------------------------------------------------------------
 # YUV 4:2:2 and the files
 
@@ -353,37 +781,38 @@ def write_case(c, frames, out_dir):
     name = c["name"]
     meta = dict(name=name, width=width, height=height, frames=frames, rate=RATE,
                 yuv="BT.601 limited range, 4:2:2 (chroma: mean of each horizontal pair)")
-    if c["source"] == "photos":
-        shots = camera_shots(frames, width, height, c["seed"])
-        pictures = photo_frames(shots, width, height)
-        meta["source"] = dict(
-            kind="photographs", still_camera=False,
-            what="photographs under a virtual camera: smooth pans and zooms, bilinear "
-                 "sampling, hard cuts between photographs",
-            cuts=[s[0] for s in shots[1:]],
-            files=[dict(path=s[2], package=missing_package(s[2]), first_frame=s[0])
-                   for s in shots])
-    else:
-        info = VIDEOS[c["source"]]
-        pictures = video_frames(c["source"], width, height, frames)
-        meta["source"] = dict(kind="video", still_camera=info["still"], what=info["what"],
-                              files=[dict(path=info["path"], package=missing_package(info["path"]),
-                                          first_frame=info["start"])])
+    area = picture_area(c, width, height)
+    pictures, meta["source"] = case_pictures(c, frames, width, height, area)
+    extra = {}
+    if area:
+        extra["picture"] = [area[0], area[1], area[0] + area[2], area[1] + area[3]]
 
     logo = c["logo"]
     clip_path = os.path.join(out_dir, name + ".y4m")
+    beside = logo or c["place"]
+    overlays = []
+    if beside and c["overlays"]:
+        where = np.nonzero(logo_picture(beside, width, height, area)[1])
+        overlays = overlay_layers(c, frames, width, height,
+                                  (where[1].min(), where[0].min(), where[1].max() + 1,
+                                   where[0].max() + 1))
+        save_overlay_truths(overlays, width, height, out_dir)
+        extra["overlays"] = [truth for truth, _ in overlays]
     if logo is None:
         meta["logo"] = None
         meta["files"] = dict(clip=name + ".y4m")
+        meta.update(extra)
+        if conditions(c):
+            meta["conditions"] = conditions(c)
         with open(clip_path, "wb") as clip:
             clip.write(y4m_header(width, height))
-            for picture in pictures:
+            for index, picture in enumerate(pictures):
                 clip.write(b"FRAME\n")
-                for plane in rgb_to_yuv422(picture):
+                for plane in rgb_to_yuv422(with_overlays(picture, overlays, index)):
                     clip.write(plane.tobytes())
         return meta
 
-    colour, alpha = logo_picture(logo, width, height)
+    colour, alpha = logo_picture(logo, width, height, area)
     truth = np.dstack([colour, alpha])
     Image.fromarray(truth, "RGBA").save(os.path.join(out_dir, name + "-logo.png"), optimize=False)
     ys, xs = np.nonzero(alpha)
@@ -394,6 +823,12 @@ def write_case(c, frames, out_dir):
                         pixels=int(len(xs)),
                         solid_pixels=int((alpha >= round(logo["opacity"] * 255)).sum()))
     meta["files"] = dict(clip=name + ".y4m", clean=name + "-clean.y4m", truth=name + "-logo.png")
+    factors = presence_factors(c["presence"], frames) if c["presence"] else None
+    if factors:
+        extra["presence"] = runs([round(f, 4) for f in factors])
+    meta.update(extra)
+    if conditions(c):
+        meta["conditions"] = conditions(c)
     # Only the logo's box changes; its columns are widened to whole chroma pairs.
     box = (bbox[0] & ~1, bbox[1], (bbox[2] + 1) & ~1, bbox[3])
     x0, y0, x1, y1 = box
@@ -401,29 +836,53 @@ def write_case(c, frames, out_dir):
             open(os.path.join(out_dir, name + "-clean.y4m"), "wb") as clean_clip:
         clip.write(y4m_header(width, height))
         clean_clip.write(y4m_header(width, height))
-        for picture in pictures:
+        for index, picture in enumerate(pictures):
+            picture = with_overlays(picture, overlays, index)
             planes = rgb_to_yuv422(picture)
             clean_clip.write(b"FRAME\n")
             for plane in planes:
                 clean_clip.write(plane.tobytes())
-            ly, lu, lv = rgb_to_yuv422(blend_region(picture, colour, alpha, box))
-            planes[0][y0:y1, x0:x1] = ly
-            planes[1][y0:y1, x0 // 2:x1 // 2] = lu
-            planes[2][y0:y1, x0 // 2:x1 // 2] = lv
+            factor = factors[index] if factors else 1.0
+            if factor > 0:
+                faded = alpha if factor == 1.0 else np.rint(alpha * factor).astype(np.uint8)
+                ly, lu, lv = rgb_to_yuv422(blend_region(picture, colour, faded, box))
+                planes[0][y0:y1, x0:x1] = ly
+                planes[1][y0:y1, x0 // 2:x1 // 2] = lu
+                planes[2][y0:y1, x0 // 2:x1 // 2] = lv
             clip.write(b"FRAME\n")
             for plane in planes:
                 clip.write(plane.tobytes())
     return meta
 
 
+def conditions(c):
+    """The everyday-television conditions of a case, in words ("" for none)."""
+    said = []
+    if c["source"] == "still":
+        said.append("fixed camera, a box moved across it by hand")
+    if c["source"] == "pan":
+        said.append("sideways pan over horizontal lines")
+    if c["presence"]:
+        said.append({"cut": "logo away for the middle third",
+                     "fade": "logo faded out and in around the middle third",
+                     "late": "no logo for the first third"}[c["presence"]])
+    if c["ad"]:
+        said.append("ad break")
+    if c["bars"]:
+        said.append(c["bars"])
+    said += list(c["overlays"])
+    return ", ".join(said)
+
+
 def describe(c):
     w, h = SIZES[c["size"]]
+    more = ("  (%s)" % conditions(c)) if conditions(c) else ""
     if c["logo"] is None:
-        return "%-22s %4dx%-4d %-6s no logo" % (c["name"], w, h, c["source"])
+        return "%-22s %4dx%-4d %-6s no logo%s" % (c["name"], w, h, c["source"], more)
     logo = c["logo"]
-    return "%-22s %4dx%-4d %-6s %-7s %3d%% %-13s %r" % (
+    return "%-22s %4dx%-4d %-6s %-7s %3d%% %-13s %r%s" % (
         c["name"], w, h, c["source"], logo["shape"], round(logo["opacity"] * 100),
-        logo["corner"], logo["text"])
+        logo["corner"], logo["text"], more)
 
 
 def main():
