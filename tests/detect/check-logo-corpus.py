@@ -116,19 +116,27 @@ def presence(meta):
 
 
 def check_picture(meta, clean, covered):
-    """Bars around the picture: black in every frame, the logo inside the picture."""
-    if "picture" not in meta:
-        return
-    x0, y0, x1, y1 = meta["picture"]
+    """Bars around the picture: black in every frame that has them; the logo
+    inside the picture when the bars are there throughout."""
+    runs = meta.get("picture_runs", [])
+    assert ("picture" in meta) == (len(runs) == 1) and \
+        (not runs or runs[0][2] == meta.get("picture", runs[0][2])), \
+        "%s: picture %r, picture runs %r" % (meta["name"], meta.get("picture"), runs)
     h, w = clean[0][0].shape
-    bars = np.ones((h, w), bool)
-    bars[y0:y1, x0:x1] = False
-    pair_bars = bars[:, 0::2] & bars[:, 1::2]
-    assert bars.any() and not (bars & covered).any(), "%s: the logo is not inside the picture %r" \
-        % (meta["name"], meta["picture"])
-    for index, (y, u, v) in enumerate(clean):
-        assert np.all(y[bars] == 16) and np.all(u[pair_bars] == 128) and np.all(v[pair_bars] == 128), \
-            "%s frame %d: the bars are not black" % (meta["name"], index)
+    for first, end, rect in runs:
+        if rect is None:
+            continue
+        x0, y0, x1, y1 = rect
+        bars = np.ones((h, w), bool)
+        bars[y0:y1, x0:x1] = False
+        pair_bars = bars[:, 0::2] & bars[:, 1::2]
+        assert bars.any(), "%s: bars of no pixel %r" % (meta["name"], rect)
+        assert "picture" not in meta or not (bars & covered).any(), \
+            "%s: the logo is not inside the picture %r" % (meta["name"], rect)
+        for index in range(first, min(end, len(clean))):
+            y, u, v = clean[index]
+            assert np.all(y[bars] == 16) and np.all(u[pair_bars] == 128) and \
+                np.all(v[pair_bars] == 128), "%s frame %d: the bars are not black" % (meta["name"], index)
 
 
 def check_overlays(folder, meta, covered):

@@ -29,7 +29,11 @@ with a logo and once without:
   letterbox-, pillarbox-
               black bars (Y 16, U V 128) around a 2.35:1 picture or a 4:3
               picture in a 16:9 frame; the logo in the picture's corner.
-              cases.json: "picture", the picture's [x0, y0, x1, y1].
+              cases.json: "picture", the picture's [x0, y0, x1, y1], and
+              "picture_runs", [first, end, [x0, y0, x1, y1] or null] (no
+              bars). letterbox-late-: the whole frame first, then after a cut
+              at a third a letterboxed film, the logo staying where it was
+              (over the bar then); it has "picture_runs" only.
   clock-, tag-
               a clock (HH:MM:SS, a new second every 25 frames) or a LIVE tag
               24 SD pixels beside the logo (or where it would be).
@@ -202,6 +206,9 @@ CASES = [
     case("letterbox-sd-mark-tr", "photos", "sd", "mark", 0.80, "top-right", GREEN, "EDU",
          bars="letterbox", seed=25),
     case("letterbox-sd-nologo", "photos", "sd", bars="letterbox", seed=26),
+    case("letterbox-late-sd-outline-tl", "film", "sd", "outline", 1.00, "top-left", WHITE, "HD",
+         bars="letterbox-late", seed=30),
+    case("letterbox-late-sd-nologo", "film", "sd", bars="letterbox-late", seed=31),
     case("pillarbox-hd-text-tl", "film", "hd", "text", 0.55, "top-left", WHITE, "CITY",
          bars="pillarbox"),
     case("pillarbox-hd-nologo", "film", "hd", bars="pillarbox"),
@@ -529,7 +536,7 @@ def pan_frames(width, height, count):
 
 def picture_area(c, width, height):
     """The picture between the black bars (x, y, width, height), or None."""
-    if c["bars"] == "letterbox":
+    if c["bars"] in ("letterbox", "letterbox-late"):
         # 2.35:1 inside the frame's 16:9 (HD) or 4:3 (SD) display.
         shown = 16 / 9 if width / height > 1.5 else 4 / 3
         h = int(round(height * shown / 2.35 / 2)) * 2
@@ -606,9 +613,16 @@ def programme(c, frames, width, height):
                     first_frame=info["start"])])
 
 
+def bars_from(c, frames):
+    """The first frame with bars."""
+    return frames // 3 if c["bars"] == "letterbox-late" else 0
+
+
 def case_pictures(c, frames, width, height, area):
     """(RGB frames at frame size, source description): the programme, between
     bars when area says so, with the ad break in its place."""
+    if c["bars"] == "letterbox-late":
+        return late_bars(c, frames, width, height, area)
     stretch = ad_stretch(c, frames)
     ad_frames = stretch[1] - stretch[0] if stretch else 0
     if area:
@@ -642,6 +656,31 @@ def case_pictures(c, frames, width, height, area):
     source["ad_break"] = [first, end]
     source["ad_files"] = [dict(path=s[2], package=missing_package(s[2]), first_frame=first + s[0])
                           for s in shots]
+    return spliced(), source
+
+
+def late_bars(c, frames, width, height, area):
+    """Photographs over the whole frame, then after a cut at a third of the
+    clip the programme letterboxed."""
+    lead = bars_from(c, frames)
+    shots = camera_shots(lead, width, height, c["seed"])
+    opening = photo_frames(shots, width, height)
+    x, y, w, h = area
+    shown, source = programme(c, frames - lead, w, h)
+
+    def spliced():
+        for frame in range(frames):
+            if frame < lead:
+                yield next(opening)
+            else:
+                full = np.zeros((height, width, 3), np.uint8)
+                full[y:y + h, x:x + w] = next(shown)
+                yield full
+    source["cuts"] = sorted(set([s[0] for s in shots[1:]] + ([lead] if 0 < lead < frames else [])
+                                + [lead + f for f in source.get("cuts", [])]))
+    source["opening"] = [0, lead]
+    source["opening_files"] = [dict(path=s[2], package=missing_package(s[2]), first_frame=s[0])
+                               for s in shots]
     return spliced(), source
 
 
@@ -785,7 +824,13 @@ def write_case(c, frames, out_dir):
     pictures, meta["source"] = case_pictures(c, frames, width, height, area)
     extra = {}
     if area:
-        extra["picture"] = [area[0], area[1], area[0] + area[2], area[1] + area[3]]
+        rect = [area[0], area[1], area[0] + area[2], area[1] + area[3]]
+        lead = bars_from(c, frames)
+        if lead == 0:
+            extra["picture"] = rect
+        extra["picture_runs"] = ([[0, lead, None]] if lead else []) + [[lead, frames, rect]]
+        if lead:
+            area = None   # the logo keeps its place in the frame when the bars come
 
     logo = c["logo"]
     clip_path = os.path.join(out_dir, name + ".y4m")
@@ -868,7 +913,9 @@ def conditions(c):
                      "late": "no logo for the first third"}[c["presence"]])
     if c["ad"]:
         said.append("ad break")
-    if c["bars"]:
+    if c["bars"] == "letterbox-late":
+        said.append("letterbox from a cut at a third, the logo staying in its place")
+    elif c["bars"]:
         said.append(c["bars"])
     said += list(c["overlays"])
     return ", ".join(said)
