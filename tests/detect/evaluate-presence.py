@@ -358,7 +358,13 @@ def draw_frames(path, rows, width, height, box):
 
 
 def middle_of(indices):
-    return indices[len(indices) // 2] if indices else None
+    """The middle frame of the longest run of consecutive frames in indices."""
+    best, run = [], []
+    for index in indices:
+        run = run + [index] if run and index == run[-1] + 1 else [index]
+        if len(run) > len(best):
+            best = run
+    return best[len(best) // 2] if best else None
 
 
 def evaluate(case, args, work):
@@ -420,6 +426,8 @@ def evaluate(case, args, work):
         per_frame = [psnr(sse(on["planes"][i][0], on["planes"][i][1], mask), int(mask.sum()))
                      for i in absent]
         row["psnr_absent_min_db"] = min(per_frame)
+        row["psnr_absent_all_db"] = psnr(sum(sse(on["planes"][i][0], on["planes"][i][1], mask)
+                                             for i in absent), int(mask.sum()) * len(absent))
         row["psnr_absent_off_db"] = min(psnr(sse(off["planes"][i][0], off["planes"][i][1], mask),
                                              int(mask.sum())) for i in absent)
         row["unchanged_absent_pct"] = 100.0 * sum(not on["processed"][i] for i in absent) / len(absent)
