@@ -51,24 +51,37 @@ void ShowMask(PluginState& state, std::uint8_t* frame, const ChannelSettings& re
 // Lifts the area out of the frame, rebuilds the masked pixels from their
 // surroundings, softens them and blends them back through the mask's alpha
 // (or, for a channel whose translucent logo is subtracted, the removal alpha).
+// A channel that checks its logo's presence leaves frames that do not show
+// it as delivered, and fills those its model no longer fits.
 void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& record) {
   MaskRebuild& mask = state.Mask;
   ImageBuffer& work = mask.WorkBuffer;
   const std::int32_t mode = state.FrameMode;
   const bool yuv = mode == kFrameModeYuy2;
   const bool known = yuv || mode == kFrameModeBgr;
+  const bool watched = record.LogoPresenceCheck != 0 && mask.Presence.Ready(state.Geometry);
   // A channel with a logo model has its blended logo taken out first; the
   // fill then shows only where the removal alpha says.
-  const bool subtracted = mask.Removal.Subtract(frame, state.Geometry);
-  const ImageBuffer& alpha = subtracted ? mask.Removal.RemovalAlpha : mask.FrameMask;
+  bool subtracted = mask.Removal.Subtract(frame, state.Geometry, watched);
   ExtractAndFillRows(frame, state.Geometry, mask.MaskOrigin, work.View(), mask.Fill, mode);
   FillColumns(work.View(), mask.Fill, mode);
   if (!known) return;
   const BlurWidths widths = ScreenBlurWidths(state.FrameWidth, state.FrameHeight, record.ScreenBlur);
   state.FrameBlurFilter.ApplyBlur(work.View(mask.VisibleRect), !yuv, widths.horizontal,
                                   widths.vertical);
+  if (watched) {
+    if (!mask.Presence.Look(mask.Removal, frame, state.Geometry, work.View(), subtracted)) {
+      mask.Removal.Restore(frame);
+      return;
+    }
+    if (subtracted && !mask.Presence.SubtractionFits()) {
+      mask.Removal.Restore(frame);  // the fill alone, as without a model
+      subtracted = false;
+    }
+  }
   // The alpha copy and the blend back in one pass, through the mask's alpha
   // or the removal alpha.
+  const ImageBuffer& alpha = subtracted ? mask.Removal.RemovalAlpha : mask.FrameMask;
   WriteBackThroughAlpha(frame, state.Geometry, mask.MaskOrigin, work.View(), alpha.View(), mode);
 }
 

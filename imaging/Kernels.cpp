@@ -17,6 +17,8 @@ void ForEachFamily(Kernels& k, Step step) {
 
   // Taking a blended logo out of frame samples.
   step(k.logoSubtract);
+  // Telling whether a frame shows a known logo.
+  step(k.logoPresence);
 }
 
 Kernels ScalarSet() {

@@ -13,6 +13,8 @@
 
 // Taking a blended logo out of frame samples.
 #include "imaging/LogoSubtractKernels.h"
+// Telling whether a frame shows a known logo.
+#include "imaging/LogoPresenceKernels.h"
 
 namespace kestrimo {
 
@@ -26,6 +28,8 @@ struct Kernels {
 
   // Taking a blended logo out of frame samples.
   LogoSubtractKernels logoSubtract;
+  // Telling whether a frame shows a known logo.
+  LogoPresenceKernels logoPresence;
 };
 
 const Kernels& ScalarKernels();

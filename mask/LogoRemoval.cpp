@@ -1,6 +1,7 @@
 #include "mask/LogoRemoval.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "imaging/ColourCoefficients.h"
@@ -72,7 +73,7 @@ void LogoRemoval::Footprint::Add(const Footprint& other) {
 }
 
 void LogoRemoval::Load(std::string& fileName) {
-  active_ = false;
+  Clear();
   bool outOfMemory = false;
   if (!LoadModelPicture(fileName, Model, &outOfMemory) && !outOfMemory) fileName.clear();
 }
@@ -223,14 +224,14 @@ void LogoRemoval::LowerAlpha(const RemovalArea& area) {
 void LogoRemoval::Rebuild(const RemovalArea& whole, std::int32_t frameWidth,
                           std::int32_t frameHeight, std::int32_t mode) {
   active_ = false;
+  mapped_ = false;
+  kept_ = false;
   if (mode != kFrameModeYuy2 && mode != kFrameModeBgr) return;
   const RemovalArea area{whole.frameMask, whole.baseSize, whole.extent, whole.origin,
                          InsideFrame(whole, ReachableWidth(frameWidth, mode), frameHeight)};
   const ImageBuffer& mask = area.frameMask;
   const Rect& v = area.visible;
-  if (Model.Empty() || !Subtractable() || v.IsEmpty() || area.baseSize.width < 1 ||
-      area.baseSize.height < 1)
-    return;
+  if (Model.Empty() || v.IsEmpty() || area.baseSize.width < 1 || area.baseSize.height < 1) return;
   areaSize_ = {mask.rect.Width(), mask.rect.Height()};
   if (!axisX_.Map(area.baseSize.width, area.extent.width, areaSize_.width, Model.width) ||
       !axisY_.Map(area.baseSize.height, area.extent.height, areaSize_.height, Model.height) ||
@@ -246,11 +247,14 @@ void LogoRemoval::Rebuild(const RemovalArea& whole, std::int32_t frameWidth,
   firstColumn_ = yuv ? frameRect_.left & ~1 : frameRect_.left;
   samplesPerRow_ = (frameRect_.right - firstColumn_) * (yuv ? 2 : 3);
   const std::int64_t count = std::int64_t{samplesPerRow_} * frameRect_.Height();
-  SubtractCoefficient* coefficients =
-      count <= INT32_MAX ? coefficients_.Ensure(static_cast<std::int32_t>(count)) : nullptr;
+  if (count > INT32_MAX || !PrepareModel(mode)) return;
+  mapped_ = true;
+  if (!Subtractable()) return;
+  SubtractCoefficient* coefficients = coefficients_.Ensure(static_cast<std::int32_t>(count));
   RemovalAlpha.Resize(areaSize_.width, areaSize_.height, kSlack, kSlack);
-  if (coefficients == nullptr || RemovalAlpha.rect.Width() != areaSize_.width ||
-      RemovalAlpha.rect.Height() != areaSize_.height || !PrepareModel(mode))
+  if (coefficients == nullptr || delivered_.Ensure(static_cast<std::int32_t>(count)) == nullptr ||
+      RemovalAlpha.rect.Width() != areaSize_.width ||
+      RemovalAlpha.rect.Height() != areaSize_.height)
     return;
   for (std::int32_t y = v.top; y < v.bottom; ++y) {
     SubtractCoefficient* row = coefficients + std::int64_t{y - v.top} * samplesPerRow_;
@@ -264,19 +268,54 @@ void LogoRemoval::Rebuild(const RemovalArea& whole, std::int32_t frameWidth,
   active_ = true;
 }
 
-bool LogoRemoval::Subtract(std::uint8_t* frame, const FrameGeometry& geometry) const {
+LogoRemoval::ModelSample LogoRemoval::ModelAt(std::int32_t x, std::int32_t y) const {
+  ModelSample sample;
+  if (!mapped_) return sample;
+  const Footprint f = FootprintOf(x, y);
+  sample.opacity = static_cast<std::uint8_t>(DivideRounded(f.opacity, f.total));
+  for (int k = 0; k < 3 && f.opacity > 0; ++k)
+    sample.colour[k] = static_cast<std::uint8_t>(DivideRounded(f.colour[k], f.opacity));
+  return sample;
+}
+
+std::uint8_t* LogoRemoval::FrameRow(std::uint8_t* frame, std::int32_t fy) const {
+  const bool yuv = mode_ == kFrameModeYuy2;
+  const std::ptrdiff_t stride = std::ptrdiff_t{frameWidth_} * (yuv ? 2 : 3);
+  const std::ptrdiff_t memoryRow = yuv ? fy : frameHeight_ - 1 - fy;
+  return frame + memoryRow * stride + firstColumn_ * (yuv ? 2 : 3);
+}
+
+bool LogoRemoval::Subtract(std::uint8_t* frame, const FrameGeometry& geometry, bool keep) {
+  kept_ = false;
   if (!active_ || geometry.width != frameWidth_ || geometry.height != frameHeight_ ||
       geometry.mode != mode_)
     return false;
   const auto subtractRow = KernelsInUse().logoSubtract.subtractRow;
-  const bool yuv = mode_ == kFrameModeYuy2;
-  const std::ptrdiff_t stride = std::ptrdiff_t{frameWidth_} * (yuv ? 2 : 3);
   const SubtractCoefficient* row = coefficients_.Data();
+  std::uint8_t* delivered = delivered_.Data();
   for (std::int32_t fy = frameRect_.top; fy < frameRect_.bottom; ++fy, row += samplesPerRow_) {
-    const std::ptrdiff_t memoryRow = yuv ? fy : frameHeight_ - 1 - fy;
-    subtractRow(frame + memoryRow * stride + firstColumn_ * (yuv ? 2 : 3), row, samplesPerRow_);
+    std::uint8_t* samples = FrameRow(frame, fy);
+    if (keep) {
+      std::memcpy(delivered, samples, static_cast<std::size_t>(samplesPerRow_));
+      delivered += samplesPerRow_;
+    }
+    subtractRow(samples, row, samplesPerRow_);
   }
+  kept_ = keep;
   return true;
+}
+
+void LogoRemoval::Restore(std::uint8_t* frame) const {
+  if (!kept_) return;
+  const std::uint8_t* delivered = delivered_.Data();
+  for (std::int32_t fy = frameRect_.top; fy < frameRect_.bottom; ++fy, delivered += samplesPerRow_)
+    std::memcpy(FrameRow(frame, fy), delivered, static_cast<std::size_t>(samplesPerRow_));
+}
+
+const std::uint8_t* LogoRemoval::DeliveredRow(const std::uint8_t* frame, std::int32_t fy) const {
+  if (kept_)
+    return delivered_.Data() + std::ptrdiff_t{fy - frameRect_.top} * samplesPerRow_;
+  return FrameSamples(frame, fy);
 }
 
 }  // namespace kestrimo

@@ -57,17 +57,44 @@ class LogoRemoval {
   // footprint's sums would pass 63 bits is refused as well.
   void Rebuild(const RemovalArea& area, std::int32_t frameWidth, std::int32_t frameHeight,
                std::int32_t mode);
-  void Clear() { active_ = false; }
+  void Clear() { active_ = mapped_ = kept_ = false; }
 
   // True when the frames of the channel go through Subtract and blend back
   // through RemovalAlpha instead of the frame mask.
   bool Active() const { return active_; }
+  // True when the last rebuild placed a model over the area, whether or not
+  // it is subtracted (an opaque logo is filled): ModelAt and the frame
+  // rectangle below hold for frames of that rebuild's format.
+  bool Mapped() const { return mapped_; }
 
   // The logo taken out of the frame's samples inside the area; true when
   // done, and the frame is then to be blended back through RemovalAlpha.
   // Nothing when the removal is off or the frame's format is not the one of
   // the last rebuild (a format change whose frames come without a channel).
-  bool Subtract(std::uint8_t* frame, const FrameGeometry& geometry) const;
+  // With `keep`, the samples as delivered are kept for Restore and
+  // DeliveredRow.
+  bool Subtract(std::uint8_t* frame, const FrameGeometry& geometry, bool keep = false);
+  // Puts back the samples that the last Subtract with `keep` took the logo out of.
+  void Restore(std::uint8_t* frame) const;
+
+  // The model over area pixel (x, y): its mean opacity (0..255) and its
+  // colour in the frame's samples (Y, U, V or B, G, R).
+  struct ModelSample {
+    std::uint8_t opacity = 0;
+    std::uint8_t colour[3] = {};
+  };
+  ModelSample ModelAt(std::int32_t x, std::int32_t y) const;
+  // The frame pixels the model's samples cover (top-down), and the frame
+  // column of each row's first sample.
+  const Rect& FrameRect() const { return frameRect_; }
+  std::int32_t FirstColumn() const { return firstColumn_; }
+  // Frame row fy's samples from FirstColumn() as the host delivered them:
+  // kept ones when the last Subtract kept them, else the frame's own.
+  const std::uint8_t* DeliveredRow(const std::uint8_t* frame, std::int32_t fy) const;
+  // Frame row fy's samples from FirstColumn() as they are now.
+  const std::uint8_t* FrameSamples(const std::uint8_t* frame, std::int32_t fy) const {
+    return FrameRow(const_cast<std::uint8_t*>(frame), fy);
+  }
 
   LogoModelPicture Model;
   ImageBuffer RemovalAlpha;  // the frame mask's size and colours
@@ -96,7 +123,11 @@ class LogoRemoval {
   void FillBgrRow(std::int32_t y, const RemovalArea& area, SubtractCoefficient* row) const;
   void LowerAlpha(const RemovalArea& area);
 
+  std::uint8_t* FrameRow(std::uint8_t* frame, std::int32_t fy) const;
+
   bool active_ = false;
+  bool mapped_ = false;
+  bool kept_ = false;             // the last Subtract kept the delivered samples
   std::int32_t mode_ = 0;
   std::int32_t frameWidth_ = 0, frameHeight_ = 0;
   Size areaSize_;
@@ -106,6 +137,7 @@ class LogoRemoval {
   std::int32_t samplesPerRow_ = 0;
   ScratchArray<SubtractCoefficient> coefficients_;
   ScratchArray<std::uint8_t> samples_;  // per model pixel: opacity and 3 samples
+  ScratchArray<std::uint8_t> delivered_;  // the samples under the coefficients, as delivered
 };
 
 }  // namespace kestrimo

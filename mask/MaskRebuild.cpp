@@ -69,6 +69,7 @@ void MaskRebuild::RebuildRemoval(const FrameGeometry& geometry, Size baseSize, S
                                  std::int32_t frameWidth, std::int32_t frameHeight) {
   Removal.Rebuild({FrameMask, baseSize, extent, MaskOrigin, VisibleRect}, frameWidth, frameHeight,
                   geometry.mode);
+  Presence.Rebuild(Removal, MaskOrigin, geometry);
 }
 
 bool MaskRebuild::WithinWorkBudget(std::int64_t width, std::int64_t height,
@@ -157,6 +158,7 @@ void MaskRebuild::Empty() {
   MaskOrigin = {};
   VisibleRect = {};
   Removal.Clear();
+  Presence.Clear();
 }
 
 }  // namespace kestrimo

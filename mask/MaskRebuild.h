@@ -13,6 +13,7 @@
 #include "imaging/LogoFill.h"
 #include "imaging/ScaledBlend.h"
 #include "mask/DibImage.h"
+#include "mask/LogoPresence.h"
 #include "mask/LogoRemoval.h"
 #include "base/FrameGeometry.h"
 #include "base/ImageBuffer.h"
@@ -72,6 +73,7 @@ class MaskRebuild {
   DibImage MaskPicture;
   std::int32_t MaskLoaded = 0;
   LogoRemoval Removal;  // the channel's logo model, scaled to the area
+  LogoPresence Presence;  // whether the frames show that logo now
 
   // Tools kept between rebuilds.
   MaskDilator Dilator;

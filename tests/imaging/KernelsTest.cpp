@@ -40,6 +40,8 @@ const Family kFamilies[] = {
 
     // Taking a blended logo out of frame samples.
     {"logoSubtract", offsetof(Kernels, logoSubtract), sizeof(LogoSubtractKernels), true},
+    // Telling whether a frame shows a known logo.
+    {"logoPresence", offsetof(Kernels, logoPresence), sizeof(LogoPresenceKernels), true},
 };
 
 TEST(Kernels, FamiliesCoverTheSet) {

@@ -97,10 +97,14 @@ class LogoRemovalTest : public ::testing::TestWithParam<FrameFormat> {
     PluginSetFormat(state, &video);
   }
   // The clean frame with the logo blended in, run through the plug-in.
-  TestFrame Run(const std::string& modelFile, const Logo& logo = {}) {
+  // With `fresh`, the channel is selected anew (its pictures loaded, its
+  // mask rebuilt); else the frame follows the one before on the channel.
+  TestFrame Run(const std::string& modelFile, const Logo& logo = {}, bool fresh = true) {
+    return Process(modelFile, logo, clean, fresh);
+  }
+  TestFrame Process(const std::string& modelFile, const Logo& logo, TestFrame frame, bool fresh) {
     state.ChannelList[0].LogoModelFile = modelFile;
-    state.LastChannelId = 0;
-    TestFrame frame = clean;
+    if (fresh) state.LastChannelId = 0;
     for (std::int32_t y = 0; y < kDown; ++y) {
       for (std::int32_t x = 0; x < kSide; ++x) {
         const std::uint32_t a = logo.opacity(x, y);
@@ -229,6 +233,41 @@ TEST_P(LogoRemovalTest, NeverWorseThanTheFillAtAnyOpacity) {
       SetKernelChoice(KernelChoice::Best);
       if (HasFailure()) return;
     }
+  }
+}
+
+// With the presence check, a frame that shows the logo is processed as
+// without it, one that does not show it passes unchanged, and a frame that
+// cannot tell (a flash of the logo's own colour) keeps the last decision.
+TEST_P(LogoRemovalTest, WithThePresenceCheckOnlyFramesShowingTheLogoAreProcessed) {
+  const std::string model = folder.Write("model.bmp", EncodeModelBitmap(Model()));
+  const TestFrame shown = Run(model);
+  TestFrame flash = clean;
+  for (std::int32_t y = 0; y < kHeight; ++y)
+    for (std::int32_t x = 0; x < kWidth; ++x)
+      for (int byte = 0; byte < flash.BytesPerPixel(); ++byte)
+        flash.data()[flash.Offset(x, y) + byte] =
+            static_cast<std::uint8_t>(LogoByte(GetParam(), kLogoColour, x, byte));
+  const Logo none{[](std::int32_t, std::int32_t) { return 0u; }};
+  const struct {
+    const char* frame;
+    bool logo, flashed, shown;
+  } steps[] = {{"logo", true, false, true},    {"no logo", false, false, false},
+               {"flash", false, true, false},  {"logo", true, false, true},
+               {"flash", false, true, true},   {"no logo", false, false, false}};
+  state.ChannelList[0].LogoPresenceCheck = 1;
+  bool fresh = true;
+  for (const auto& step : steps) {
+    const TestFrame& input = step.flashed ? flash : clean;
+    const TestFrame out = Process(model, step.logo ? Logo{} : none, input, fresh);
+    fresh = false;
+    EXPECT_EQ(state.Mask.Presence.Shown(), step.shown) << step.frame;
+    // The share of the logo the frame shows, where the frame can tell.
+    const PresenceSums& sums = state.Mask.Presence.Delivered();
+    const double share = static_cast<double>(sums.match) / static_cast<double>(sums.energy);
+    if (!step.flashed) EXPECT_NEAR(share, step.logo ? 1.0 : 0.0, 0.2) << step.frame;
+    if (step.logo) EXPECT_EQ(out.Bytes(), shown.Bytes()) << step.frame << ": as without the check";
+    if (!step.logo && !step.shown) EXPECT_EQ(out.Bytes(), input.Bytes()) << step.frame;
   }
 }
 

@@ -93,6 +93,7 @@ TEST(LogoFindButton, AFoundLogoPlacesThePictureAndTurnsProcessingOn) {
   want.ExpandY = 4;
   want.InvertMask = 0;
   want.ProcEnable = 1;
+  want.LogoPresenceCheck = 1;  // a found logo is taken out while it shows
   want.ShowMask = 1;  // the key colour and the blurs stay the user's
   const EditEffect effect = LogoFound(record, found);
   EXPECT_EQ(record, want);
@@ -101,6 +102,7 @@ TEST(LogoFindButton, AFoundLogoPlacesThePictureAndTurnsProcessingOn) {
   found.modelFileName.clear();
   LogoFound(record, found);
   EXPECT_EQ(record.LogoModelFile, "");
+  EXPECT_EQ(record.LogoPresenceCheck, 0);
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+#include "mask/LogoPresence.h"
+
+#include <algorithm>
+
+#include "imaging/AreaPlan.h"
+#include "imaging/FrameConversion.h"
+#include "imaging/Kernels.h"
+
+namespace kestrimo {
+namespace {
+
+// The key sample's byte in a frame pixel and in a work pixel, and the
+// frame's bytes per pixel.
+struct KeySample {
+  std::int32_t frameBytes, frameOffset, workOffset;
+  bool workBottomUp;
+};
+
+KeySample KeyOf(std::int32_t mode) {
+  if (mode == kFrameModeYuy2) return {2, 0, 0, IsBottomUpLayout(kLayoutYuv)};
+  return {3, 1, 1, IsBottomUpLayout(kLayoutBgrLuma)};
+}
+
+}  // namespace
+
+void LogoPresence::Rebuild(const LogoRemoval& removal, Point areaOrigin,
+                           const FrameGeometry& geometry) {
+  ready_ = false;
+  shown_ = true;
+  fits_ = true;
+  agreeing_ = 0;
+  if (!removal.Mapped()) return;
+  mode_ = geometry.mode;
+  width_ = geometry.width;
+  height_ = geometry.height;
+  origin_ = areaOrigin;
+  rect_ = removal.FrameRect();
+  const std::int32_t width = rect_.Width(), height = rect_.Height();
+  const std::int64_t count = std::int64_t{width} * height;
+  const std::int64_t padded = (std::int64_t{width} + 2) * (std::int64_t{height} + 2);
+  if (width < 1 || height < 1 || padded > INT32_MAX) return;
+  pitch_ = width + 2;
+  std::uint8_t* opacity = opacity_.Ensure(static_cast<std::int32_t>(count));
+  std::uint8_t* colour = colour_.Ensure(static_cast<std::int32_t>(count));
+  std::int16_t* difference = difference_.Ensure(static_cast<std::int32_t>(padded));
+  std::int16_t* expected = expected_.Ensure(static_cast<std::int32_t>(padded));
+  if (opacity == nullptr || colour == nullptr || difference == nullptr || expected == nullptr ||
+      shownRow_.Ensure(width) == nullptr || fillRow_.Ensure(width) == nullptr)
+    return;
+  std::fill(difference, difference + padded, std::int16_t{0});
+  std::fill(expected, expected + padded, std::int16_t{0});
+  const int key = mode_ == kFrameModeYuy2 ? 0 : 1;  // luma, or green
+  logoPixels_ = 0;
+  for (std::int32_t r = 0; r < height; ++r) {
+    for (std::int32_t i = 0; i < width; ++i, ++opacity, ++colour) {
+      const LogoRemoval::ModelSample m =
+          removal.ModelAt(rect_.left + i - areaOrigin.x, rect_.top + r - areaOrigin.y);
+      *opacity = m.opacity;
+      *colour = m.colour[key];
+      logoPixels_ += m.opacity != 0;
+    }
+  }
+  ready_ = logoPixels_ > 0;
+}
+
+std::int16_t* LogoPresence::DifferenceRow(std::int32_t r) const {
+  return difference_.Data() + std::ptrdiff_t{r + 1} * pitch_ + 1;
+}
+
+std::int16_t* LogoPresence::ExpectedRow(std::int32_t r) const {
+  return expected_.Data() + std::ptrdiff_t{r + 1} * pitch_ + 1;
+}
+
+// The key samples of a row of rect_ from samples that start at `firstColumn`.
+void LogoPresence::Gather(const std::uint8_t* samples, std::int32_t firstColumn,
+                          std::uint8_t* out) const {
+  const KeySample key = KeyOf(mode_);
+  const std::uint8_t* in =
+      samples + std::ptrdiff_t{rect_.left - firstColumn} * key.frameBytes + key.frameOffset;
+  for (std::int32_t i = 0; i < rect_.Width(); ++i, in += key.frameBytes) out[i] = *in;
+}
+
+// The fill's key samples of frame row fy over rect_, from the work view
+// (the area's pixels, placed at the area's origin).
+void LogoPresence::GatherFill(ConstImageView work, std::int32_t fy) {
+  const KeySample key = KeyOf(mode_);
+  const std::int32_t y = work.rect.top + fy - origin_.y;
+  const std::int32_t memoryRow = key.workBottomUp ? work.alloc.height - 1 - y : y;
+  const auto* row = reinterpret_cast<const std::uint8_t*>(
+      work.pixels + static_cast<std::ptrdiff_t>(memoryRow) * work.alloc.width);
+  const std::uint8_t* in = row + 4 * (work.rect.left + rect_.left - origin_.x) + key.workOffset;
+  std::uint8_t* out = fillRow_.Data();
+  for (std::int32_t i = 0; i < rect_.Width(); ++i, in += 4) out[i] = *in;
+}
+
+// The frame's samples as delivered, or as they are now, against the fill.
+PresenceSums LogoPresence::Weigh(const LogoRemoval& removal, const std::uint8_t* frame,
+                                 ConstImageView work, bool delivered) {
+  const LogoPresenceKernels& kernels = KernelsInUse().logoPresence;
+  const std::int32_t width = rect_.Width(), height = rect_.Height();
+  for (std::int32_t r = 0; r < height; ++r) {
+    const std::int32_t fy = rect_.top + r;
+    GatherFill(work, fy);
+    Gather(delivered ? removal.DeliveredRow(frame, fy) : removal.FrameSamples(frame, fy),
+           removal.FirstColumn(), shownRow_.Data());
+    const std::size_t at = static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
+    kernels.differenceRow(shownRow_.Data(), fillRow_.Data(), opacity_.Data() + at,
+                          colour_.Data() + at, width, DifferenceRow(r), ExpectedRow(r));
+  }
+  PresenceSums sums;
+  for (std::int32_t r = 0; r < height; ++r) {
+    for (std::int32_t i = 0; i < width; i += kPresenceMaxRow) {
+      kernels.sumRow(DifferenceRow(r - 1) + i, DifferenceRow(r) + i, DifferenceRow(r + 1) + i,
+                     ExpectedRow(r - 1) + i, ExpectedRow(r) + i, ExpectedRow(r + 1) + i,
+                     std::min(kPresenceMaxRow, width - i), &sums);
+    }
+  }
+  return sums;
+}
+
+bool LogoPresence::Look(const LogoRemoval& removal, const std::uint8_t* frame,
+                        const FrameGeometry& geometry, ConstImageView work, bool subtracted) {
+  if (!Ready(geometry) || !removal.Mapped() || work.pixels == nullptr) return shown_;
+  delivered_ = Weigh(removal, frame, work, true);
+  subtracted_ = subtracted ? Weigh(removal, frame, work, false) : PresenceSums{};
+  Decide(delivered_);
+  const std::int64_t left = subtracted_.match < 0 ? -subtracted_.match : subtracted_.match;
+  fits_ = !subtracted || 100 * left <= kFitPercent * subtracted_.energy;
+  return shown_;
+}
+
+void LogoPresence::Decide(const PresenceSums& sums) {
+  if (sums.energy < logoPixels_ * kMinContrast * kMinContrast) return;  // cannot tell
+  const bool forShown = 100 * sums.match >= kShownPercent * sums.energy;
+  const bool forAbsent = 100 * sums.match <= kAbsentPercent * sums.energy;
+  const bool against = shown_ ? forAbsent : forShown;
+  agreeing_ = against ? agreeing_ + 1 : 0;
+  if (agreeing_ >= (shown_ ? kFramesToHide : kFramesToShow)) {
+    shown_ = !shown_;
+    agreeing_ = 0;
+  }
+}
+
+}  // namespace kestrimo
