@@ -277,6 +277,9 @@ def measure_run(host, settings, case, folder, frames, reach, keep=()):
         raise SystemExit("evaluate-presence: %s: the plug-in run ended with exit code %d: %s"
                          % (case["name"], code,
                             (errors[0] if errors else b"").decode(errors="replace").strip()))
+    if index < (case["frames"] if frames is None else min(frames, case["frames"])):
+        raise SystemExit("evaluate-presence: %s: the plug-in gave %d frames of %d"
+                         % (case["name"], index, case["frames"] if frames is None else frames))
     result["changed"] = changed
     return result
 
