@@ -647,12 +647,9 @@ def case_pictures(c, frames, width, height, area):
         for frame in range(frames):
             yield next(ads) if first <= frame < end else next(shown)
     # The programme goes on after the break where it stopped.
-    for key in ("cuts",):
-        if key in source:
-            source[key] = [f if f < first else f + ad_frames for f in source[key]]
-    source["cuts"] = sorted(set(source.get("cuts", []) + [f for f in (first, end)
-                                                          if 0 < f < frames]
-                                + [first + s[0] for s in shots[1:]]))
+    programme_cuts = [f if f < first else f + ad_frames for f in source.get("cuts", [])]
+    break_cuts = [f for f in (first, end) if 0 < f < frames]
+    source["cuts"] = sorted(set(programme_cuts + break_cuts + [first + s[0] for s in shots[1:]]))
     source["ad_break"] = [first, end]
     source["ad_files"] = [dict(path=s[2], package=missing_package(s[2]), first_frame=first + s[0])
                           for s in shots]
