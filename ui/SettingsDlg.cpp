@@ -35,6 +35,9 @@ constexpr auto kTipSubtract = ToCp1251(
     u8"Цвет и прозрачность логотипа, найденные кнопкой «Найти логотип», вычитаются из "
     u8"картинки вместо закрашивания. Если снять флажок, логотип снова закрашивается; "
     u8"вернуть вычитание можно новым поиском.");
+constexpr auto kTipPresence = ToCp1251(
+    u8"Кадры без логотипа (реклама, заставки) остаются нетронутыми; как только логотип "
+    u8"появляется снова, он снова убирается. Нужен логотип, найденный кнопкой «Найти логотип».");
 // Long tips wrap at this width, in pixels.
 constexpr int kTipWidth = 280;
 
@@ -182,7 +185,8 @@ void CSettingsDlg::CreateToolTips() {
                                                {IDC_BTN_BROWSE, kTipBrowse.c_str()},
                                                {IDC_BTN_CLEAR_MASK, kTipClear.c_str()},
                                                {IDC_BTN_FIND_LOGO, ui::FindButtonTip()},
-                                               {IDC_CHK_SUBTRACT_LOGO, kTipSubtract.c_str()}};
+                                               {IDC_CHK_SUBTRACT_LOGO, kTipSubtract.c_str()},
+                                               {IDC_CHK_LOGO_PRESENCE, kTipPresence.c_str()}};
   for (const auto& [id, text] : tools) {
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -256,7 +260,8 @@ bool CSettingsDlg::OnCommand(int id, int notification) {
     case IDC_CHK_ENABLE:
     case IDC_CHK_SHOW_MASK:
     case IDC_CHK_INVERT:
-    case IDC_CHK_SUBTRACT_LOGO: OnCheckBox(ui::ToControlId(id)); return true;
+    case IDC_CHK_SUBTRACT_LOGO:
+    case IDC_CHK_LOGO_PRESENCE: OnCheckBox(ui::ToControlId(id)); return true;
     default: return false;
   }
 }

@@ -10,6 +10,7 @@ auto FlagOf(Record& record, ControlId box) -> decltype(&record.ProcEnable) {
     case ControlId::ChkEnable: return &record.ProcEnable;
     case ControlId::ChkShowMask: return &record.ShowMask;
     case ControlId::ChkInvert: return &record.InvertMask;
+    case ControlId::ChkLogoPresence: return &record.LogoPresenceCheck;
     default: return nullptr;
   }
 }
@@ -21,6 +22,7 @@ EditEffect SubtractClicked(ChannelSettings& record, std::int32_t checkState) {
     return effect;
   }
   record.LogoModelFile.clear();
+  record.LogoPresenceCheck = 0;  // it weighs frames against the model
   effect.loadMaskPicture = true;
   effect.rebuildMask = true;
   effect.refresh = RefreshCode::Enable;  // the box is disabled without a model

@@ -1,5 +1,5 @@
 // The check boxes of the settings window: processing on, show the mask,
-// invert the mask, and subtract the logo. A click toggles the box first; the
+// invert the mask, subtract the logo, and only while the logo shows. A click toggles the box first; the
 // window then stores the box's new state in the record.
 #pragma once
 
@@ -13,9 +13,10 @@
 namespace kestrimo::ui {
 
 // The boxes whose state the full refresh sets from the record.
-constexpr std::array<ControlId, 4> kCheckBoxes{ControlId::ChkEnable, ControlId::ChkInvert,
+constexpr std::array<ControlId, 5> kCheckBoxes{ControlId::ChkEnable, ControlId::ChkInvert,
                                                ControlId::ChkShowMask,
-                                               ControlId::ChkSubtractLogo};
+                                               ControlId::ChkSubtractLogo,
+                                               ControlId::ChkLogoPresence};
 
 // Stores `checkState` (the box's state after the click) in the box's field.
 // Processing and show-mask ask for the enabled states to be recomputed;

@@ -43,6 +43,7 @@ constexpr std::array<ManagedControl, kManagedControlCount> kManaged{{
     {ControlId::SpinOpacity, Needs::ShowMask},
     {ControlId::EditOpacity, Needs::ShowMask},
     {ControlId::ChkSubtractLogo, Needs::Model},
+    {ControlId::ChkLogoPresence, Needs::Model},
 }};
 
 bool IsMet(Needs needs, const EnableInputs& in) {

@@ -25,7 +25,7 @@ struct ControlEnable {
   bool enabled;
 };
 
-constexpr std::size_t kManagedControlCount = 32;
+constexpr std::size_t kManagedControlCount = 33;
 
 // Every control whose enabled state follows the inputs, with that state.
 std::array<ControlEnable, kManagedControlCount> EnabledStates(const EnableInputs& inputs);

@@ -39,6 +39,7 @@ enum class ControlId : std::int32_t {
   BtnClearMask = 5116,    // IDC_BTN_CLEAR_MASK
   BtnFindLogo = 5117,     // IDC_BTN_FIND_LOGO
   ChkSubtractLogo = 5118, // IDC_CHK_SUBTRACT_LOGO
+  ChkLogoPresence = 5119, // IDC_CHK_LOGO_PRESENCE
   ChkShowMask = 5120,     // IDC_CHK_SHOW_MASK
   Preview = 5121,         // IDC_PREVIEW
   ChkInvert = 5122,       // IDC_CHK_INVERT

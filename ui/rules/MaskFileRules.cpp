@@ -29,12 +29,14 @@ EditEffect MaskFileChosen(ChannelSettings& record, std::string_view path) {
   record.ExpandX = 0;
   record.ExpandY = 0;
   record.LogoModelFile.clear();
+  record.LogoPresenceCheck = 0;
   return ReloadEverything();
 }
 
 EditEffect MaskFileDropped(ChannelSettings& record) {
   record.MaskFileName.clear();
   record.LogoModelFile.clear();
+  record.LogoPresenceCheck = 0;
   return ReloadEverything();
 }
 

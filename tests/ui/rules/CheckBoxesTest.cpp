@@ -19,6 +19,9 @@ TEST(CheckBoxes, EachBoxStoresItsOwnFlag) {
   CheckBoxClicked(r, ControlId::ChkInvert, 1);
   expected.InvertMask = 1;
   EXPECT_EQ(r, expected);
+  CheckBoxClicked(r, ControlId::ChkLogoPresence, 1);
+  expected.LogoPresenceCheck = 1;
+  EXPECT_EQ(r, expected);
 }
 
 TEST(CheckBoxes, EnableAndShowMaskRecomputeTheEnabledStatesInvertRebuilds) {
@@ -57,8 +60,11 @@ TEST(CheckBoxes, SubtractBoxOnlyEverDropsTheModel) {
     ChannelSettings r = TableDefaults();
     r.MaskFileName = "C:\\m\\7.bmp";
     r.LogoModelFile = c.model;
+    r.LogoPresenceCheck = 1;
     ChannelSettings expected = r;
     expected.LogoModelFile = c.modelAfter;
+    // The presence check weighs frames against the model: it goes with it.
+    if (*c.model != 0 && *c.modelAfter == 0) expected.LogoPresenceCheck = 0;
     EXPECT_EQ(CheckBoxClicked(r, ControlId::ChkSubtractLogo, c.checkState), c.effect)
         << c.model << " " << c.checkState;
     EXPECT_EQ(r, expected) << c.model << " " << c.checkState;

@@ -16,7 +16,7 @@ const std::set<std::int32_t> kNeedProcessing = {
     5068, 5115, 5155, 5100, 5153, 5120, 5154, 5096, 5095, 5151, 5092, 5091};
 const std::set<std::int32_t> kNeedPicture = {5116, 5152, 5122};
 const std::set<std::int32_t> kNeedShowMask = {5130, 5090, 5089};
-const std::set<std::int32_t> kNeedModel = {5118};
+const std::set<std::int32_t> kNeedModel = {5118, 5119};
 
 std::set<std::int32_t> Enabled(bool p, bool m, bool s, bool model = false) {
   std::set<std::int32_t> ids;

@@ -41,6 +41,7 @@ TEST(ControlIds, MatchTheResourceSymbols) {
       {ControlId::BtnClearMask, IDC_BTN_CLEAR_MASK},
       {ControlId::BtnFindLogo, IDC_BTN_FIND_LOGO},
       {ControlId::ChkSubtractLogo, IDC_CHK_SUBTRACT_LOGO},
+      {ControlId::ChkLogoPresence, IDC_CHK_LOGO_PRESENCE},
       {ControlId::ChkShowMask, IDC_CHK_SHOW_MASK},
       {ControlId::Preview, IDC_PREVIEW},
       {ControlId::ChkInvert, IDC_CHK_INVERT},

@@ -362,7 +362,10 @@ TEST(SettingsWindow, SixControlsHaveTheirTooltips) {
       // Tools hand out only the first 80 characters of a text.
       {IDC_CHK_SUBTRACT_LOGO,
        Cp1251(u8"Цвет и прозрачность логотипа, найденные кнопкой «Найти логотип», вычитаются "
-              u8"из картинки вместо закрашивания.").substr(0, 80)}};
+              u8"из картинки вместо закрашивания.").substr(0, 80)},
+      {IDC_CHK_LOGO_PRESENCE,
+       Cp1251(u8"Кадры без логотипа (реклама, заставки) остаются нетронутыми; как только "
+              u8"логотип появляется снова, он снова убирается.").substr(0, 80)}};
   EXPECT_EQ(texts, expected);
 }
 

@@ -191,7 +191,7 @@ TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   WriteLogoModel(model);
   const std::string picture = "ProcEnable=1\r\nMaskFileName=" + logo + "\r\n";
   SettingsWindowSession session(("[COMMON]\r\n[7]\r\n" + picture + "LogoModelFile=" + model +
-                                 "\r\n[8]\r\n" + picture)
+                                 "\r\nLogoPresenceCheck=1\r\n[8]\r\n" + picture)
                                     .c_str());
   ASSERT_TRUE(session.Loaded());
   session.Frame(7);
@@ -199,8 +199,10 @@ TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   HWND dialog = session.Window();
   ASSERT_NE(dialog, nullptr);
   const auto shows = [&](UINT check, bool enabled) {
-    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_CHK_SUBTRACT_LOGO), check);
-    EXPECT_EQ(Enabled(dialog, IDC_CHK_SUBTRACT_LOGO), enabled);
+    for (const int box : {IDC_CHK_SUBTRACT_LOGO, IDC_CHK_LOGO_PRESENCE}) {
+      EXPECT_EQ(IsDlgButtonChecked(dialog, box), check) << box;
+      EXPECT_EQ(Enabled(dialog, box), enabled) << box;
+    }
   };
   shows(BST_CHECKED, true);
   session.Frame(8);  // a picture but no model
@@ -225,6 +227,7 @@ TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   session.Done();
   EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), logo);
   EXPECT_EQ(SettingsWindowSession::SavedText("7", "LogoModelFile"), "");
+  EXPECT_EQ(SettingsWindowSession::SavedText("7", "LogoPresenceCheck"), "");
 }
 
 TEST(SettingsWindow, CornersPlaceTheMaskOfTheChannelOnScreen) {
