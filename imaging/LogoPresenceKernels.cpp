@@ -3,13 +3,13 @@
 namespace kestrimo {
 namespace {
 
-void DifferenceRow(const std::uint8_t* shown, const std::uint8_t* fill,
-                   const std::uint8_t* opacity, const std::uint8_t* colour, std::int32_t count,
-                   std::int16_t* difference, std::int16_t* expected) {
+void DifferenceRow(const std::uint8_t* shown, std::int32_t shownStep, const std::uint8_t* fill,
+                   std::int32_t fillStep, const std::uint8_t* opacity, const std::uint8_t* colour,
+                   std::int32_t count, std::int16_t* difference, std::int16_t* expected) {
   for (std::int32_t i = 0; i < count; ++i) {
-    difference[i] = static_cast<std::int16_t>(shown[i] - fill[i]);
-    expected[i] =
-        static_cast<std::int16_t>((opacity[i] * (colour[i] - fill[i])) >> kPresenceOpacityShift);
+    const std::int32_t s = shown[i * shownStep], w = fill[i * fillStep];
+    difference[i] = static_cast<std::int16_t>(s - w);
+    expected[i] = static_cast<std::int16_t>((opacity[i] * (colour[i] - w)) >> kPresenceOpacityShift);
   }
 }
 

@@ -9,8 +9,9 @@
 // the frame shows (1 shown, 0 absent); the energy says whether the frame
 // can tell at all (a white logo over a white flash cannot be seen).
 //
-// Samples are one byte per pixel (a key sample: luma, or green), in rows
-// gathered by the caller; a is 0..255.
+// Each pixel gives one key sample (luma, or green), read where it lies: in
+// a frame row every 2 bytes (YUY2) or 3 (BGR), in a work row every 4; a is
+// 0..255, one byte per pixel.
 #pragma once
 
 #include <cstdint>
@@ -29,9 +30,12 @@ struct PresenceSums {
 inline constexpr std::int32_t kPresenceMaxRow = 4096;
 
 struct LogoPresenceKernels {
-  // For i < count: difference[i] = shown[i] - fill[i] and
-  // expected[i] = (opacity[i] * (colour[i] - fill[i])) >> 8 (floor).
-  void (*differenceRow)(const std::uint8_t* shown, const std::uint8_t* fill,
+  // For i < count, with s = shown[i * shownStep] and w = fill[i * fillStep]:
+  // difference[i] = s - w and expected[i] = (opacity[i] * (colour[i] - w)) >> 8
+  // (floor). The twins take the steps of YUY2 frames (2 and 4); other steps
+  // go through the reference.
+  void (*differenceRow)(const std::uint8_t* shown, std::int32_t shownStep,
+                        const std::uint8_t* fill, std::int32_t fillStep,
                         const std::uint8_t* opacity, const std::uint8_t* colour,
                         std::int32_t count, std::int16_t* difference, std::int16_t* expected);
   // For i < count (at most kPresenceMaxRow), with central differences

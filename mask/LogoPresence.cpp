@@ -44,8 +44,7 @@ void LogoPresence::Rebuild(const LogoRemoval& removal, Point areaOrigin,
   std::uint8_t* colour = colour_.Ensure(static_cast<std::int32_t>(count));
   std::int16_t* difference = difference_.Ensure(static_cast<std::int32_t>(padded));
   std::int16_t* expected = expected_.Ensure(static_cast<std::int32_t>(padded));
-  if (opacity == nullptr || colour == nullptr || difference == nullptr || expected == nullptr ||
-      shownRow_.Ensure(width) == nullptr || fillRow_.Ensure(width) == nullptr)
+  if (opacity == nullptr || colour == nullptr || difference == nullptr || expected == nullptr)
     return;
   std::fill(difference, difference + padded, std::int16_t{0});
   std::fill(expected, expected + padded, std::int16_t{0});
@@ -71,41 +70,32 @@ std::int16_t* LogoPresence::ExpectedRow(std::int32_t r) const {
   return expected_.Data() + std::ptrdiff_t{r + 1} * pitch_ + 1;
 }
 
-// The key samples of a row of rect_ from samples that start at `firstColumn`.
-void LogoPresence::Gather(const std::uint8_t* samples, std::int32_t firstColumn,
-                          std::uint8_t* out) const {
-  const KeySample key = KeyOf(mode_);
-  const std::uint8_t* in =
-      samples + std::ptrdiff_t{rect_.left - firstColumn} * key.frameBytes + key.frameOffset;
-  for (std::int32_t i = 0; i < rect_.Width(); ++i, in += key.frameBytes) out[i] = *in;
-}
-
-// The fill's key samples of frame row fy over rect_, from the work view
-// (the area's pixels, placed at the area's origin).
-void LogoPresence::GatherFill(ConstImageView work, std::int32_t fy) {
+// Where the key samples of row fy of rect_ lie in the work view (the area's
+// pixels, placed at the area's origin): every 4 bytes from there.
+const std::uint8_t* LogoPresence::FillRow(ConstImageView work, std::int32_t fy) const {
   const KeySample key = KeyOf(mode_);
   const std::int32_t y = work.rect.top + fy - origin_.y;
   const std::int32_t memoryRow = key.workBottomUp ? work.alloc.height - 1 - y : y;
   const auto* row = reinterpret_cast<const std::uint8_t*>(
       work.pixels + static_cast<std::ptrdiff_t>(memoryRow) * work.alloc.width);
-  const std::uint8_t* in = row + 4 * (work.rect.left + rect_.left - origin_.x) + key.workOffset;
-  std::uint8_t* out = fillRow_.Data();
-  for (std::int32_t i = 0; i < rect_.Width(); ++i, in += 4) out[i] = *in;
+  return row + 4 * (work.rect.left + rect_.left - origin_.x) + key.workOffset;
 }
 
 // The frame's samples as delivered, or as they are now, against the fill.
 PresenceSums LogoPresence::Weigh(const LogoRemoval& removal, const std::uint8_t* frame,
-                                 ConstImageView work, bool delivered) {
+                                 ConstImageView work, bool delivered) const {
   const LogoPresenceKernels& kernels = KernelsInUse().logoPresence;
+  const KeySample key = KeyOf(mode_);
   const std::int32_t width = rect_.Width(), height = rect_.Height();
+  const std::ptrdiff_t skipped = std::ptrdiff_t{rect_.left - removal.FirstColumn()} * key.frameBytes;
   for (std::int32_t r = 0; r < height; ++r) {
     const std::int32_t fy = rect_.top + r;
-    GatherFill(work, fy);
-    Gather(delivered ? removal.DeliveredRow(frame, fy) : removal.FrameSamples(frame, fy),
-           removal.FirstColumn(), shownRow_.Data());
+    const std::uint8_t* samples =
+        delivered ? removal.DeliveredRow(frame, fy) : removal.FrameSamples(frame, fy);
     const std::size_t at = static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
-    kernels.differenceRow(shownRow_.Data(), fillRow_.Data(), opacity_.Data() + at,
-                          colour_.Data() + at, width, DifferenceRow(r), ExpectedRow(r));
+    kernels.differenceRow(samples + skipped + key.frameOffset, key.frameBytes, FillRow(work, fy), 4,
+                          opacity_.Data() + at, colour_.Data() + at, width, DifferenceRow(r),
+                          ExpectedRow(r));
   }
   PresenceSums sums;
   for (std::int32_t r = 0; r < height; ++r) {

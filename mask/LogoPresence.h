@@ -76,10 +76,9 @@ class LogoPresence {
  private:
   std::int16_t* DifferenceRow(std::int32_t r) const;  // row r of rect_, -1..height
   std::int16_t* ExpectedRow(std::int32_t r) const;
-  void Gather(const std::uint8_t* samples, std::int32_t firstColumn, std::uint8_t* out) const;
-  void GatherFill(ConstImageView work, std::int32_t fy);
+  const std::uint8_t* FillRow(ConstImageView work, std::int32_t fy) const;
   PresenceSums Weigh(const LogoRemoval& removal, const std::uint8_t* frame, ConstImageView work,
-                     bool delivered);
+                     bool delivered) const;
   void Decide(const PresenceSums& sums);
 
   bool ready_ = false;
@@ -94,7 +93,6 @@ class LogoPresence {
   PresenceSums delivered_, subtracted_;
   ScratchArray<std::uint8_t> opacity_;  // per pixel of rect_, rows top-down
   ScratchArray<std::uint8_t> colour_;
-  ScratchArray<std::uint8_t> shownRow_, fillRow_;
   // d and e of the frame last weighed over rect_, in a border of zeros.
   ScratchArray<std::int16_t> difference_, expected_;
 };

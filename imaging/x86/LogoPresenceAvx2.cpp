@@ -30,20 +30,36 @@ LogoPresenceKernels Reference() {
   return scalar;
 }
 
-void DifferenceRow(const std::uint8_t* shown, const std::uint8_t* fill,
-                   const std::uint8_t* opacity, const std::uint8_t* colour, std::int32_t count,
-                   std::int16_t* difference, std::int16_t* expected) {
+__m256i Load(const std::uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// Sixteen pixels' key samples of a YUY2 row (every other byte) and of a
+// work row (the first byte of every four), as 16-bit lanes in order.
+__m256i FrameLuma(const std::uint8_t* p) {
+  return _mm256_and_si256(Load(p), _mm256_set1_epi16(0xFF));
+}
+__m256i WorkLuma(const std::uint8_t* p) {
+  const __m256i low = _mm256_set1_epi32(0xFF);
+  const __m256i packed =
+      _mm256_packs_epi32(_mm256_and_si256(Load(p), low), _mm256_and_si256(Load(p + 32), low));
+  return _mm256_permute4x64_epi64(packed, 0xD8);  // the packs work per 128-bit half
+}
+
+void DifferenceRow(const std::uint8_t* shown, std::int32_t shownStep, const std::uint8_t* fill,
+                   std::int32_t fillStep, const std::uint8_t* opacity, const std::uint8_t* colour,
+                   std::int32_t count, std::int16_t* difference, std::int16_t* expected) {
   std::int32_t i = 0;
-  for (; i + 16 <= count; i += 16) {
-    const __m256i w = Widen(fill + i);
+  for (; shownStep == 2 && fillStep == 4 && i + 16 <= count; i += 16) {
+    const __m256i w = WorkLuma(fill + 4 * i);
     const __m256i towardsLogo = _mm256_slli_epi16(_mm256_sub_epi16(Widen(colour + i), w), 7);
     const __m256i e = _mm256_mulhi_epi16(towardsLogo, _mm256_slli_epi16(Widen(opacity + i), 1));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(difference + i),
-                        _mm256_sub_epi16(Widen(shown + i), w));
+                        _mm256_sub_epi16(FrameLuma(shown + 2 * i), w));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(expected + i), e);
   }
-  Reference().differenceRow(shown + i, fill + i, opacity + i, colour + i, count - i,
-                            difference + i, expected + i);
+  Reference().differenceRow(shown + i * shownStep, shownStep, fill + i * fillStep, fillStep,
+                            opacity + i, colour + i, count - i, difference + i, expected + i);
 }
 
 void SumRow(const std::int16_t* differenceAbove, const std::int16_t* difference,

@@ -1,4 +1,5 @@
-// SSE2 twins of the presence passes, 8 pixels per step in 16-bit lanes. The
+// SSE2 twins of the presence passes, 8 pixels per step in 16-bit lanes; the
+// difference pass reads the key samples of YUY2 rows where they lie. The
 // product a (L - w) >> 8 is the high half of (L - w) * 128 times a * 2, both
 // within 16 bits. The gradient sums are multiply-adds of (dx, dy) pairs into
 // 32-bit lanes: a row of kPresenceMaxRow pixels adds at most 512 steps of
@@ -32,19 +33,30 @@ LogoPresenceKernels Reference() {
   return scalar;
 }
 
-void DifferenceRow(const std::uint8_t* shown, const std::uint8_t* fill,
-                   const std::uint8_t* opacity, const std::uint8_t* colour, std::int32_t count,
-                   std::int16_t* difference, std::int16_t* expected) {
+__m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Eight pixels' key samples of a YUY2 row (every other byte) and of a work
+// row (the first byte of every four), as 16-bit lanes.
+__m128i FrameLuma(const std::uint8_t* p) { return _mm_and_si128(Load(p), _mm_set1_epi16(0xFF)); }
+__m128i WorkLuma(const std::uint8_t* p) {
+  const __m128i low = _mm_set1_epi32(0xFF);
+  return _mm_packs_epi32(_mm_and_si128(Load(p), low), _mm_and_si128(Load(p + 16), low));
+}
+
+void DifferenceRow(const std::uint8_t* shown, std::int32_t shownStep, const std::uint8_t* fill,
+                   std::int32_t fillStep, const std::uint8_t* opacity, const std::uint8_t* colour,
+                   std::int32_t count, std::int16_t* difference, std::int16_t* expected) {
   std::int32_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m128i w = Widen(fill + i);
+  for (; shownStep == 2 && fillStep == 4 && i + 8 <= count; i += 8) {
+    const __m128i w = WorkLuma(fill + 4 * i);
     const __m128i towardsLogo = _mm_slli_epi16(_mm_sub_epi16(Widen(colour + i), w), 7);
     const __m128i e = _mm_mulhi_epi16(towardsLogo, _mm_slli_epi16(Widen(opacity + i), 1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(difference + i), _mm_sub_epi16(Widen(shown + i), w));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(difference + i),
+                     _mm_sub_epi16(FrameLuma(shown + 2 * i), w));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(expected + i), e);
   }
-  Reference().differenceRow(shown + i, fill + i, opacity + i, colour + i, count - i,
-                            difference + i, expected + i);
+  Reference().differenceRow(shown + i * shownStep, shownStep, fill + i * fillStep, fillStep,
+                            opacity + i, colour + i, count - i, difference + i, expected + i);
 }
 
 void SumRow(const std::int16_t* differenceAbove, const std::int16_t* difference,

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "imaging/CpuFeatures.h"
@@ -37,29 +39,39 @@ std::vector<std::pair<const char*, const LogoPresenceKernels*>> Twins() {
   return twins;
 }
 
+// Key samples read where they lie: every 2 and 4 bytes (YUY2, which the
+// twins take), every 3 and 4 (BGR), and one byte apart.
 TEST(LogoPresenceKernelsTest, DifferenceRowsEqualTheReference) {
   TestRng rng;
-  for (const std::int32_t count : TestLengths()) {
-    const std::size_t n = static_cast<std::size_t>(count);
-    const std::size_t offset = static_cast<std::size_t>(count % 3);
-    GuardedBlock inputs[4] = {GuardedBlock(n, offset), GuardedBlock(n, offset + 1),
-                              GuardedBlock(n, 0), GuardedBlock(n, 3)};
-    for (GuardedBlock& input : inputs)
-      for (std::size_t i = 0; i < n; ++i) input.data()[i] = TestByte(rng);
-    const auto run = [&](const LogoPresenceKernels& k, GuardedBlock& d, GuardedBlock& e) {
-      k.differenceRow(inputs[0].data(), inputs[1].data(), inputs[2].data(), inputs[3].data(),
-                      count, d.as<std::int16_t>(), e.as<std::int16_t>());
-    };
-    GuardedBlock d(2 * n, 2), e(2 * n, 0);
-    run(ScalarKernels().logoPresence, d, e);
-    for (const auto& [level, twin] : Twins()) {
-      GuardedBlock twinD(2 * n, 0), twinE(2 * n, 2);
-      run(*twin, twinD, twinE);
-      ASSERT_EQ(twinD.Bytes(), d.Bytes()) << level << " length " << count;
-      ASSERT_EQ(twinE.Bytes(), e.Bytes()) << level << " length " << count;
-      ASSERT_TRUE(twinD.GuardsIntact() && twinE.GuardsIntact()) << level << " length " << count;
+  for (const auto [shownStep, fillStep] : {std::pair{2, 4}, std::pair{3, 4}, std::pair{1, 1}}) {
+    for (const std::int32_t count : TestLengths()) {
+      const std::size_t n = static_cast<std::size_t>(count);
+      const std::size_t offset = static_cast<std::size_t>(count % 3);
+      GuardedBlock inputs[4] = {GuardedBlock(n * static_cast<std::size_t>(shownStep), offset),
+                                GuardedBlock(n * static_cast<std::size_t>(fillStep), offset + 1),
+                                GuardedBlock(n, 0), GuardedBlock(n, 3)};
+      for (GuardedBlock& input : inputs)
+        for (std::size_t i = 0; i < input.size(); ++i) input.data()[i] = TestByte(rng);
+      const auto before = inputs[0].Bytes();
+      const auto run = [&](const LogoPresenceKernels& k, GuardedBlock& d, GuardedBlock& e) {
+        k.differenceRow(inputs[0].data(), shownStep, inputs[1].data(), fillStep, inputs[2].data(),
+                        inputs[3].data(), count, d.as<std::int16_t>(), e.as<std::int16_t>());
+      };
+      GuardedBlock d(2 * n, 2), e(2 * n, 0);
+      run(ScalarKernels().logoPresence, d, e);
+      for (const auto& [level, twin] : Twins()) {
+        GuardedBlock twinD(2 * n, 0), twinE(2 * n, 2);
+        run(*twin, twinD, twinE);
+        const std::string what = std::string(level) + " steps " + std::to_string(shownStep) +
+                                 "/" + std::to_string(fillStep) + " length " +
+                                 std::to_string(count);
+        ASSERT_EQ(twinD.Bytes(), d.Bytes()) << what;
+        ASSERT_EQ(twinE.Bytes(), e.Bytes()) << what;
+        ASSERT_TRUE(twinD.GuardsIntact() && twinE.GuardsIntact()) << what;
+      }
+      for (const GuardedBlock& input : inputs) ASSERT_TRUE(input.GuardsIntact());
+      ASSERT_EQ(inputs[0].Bytes(), before);
     }
-    for (const GuardedBlock& input : inputs) ASSERT_TRUE(input.GuardsIntact());
   }
 }
 
