@@ -66,6 +66,7 @@ bool LogoStatistics::Start(std::int32_t frameWidth, std::int32_t frameHeight, st
   width_ = height_ = frameWidth_ = frameHeight_ = 0;
   for (PlaneSums& plane : planes_) ClearPlane(plane);
   rowSamples_.clear();
+  ClearChanges();
   if (frameWidth < 1 || frameHeight < 1 || std::int64_t{frameWidth} * frameHeight > kMaxPixels ||
       (mode != kFrameModeYuy2 && mode != kFrameModeBgr)) {
     return false;
@@ -82,9 +83,17 @@ bool LogoStatistics::Start(std::int32_t frameWidth, std::int32_t frameHeight, st
     rowSamples_.assign(static_cast<std::size_t>(height), 0);
     ring_[0].assign(3 * static_cast<std::size_t>(width), 0);
     for (int p = 1; p < 3; ++p) ring_[p].assign(3 * static_cast<std::size_t>(chromaWidth), 0);
+    changeRing_.assign(3 * static_cast<std::size_t>(width), 0);
+    previous_.assign(pixels, 0);
+    changed_.assign(pixels, 0);
+    held_.assign(pixels, 0);
+    heldBefore_.assign(pixels, 0);
+    heldRow_[0].assign(static_cast<std::size_t>(width), 0);
+    for (int p = 1; p < 3; ++p) heldRow_[p].assign(static_cast<std::size_t>(std::max(chromaWidth, 1)), 0);
   } catch (const std::bad_alloc&) {
     for (PlaneSums& plane : planes_) ClearPlane(plane);
     rowSamples_.clear();
+    ClearChanges();
     return false;
   }
   width_ = width;
@@ -109,16 +118,47 @@ std::uint8_t* LogoStatistics::RingRow(int plane, std::int32_t y) {
   return ring_[plane].data() + static_cast<std::size_t>(y % 3) * planes_[plane].width;
 }
 
+void LogoStatistics::ClearChanges() {
+  changeRing_.clear();
+  previous_.clear();
+  changed_.clear();
+  held_.clear();
+  heldBefore_.clear();
+  for (auto& row : heldRow_) row.clear();
+}
+
+// How far the ring's luma row y moved since the row's last sample (nothing
+// before its first).
+void LogoStatistics::LoadChange(std::int32_t y) {
+  std::uint8_t* change = changeRing_.data() + static_cast<std::size_t>(y % 3) * width_;
+  if (rowSamples_[y] == 0) {
+    std::fill(change, change + width_, std::uint8_t{0});
+    return;
+  }
+  const std::uint8_t* luma = RingRow(0, y);
+  const std::uint8_t* before = previous_.data() + static_cast<std::size_t>(y) * width_;
+  for (int x = 0; x < width_; ++x) {
+    change[x] = static_cast<std::uint8_t>(luma[x] > before[x] ? luma[x] - before[x] : before[x] - luma[x]);
+  }
+}
+
 void LogoStatistics::LoadRow(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t y) {
+  LoadPlanes(frame, stride, y);
+  LoadChange(y);
+}
+
+void LogoStatistics::LoadPlanes(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t y) {
+  ReadRow(frame, stride, y, RingRow(0, y), RingRow(1, y), RingRow(2, y));
+}
+
+void LogoStatistics::ReadRow(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t y,
+                             std::uint8_t* luma, std::uint8_t* u, std::uint8_t* v) const {
   // Frame row r in memory; with halving, row y is the mean of frame rows 2y and 2y + 1.
   const auto rowAt = [&](std::int32_t r) {
     return frame + (mode_ == kFrameModeBgr ? frameHeight_ - 1 - r : r) * stride;
   };
   const std::uint8_t* a = rowAt(scale_ * y);
   const std::uint8_t* b = rowAt(scale_ * y + scale_ - 1);
-  std::uint8_t* luma = RingRow(0, y);
-  std::uint8_t* u = RingRow(1, y);
-  std::uint8_t* v = RingRow(2, y);
   const int chromaWidth = planes_[1].width;
   if (scale_ == 2) {
     LoadHalvedRow(a, b, luma, u, v, chromaWidth);
@@ -142,7 +182,7 @@ void LogoStatistics::LoadRow(const std::uint8_t* frame, std::ptrdiff_t stride, s
 // Every value the mean of a 2 x 2 block of frame pixels (chroma: of the
 // block's two chroma samples in each row).
 void LogoStatistics::LoadHalvedRow(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* luma,
-                                   std::uint8_t* u, std::uint8_t* v, int chromaWidth) {
+                                   std::uint8_t* u, std::uint8_t* v, int chromaWidth) const {
   if (mode_ == kFrameModeYuy2) {
     for (int x = 0; x < width_; ++x) luma[x] = Mean4(a[4 * x], a[4 * x + 2], b[4 * x], b[4 * x + 2]);
     for (int k = 0; k < chromaWidth; ++k) {
@@ -169,6 +209,72 @@ void LogoStatistics::AddRow(std::int32_t y) {
     SumRow(*kernels_, inside ? self.RingRow(p, y - 1) : nullptr, self.RingRow(p, y),
            inside ? self.RingRow(p, y + 1) : nullptr, p == 0 ? kLumaStep : kChromaStep, plane, at);
   }
+  CountChanges(y);
+}
+
+namespace {
+
+// held[x] = 1 where the plane's gradient at x points the way its sums
+// point, along the axis they point most, by more than `step`; 0 at the row's
+// ends and where the sums' mean is under half a step (no edge of that
+// plane there).
+void HeldRow(const PlaneSums& sums, std::size_t at, const std::uint8_t* above, const std::uint8_t* row,
+             const std::uint8_t* below, int step, std::int32_t samples, std::uint8_t* held) {
+  const int n = sums.width;
+  if (n < 1) return;
+  held[0] = held[n - 1] = 0;
+  const std::int64_t least = std::int64_t{step} * (samples + 1);
+  const std::int32_t* gx = sums.gradientX.data() + at;
+  const std::int32_t* gy = sums.gradientY.data() + at;
+  for (int x = 1; x + 1 < n; ++x) {
+    const std::int32_t sx = gx[x], sy = gy[x];
+    const std::int32_t ax = sx < 0 ? -sx : sx, ay = sy < 0 ? -sy : sy;
+    const bool across = ax >= ay;
+    const std::int32_t sum = across ? sx : sy;
+    const std::int32_t now = across ? row[x + 1] - row[x - 1] : below[x] - above[x];
+    const bool edge = 2 * static_cast<std::int64_t>(across ? ax : ay) > least;
+    held[x] = static_cast<std::uint8_t>(edge && (sum > 0 ? now > step : now < -step));
+  }
+}
+
+}  // namespace
+
+// After the row's sums took this sample: whether each edge holds now, in
+// luma or in either colour plane, and where the four luma neighbours changed
+// whether it held both now and at the row's last sample (an edge that comes
+// back as something in front of it moves away does not count); then the
+// row is kept for the next sample.
+void LogoStatistics::CountChanges(std::int32_t y) {
+  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+  const std::uint8_t* row = RingRow(0, y);
+  if (y > 0 && y + 1 < height_) {
+    const std::int32_t samples = rowSamples_[y];
+    for (int p = 0; p < 3; ++p) {
+      const PlaneSums& plane = planes_[p];
+      HeldRow(plane, static_cast<std::size_t>(y) * static_cast<std::size_t>(plane.width),
+              RingRow(p, y - 1), RingRow(p, y), RingRow(p, y + 1), p == 0 ? kLumaStep : kChromaStep,
+              samples, heldRow_[p].data());
+    }
+    const auto changeRow = [&](std::int32_t r) {
+      return changeRing_.data() + static_cast<std::size_t>(r % 3) * width_;
+    };
+    const std::uint8_t *changeAbove = changeRow(y - 1), *change = changeRow(y), *changeBelow = changeRow(y + 1);
+    const std::uint8_t *lumaHeld = heldRow_[0].data(), *uHeld = heldRow_[1].data(), *vHeld = heldRow_[2].data();
+    const int chromaLast = planes_[1].width - 1;
+    std::uint8_t* before = heldBefore_.data() + at;
+    std::uint8_t* changed = changed_.data() + at;
+    std::uint8_t* held = held_.data() + at;
+    const bool counted = samples > 0;
+    for (int x = 1; x + 1 < width_; ++x) {
+      const int c = std::min(x / 2, chromaLast);
+      const std::uint8_t holds = c >= 0 ? (lumaHeld[x] | uHeld[c] | vHeld[c]) : lumaHeld[x];
+      const bool moved = counted && changeAbove[x] + changeBelow[x] + change[x - 1] + change[x + 1] > kChangeLevel;
+      changed[x] = static_cast<std::uint8_t>(changed[x] + moved);
+      held[x] = static_cast<std::uint8_t>(held[x] + (moved & holds & before[x]));
+      before[x] = holds;
+    }
+  }
+  std::copy(row, row + width_, previous_.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 void LogoStatistics::AddRows(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t first,

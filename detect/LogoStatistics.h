@@ -12,6 +12,13 @@
 // a little less close to the logo. Rows and columns below are of the statistics, Scale()
 // frame pixels each.
 //
+// For luma, what tells a logo from scenery the camera keeps still: a logo
+// stays on top while the picture around it changes, while scenery is hidden
+// by what passes in front of it. Per pixel, the samples in which the pixels
+// its gradient is taken from changed since the row's last sample, and of
+// those the samples in which its gradient (luma or colour) pointed the way
+// its sums point (the edge held) both then and at the row's last sample.
+//
 // Every buffer is allocated by Start; adding frames allocates nothing and
 // costs a fixed amount per row, so a caller may add a whole frame or a band
 // of rows per frame. Each row counts its own samples.
@@ -49,6 +56,9 @@ class LogoStatistics {
   // Gradient steps that count as pointing one way, in levels of 0..255.
   static constexpr int kLumaStep = 8;
   static constexpr int kChromaStep = 6;
+  // A pixel's four neighbours changed when their luma moved by more than this
+  // in sum since the row's last sample.
+  static constexpr int kChangeLevel = 32;
 
   // Clears and sizes everything for frames of frameWidth x frameHeight in
   // the given FrameMode (YUY2 or bottom-up BGR24). False, with nothing kept,
@@ -77,15 +87,27 @@ class LogoStatistics {
   std::int32_t Samples() const;
   // Plane 0 is luma, 1 and 2 are U and V at half width.
   const PlaneSums& Plane(int plane) const { return planes_[plane]; }
+  // Row y of the statistics read from a frame as AddRows reads it: luma of
+  // Width() values, U and V of Plane(1).width each.
+  void ReadRow(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t y,
+               std::uint8_t* luma, std::uint8_t* u, std::uint8_t* v) const;
+  // Per luma pixel: samples in which its neighbours changed, and of those the
+  // samples in which its edge held.
+  const std::vector<std::uint8_t>& Changed() const { return changed_; }
+  const std::vector<std::uint8_t>& Held() const { return held_; }
 
  private:
   // One frame row as Y, U and V in the ring of three rows.
   void LoadRow(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t y);
+  void LoadPlanes(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t y);
+  void LoadChange(std::int32_t y);
+  void ClearChanges();
   void LoadHalvedRow(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* luma,
-                     std::uint8_t* u, std::uint8_t* v, int chromaWidth);
+                     std::uint8_t* u, std::uint8_t* v, int chromaWidth) const;
   const std::uint8_t* RingRow(int plane, std::int32_t y) const;
   std::uint8_t* RingRow(int plane, std::int32_t y);
   void AddRow(std::int32_t y);
+  void CountChanges(std::int32_t y);
 
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
@@ -97,6 +119,12 @@ class LogoStatistics {
   PlaneSums planes_[3];
   std::vector<std::uint8_t> rowSamples_;
   std::vector<std::uint8_t> ring_[3];   // three rows per plane, row y in slot y % 3
+  std::vector<std::uint8_t> changeRing_;  // |luma - previous| of the ring's luma rows
+  std::vector<std::uint8_t> previous_;    // luma at each row's last sample
+  std::vector<std::uint8_t> changed_;
+  std::vector<std::uint8_t> held_;
+  std::vector<std::uint8_t> heldBefore_;  // 1 where the edge held at the row's last sample
+  std::vector<std::uint8_t> heldRow_[3];  // per plane: where the edge holds in this row now
 };
 
 }  // namespace kestrimo

@@ -1,9 +1,12 @@
 // The logo finder's refusals on generated clips: too few samples, a still
-// picture, and clips without a logo near the top or bottom. (Finding logos is
-// measured on real pictures, tests/detect.)
+// picture, clips without a logo near the top or bottom, scenery that what
+// passes in front hides, lines that last in one direction; and the picture
+// found inside bars. (Finding logos is measured on real pictures,
+// tests/detect.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,6 +70,101 @@ TEST(LogoDetectRefusal, AFullHeightEdgeIsNoLogo) {
     }
     EXPECT_EQ(LogoFinder().Find(statistics).outcome, LogoSearch::Outcome::NoLogo) << "edge at " << edge;
   }
+}
+
+// Frames of a clip, each painted over by `paint` (frame t, YUY2 rows top-down).
+using Painter = std::function<void(int t, std::uint8_t* yuy2)>;
+
+LogoSearch DetectPainted(const LogoClip& clip, const LogoClipLayout& layout, int frames,
+                         const Painter& paint) {
+  LogoStatistics statistics;
+  EXPECT_TRUE(statistics.Start(layout.width, layout.height, kFrameModeYuy2));
+  std::vector<std::uint8_t> frame(clip.FrameBytes());
+  for (int t = 0; t < frames; ++t) {
+    clip.WithLogo(t, frame.data());
+    paint(t, frame.data());
+    statistics.AddFrame(frame.data(), 2 * layout.width);
+  }
+  return LogoFinder().Find(statistics);
+}
+
+void PaintLuma(std::uint8_t* yuy2, int width, const Rect& area, std::uint8_t luma) {
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      yuy2[2 * (static_cast<std::size_t>(y) * width + x)] = luma;
+      yuy2[2 * (static_cast<std::size_t>(y) * width + x) + 1] = 128;
+    }
+  }
+}
+
+// A fixed camera: a flat, still picture with a still shape near the top, and
+// a block showing moving content carried on a long path from the top-left
+// over the middle. Drawn under the block, the shape is scenery the block
+// hides now and then; drawn over it, the shape stays on top, as a logo does.
+TEST(LogoDetectRefusal, WhatIsHiddenIsSceneryWhatStaysOnTopIsALogo) {
+  const LogoClipLayout moving{320, 240, {0, 0, 0, 0}, 100};
+  const LogoClip content(moving);
+  std::vector<std::uint8_t> block(content.FrameBytes());
+  const Rect shape{20, 8, 80, 36};
+  const auto paintShape = [&](std::uint8_t* frame) {
+    PaintLuma(frame, moving.width, shape, 220);
+    PaintLuma(frame, moving.width, {36, 16, 64, 28}, 40);
+  };
+  for (const bool onTop : {false, true}) {
+    const Painter paint = [&](int t, std::uint8_t* frame) {
+      PaintLuma(frame, moving.width, {0, 0, moving.width, moving.height}, 110);
+      if (!onTop) paintShape(frame);
+      content.Clean(t, block.data());
+      const int k = t % 122 < 61 ? t % 122 : 121 - t % 122;  // there and back
+      const int left = 10 + 4 * k, top = 5 + 5 * k / 2;
+      for (int y = top; y < std::min(top + 60, moving.height); ++y) {
+        const std::size_t row = 2 * static_cast<std::size_t>(y) * moving.width;
+        std::copy(block.begin() + static_cast<std::ptrdiff_t>(row + 2 * left),
+                  block.begin() + static_cast<std::ptrdiff_t>(row + 2 * std::min(left + 60, moving.width)),
+                  frame + row + 2 * left);
+      }
+      if (onTop) paintShape(frame);
+    };
+    const LogoSearch search = DetectPainted(content, moving, 122, paint);
+    if (!onTop) {
+      EXPECT_NE(search.outcome, LogoSearch::Outcome::Found) << "scenery at " << search.box.left << "," << search.box.top;
+      continue;
+    }
+    ASSERT_EQ(search.outcome, LogoSearch::Outcome::Found);
+    EXPECT_LE(search.box.left, shape.left);
+    EXPECT_GE(search.box.right, shape.right);
+  }
+}
+
+// Still horizontal strokes near the top over a moving picture, each shorter
+// than a line of the picture is taken to be: edges that last only along one
+// direction (as lines a pan slides along) are no logo.
+TEST(LogoDetectRefusal, EdgesLastingOneWayOnlyAreNoLogo) {
+  const LogoClipLayout nothing{320, 240, {0, 0, 0, 0}, 100};
+  const Painter strokes = [&](int, std::uint8_t* frame) {
+    PaintLuma(frame, nothing.width, {40, 20, 120, 23}, 250);
+    PaintLuma(frame, nothing.width, {150, 30, 230, 33}, 250);
+    PaintLuma(frame, nothing.width, {60, 200, 140, 203}, 20);
+  };
+  EXPECT_EQ(DetectPainted(LogoClip(nothing), nothing, kFrames, strokes).outcome,
+            LogoSearch::Outcome::NoLogo);
+}
+
+// Black bars above and below the picture: the logo at the picture's top
+// lies below the frame's top band, and is found whole, with the picture.
+TEST(LogoDetectPicture, ALogoInsideLetterboxBarsIsFoundWhole) {
+  const LogoClipLayout inside{320, 240, {230, 46, 290, 76}, 100};
+  const LogoClip clip(inside);
+  const Painter bars = [&](int, std::uint8_t* frame) {
+    PaintLuma(frame, inside.width, {0, 0, inside.width, 40}, 16);
+    PaintLuma(frame, inside.width, {0, 200, inside.width, inside.height}, 16);
+  };
+  const LogoSearch search = DetectPainted(clip, inside, kFrames, bars);
+  ASSERT_EQ(search.outcome, LogoSearch::Outcome::Found);
+  EXPECT_EQ(search.picture, (Rect{0, 40, inside.width, 200}));
+  const Rect truth = clip.Logo().Bounds();
+  EXPECT_LE(search.box.top, truth.top);
+  EXPECT_GE(search.box.bottom, truth.bottom);
 }
 
 TEST(LogoDetectRefusal, TooFewFramesEvenForATinyFrame) {

@@ -101,6 +101,10 @@ const std::vector<Entry>& DetectOptionTable() {
       {{"--model"}, Value, "--model FILE.png",
        "the logo's estimated colour and opacity, an RGBA picture of the frame's size",
        [](Text v, DetectOptions& o) { return SetFile("--model", v, o.modelPath); }},
+      {{"--all-overlays"}, Flag, "--all-overlays",
+       "every overlay found into the mask picture (a tag, a clock's\n"
+       "frame), not only the channel's logo (the strongest)",
+       [](Text, DetectOptions& o) { o.allOverlays = true; return std::string(); }},
       {{"--channel"}, Value, "--channel ID", "channel section of the printed lines (default 1)",
        [](Text v, DetectOptions& o) { return SetChannelId("--channel", v, o.channelId); }},
       {{"--write"}, Value, "--write ID",
@@ -158,13 +162,15 @@ std::string DetectUsageText() {
   return
       "usage: kestrimo-host detect [options] [-i INPUT]\n"
       "Finds the broadcaster's logo in a stretch of a recording (the edges that stay\n"
-      "near the top or bottom while the picture moves), writes a mask picture for it\n"
-      "and prints the lines of a channel section that use it.\n"
+      "near the top or bottom of the picture, inside any bars, while the picture\n"
+      "around them changes), writes a mask picture for it and prints the lines of a\n"
+      "channel section that use it. Every overlay found is listed on stderr.\n"
       "\n" +
       OptionListText(DetectOptionTable()) +
       "\n"
       "Exit codes: 0 a logo found, 1 no logo, 2 usage error, 3 any other error,\n"
-      "4 cannot tell (too few frames, or a still camera: the middle keeps its edges).\n"
+      "4 cannot tell (too few frames, a still camera whose middle keeps its edges, or\n"
+      "still shapes that nothing ever passed in front of).\n"
       "Example:\n"
       "  ffmpeg -i in.ts -t 10 -pix_fmt yuv422p -f yuv4mpegpipe - |\n"
       "    kestrimo-host detect --mask /home/me/logo.bmp --overlay check.png\n";

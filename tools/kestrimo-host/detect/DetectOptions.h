@@ -22,6 +22,7 @@ struct DetectOptions {
   std::int32_t expand = 0;           // ExpandX/ExpandY written with the mask
   std::string overlayPath;           // empty: no overlay picture
   std::string modelPath;             // empty: no colour and opacity picture
+  bool allOverlays = false;          // every overlay found into the mask, not only the logo
   ChannelId channelId = 1;           // section of the printed lines
   std::optional<ChannelId> writeChannel;  // change this channel of the settings file
   std::string settingsPath;  // with --write; empty: the plug-in's own file

@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
+#include <utility>
 
 #include "detect/LogoFinder.h"
 #include "detect/LogoModel.h"
+#include "detect/ShapePresence.h"
 #include "detect/ModelPicture.h"
 #include "detect/LogoStatistics.h"
 #include "base/FrameGeometry.h"
@@ -52,13 +55,37 @@ class DetectProgress {
   bool any_ = false;
 };
 
-// What the frames told: the statistics and the first frame, for the overlay.
+// Sampled frames kept for a second look at most, in bytes.
+constexpr std::size_t kKeptBytes = std::size_t{512} << 20;
+
+// What the frames told: the statistics and the first frame, for the overlay,
+// and the sampled frames themselves while they fit in kKeptBytes.
 struct Sampling {
   LogoStatistics statistics;
   std::vector<std::uint8_t> firstFrame;
+  std::vector<std::vector<std::uint8_t>> sampled;
+  bool keptAll = true;
+  std::ptrdiff_t stride = 0;
+  std::int32_t mode = 0;
   std::int64_t framesRead = 0;
   double seconds = 0;
 };
+
+void Keep(const std::vector<std::uint8_t>& frame, Sampling& sampling) {
+  if (!sampling.keptAll) return;
+  if ((sampling.sampled.size() + 1) * frame.size() > kKeptBytes) {
+    sampling.keptAll = false;
+    sampling.sampled.clear();
+    sampling.sampled.shrink_to_fit();
+    return;
+  }
+  try {
+    sampling.sampled.push_back(frame);
+  } catch (const std::bad_alloc&) {
+    sampling.keptAll = false;
+    sampling.sampled.clear();
+  }
+}
 
 // Reads up to options.frames frames; an error text, or empty. A stream that
 // ends early, even inside a frame, leaves the frames read whole.
@@ -75,6 +102,8 @@ std::string Sample(const DetectOptions& options, VideoReader& reader, InputFile&
     return "not enough memory for the statistics of " + std::to_string(layout.size.width) + "x" +
            std::to_string(layout.size.height) + " frames";
   }
+  sampling.stride = stride;
+  sampling.mode = mode;
   DetectProgress progress(options.frames);
   const auto start = std::chrono::steady_clock::now();
   for (std::int64_t index = 0; index < options.frames; ++index) {
@@ -89,7 +118,10 @@ std::string Sample(const DetectOptions& options, VideoReader& reader, InputFile&
     }
     if (status != VideoReader::Status::Frame) break;
     if (index == 0) sampling.firstFrame = frame;
-    if (index % options.step == 0) sampling.statistics.AddFrame(frame.data(), stride);
+    if (index % options.step == 0) {
+      sampling.statistics.AddFrame(frame.data(), stride);
+      Keep(frame, sampling);
+    }
     sampling.framesRead = index + 1;
     progress.Frame(index + 1);
   }
@@ -106,6 +138,13 @@ std::string NoLogoText(const LogoSearch& search, const Sampling& sampling, std::
              " are needed; give a longer stretch (--frames)" +
              (step > 1 ? " or a smaller --step" : std::string());
     case LogoSearch::Outcome::StillCamera:
+      if (search.stillShare <= LogoFinder::kMaxStillShare &&
+          search.movingShare >= LogoFinder::kMinMovingShare) {
+        return "cannot tell: " + std::to_string(search.unproven) +
+               " shape(s) near the top or bottom keep their edges, but nothing ever changed "
+               "around them (still scenery, or a logo over it); give a stretch where the camera "
+               "moves or something passes in front of them (" + read + ")";
+      }
       if (search.movingShare < LogoFinder::kMinMovingShare) {
         return "cannot tell: nothing moves in the middle of the frame (a still camera or a still "
                "picture), so a logo looks like the rest; give a stretch where the camera moves "
@@ -116,8 +155,12 @@ std::string NoLogoText(const LogoSearch& search, const Sampling& sampling, std::
              "% of it, a still camera or a still picture), so a logo looks like the rest; "
              "give a stretch where the camera moves or the scene changes (" + read + ")";
     default:
-      return "no logo: no shape near the top or bottom of the frame keeps its edges while the "
-             "picture moves (" + read + ")";
+      return "no logo: no shape near the top or bottom of the picture keeps its edges while the "
+             "picture around it changes" +
+             (search.scenery > 0 ? " (" + std::to_string(search.scenery) +
+                                       " still shape(s) were hidden by what passed in front: scenery)"
+                                 : std::string()) +
+             " (" + read + ")";
   }
 }
 
@@ -129,9 +172,9 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 std::string WriteOverlay(const DetectOptions& options, const StreamLayout& layout,
-                         const Sampling& sampling, const LogoSearch& search, const Rect& area) {
+                         const Sampling& sampling, const LogoMask& logo, const Rect& area) {
   const std::vector<std::uint8_t> rgb =
-      LogoOverlayRgb(layout.format, layout.size, sampling.firstFrame.data(), search.mask, area);
+      LogoOverlayRgb(layout.format, layout.size, sampling.firstFrame.data(), logo, area);
   const std::vector<std::uint8_t> png =
       EncodePng({rgb.data(), layout.size.width, layout.size.height, 3 * static_cast<std::size_t>(layout.size.width)});
   return WritePictureFile(options.overlayPath, png, "cannot write " + options.overlayPath);
@@ -183,10 +226,10 @@ std::string WriteModelPng(const std::string& path, const LogoModel& model) {
 // The model picture as the plug-in reads it, or the frame-size PNG; an error
 // text, or empty.
 std::string WriteModel(const DetectOptions& options, const std::string& modelFile,
-                       const Sampling& sampling, const LogoSearch& search,
+                       const Sampling& sampling, const LogoMask& logo,
                        const LogoPicture& picture) {
   LogoModel model;
-  model.Estimate(sampling.statistics, search.mask);
+  model.Estimate(sampling.statistics, logo);
   if (!options.modelPath.empty() && EndsWithPng(options.modelPath)) {
     if (std::string error = WriteModelPng(options.modelPath, model); !error.empty()) return error;
   }
@@ -231,6 +274,76 @@ void ReportFit(const LogoMask& logo, const LogoMask& rebuilt, const LogoPicture&
                Percent(extra, logoPixels));
 }
 
+// A second look at the sampled frames: the first shape (the logo, then
+// shapes taken for scenery) that some frames clearly show and others
+// clearly do not (an ad break, a logo faded out) is looked for again in
+// the frames that show it alone, and its colour and opacity estimated from
+// them. The search and statistics are replaced when that finds it.
+void LookAgain(Sampling& sampling, LogoSearch& search) {
+  if (!sampling.keptAll || sampling.sampled.empty()) return;
+  const std::size_t n = sampling.sampled.size();
+  for (const LogoMask& shape : search.shapes) {
+    ShapePresence presence(sampling.statistics, shape);
+    std::vector<bool> shows(n);
+    std::size_t shown = 0, unclear = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double share = presence.Shows(sampling.sampled[i].data(), sampling.stride);
+      shows[i] = share >= ShapePresence::kShownShare;
+      shown += shows[i];
+      unclear += !shows[i] && share > ShapePresence::kHiddenShare;
+    }
+    if (shown == n || 10 * unclear > n) continue;  // shown throughout, or no clear split
+    if (shown < static_cast<std::size_t>(LogoFinder::kMinSamples)) continue;
+    LogoStatistics again;
+    const LogoStatistics& all = sampling.statistics;
+    if (!again.Start(all.FrameWidth(), all.FrameHeight(), all.Mode(), LogoStatistics::kMaxWholePixels))
+      return;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (shows[i]) again.AddFrame(sampling.sampled[i].data(), sampling.stride);
+    }
+    LogoSearch found = LogoFinder().Find(again);
+    const Rect box = found.box, was = shape.Bounds();
+    const int s = all.Scale();
+    const bool same = found.outcome == LogoSearch::Outcome::Found && box.left < was.right * s &&
+                      was.left * s < box.right && box.top < was.bottom * s && was.top * s < box.bottom;
+    if (!same) continue;
+    std::fprintf(stderr, "detect: the logo shows in %zu of %zu frames looked at; found again in those\n",
+                 shown, n);
+    search = std::move(found);
+    sampling.statistics = std::move(again);
+    return;
+  }
+}
+
+// Every overlay found, strongest first, and the picture inside any bars.
+void ReportOverlays(const LogoSearch& search, const FrameSize& size) {
+  const Rect& p = search.picture;
+  if (p.left > 0 || p.top > 0 || p.right < size.width || p.bottom < size.height) {
+    std::fprintf(stderr, "detect: the picture inside the bars is x %d..%d, y %d..%d\n", p.left,
+                 p.right - 1, p.top, p.bottom - 1);
+  }
+  for (std::size_t i = 0; i < search.overlays.size(); ++i) {
+    const FoundOverlay& overlay = search.overlays[i];
+    std::fprintf(stderr, "detect: overlay %zu at x %d..%d, y %d..%d, score %.0f%s\n", i + 1,
+                 overlay.box.left, overlay.box.right - 1, overlay.box.top, overlay.box.bottom - 1,
+                 overlay.score, i == 0 ? " (the logo)" : "");
+  }
+}
+
+// The logo's pixels, or with --all-overlays those of every overlay.
+LogoMask MaskOf(const LogoSearch& search, bool allOverlays) {
+  LogoMask mask = search.mask;
+  if (!allOverlays) return mask;
+  for (const FoundOverlay& overlay : search.overlays) {
+    for (int y = overlay.box.top; y < overlay.box.bottom; ++y) {
+      for (int x = overlay.box.left; x < overlay.box.right; ++x) {
+        if (overlay.mask.At(x, y)) mask.Set(x, y, true);
+      }
+    }
+  }
+  return mask;
+}
+
 }  // namespace
 
 int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
@@ -256,7 +369,8 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
                  sampling.framesRead, sampling.seconds, sampling.framesRead / sampling.seconds);
   }
   const auto decided = std::chrono::steady_clock::now();
-  const LogoSearch search = LogoFinder().Find(sampling.statistics);
+  LogoSearch search = LogoFinder().Find(sampling.statistics);
+  LookAgain(sampling, search);
   std::fprintf(stderr, "detect: decided in %.3f s\n",
                std::chrono::duration<double>(std::chrono::steady_clock::now() - decided).count());
   if (search.outcome != LogoSearch::Outcome::Found) {
@@ -265,6 +379,8 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   }
 
   const StreamLayout& layout = reader.Layout();
+  ReportOverlays(search, layout.size);
+  const LogoMask logo = MaskOf(search, options.allOverlays);
   std::optional<LogoSettingsFile> settings;
   ChannelSettings detected = TableDefaults();
   if (options.writeChannel) {
@@ -279,8 +395,8 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   if (options.key) detected.ColorKey = *options.key;
 
   LogoCoverage coverage(layout.size.width, layout.size.height);
-  LogoPicture picture = PlaceLogoPicture(search.mask, options.margin);
-  coverage.Fit(picture, search.mask, detected.ColorKey);
+  LogoPicture picture = PlaceLogoPicture(logo, options.margin);
+  coverage.Fit(picture, logo, detected.ColorKey);
   const std::string maskPath = AbsolutePath(options.maskPath);
   if (!WriteFileReplacing(HostFileSystem(), maskPath, EncodeMaskBitmap(picture, detected.ColorKey))) {
     return Report(kExitDetectError, "cannot write " + maskPath);
@@ -291,14 +407,14 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   if (!coverage.OfFile(loaded, detected.Shape(), rebuilt)) {
     return Report(kExitDetectError, "the plug-in cannot load the mask picture written to " + maskPath);
   }
-  ReportFit(search.mask, rebuilt, picture);
+  ReportFit(logo, rebuilt, picture);
   if (!options.overlayPath.empty()) {
-    if (std::string error = WriteOverlay(options, layout, sampling, search, picture.area); !error.empty()) {
+    if (std::string error = WriteOverlay(options, layout, sampling, logo, picture.area); !error.empty()) {
       return Report(kExitDetectError, error);
     }
   }
   const std::string modelFile = ModelFilePath(options, maskPath);
-  if (std::string error = WriteModel(options, modelFile, sampling, search, picture); !error.empty())
+  if (std::string error = WriteModel(options, modelFile, sampling, logo, picture); !error.empty())
     return Report(kExitDetectError, error);
   detected.LogoModelFile = modelFile;
   detected.LogoPresenceCheck = 1;  // a found logo is taken out only while it shows
