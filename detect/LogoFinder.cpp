@@ -29,10 +29,10 @@ struct EdgeMaps {
   }
 };
 
-bool Lasting(const PlaneSums& plane, std::size_t i, int samples) {
+bool Lasting(const PlaneSums& plane, std::size_t i, int samples, int tenths) {
   const int most = std::max({plane.towards[0][i], plane.towards[1][i], plane.towards[2][i],
                              plane.towards[3][i]});
-  return most * 10 > LogoFinder::kLastingTenths * samples;
+  return most * 10 > tenths * samples;
 }
 
 float MeanLength(const PlaneSums& plane, std::size_t i, float samples) {
@@ -40,7 +40,7 @@ float MeanLength(const PlaneSums& plane, std::size_t i, float samples) {
                     static_cast<float>(plane.gradientY[i]) / samples);
 }
 
-EdgeMaps Measure(const LogoStatistics& statistics) {
+EdgeMaps Measure(const LogoStatistics& statistics, int tenths) {
   EdgeMaps maps;
   maps.width = statistics.Width();
   maps.height = statistics.Height();
@@ -56,7 +56,7 @@ EdgeMaps Measure(const LogoStatistics& statistics) {
     for (int x = 0; x < maps.width; ++x) {
       const std::size_t i = maps.Index(x, y);
       float strength = MeanLength(luma, i, n);
-      std::uint8_t lasting = Lasting(luma, i, samples) ? kLumaLasting | kAnyLasting : 0;
+      std::uint8_t lasting = Lasting(luma, i, samples, tenths) ? kLumaLasting | kAnyLasting : 0;
       if (std::max(luma.towards[0][i], luma.towards[1][i]) >= std::max(luma.towards[2][i], luma.towards[3][i]))
         lasting |= kLumaAcross;
       if (chromaWidth > 0) {
@@ -64,7 +64,7 @@ EdgeMaps Measure(const LogoStatistics& statistics) {
                               static_cast<std::size_t>(std::min(x / 2, chromaWidth - 1));
         for (int p = 1; p < 3; ++p) {
           strength += MeanLength(statistics.Plane(p), c, n);
-          if (Lasting(statistics.Plane(p), c, samples)) lasting |= kAnyLasting;
+          if (Lasting(statistics.Plane(p), c, samples, tenths)) lasting |= kAnyLasting;
         }
       }
       maps.strength[i] = strength;
@@ -281,7 +281,7 @@ LogoSearch LogoFinder::Find(const LogoStatistics& statistics) const {
     search.outcome = LogoSearch::Outcome::TooFewSamples;
     return search;
   }
-  const EdgeMaps maps = Measure(statistics);
+  const EdgeMaps maps = Measure(statistics, lastingTenths_);
   const Rect picture = ActivePicture::Find(statistics);
   search.picture = ToFrameRect(picture, statistics);
   const Rect centre = Centre(picture);

@@ -52,6 +52,9 @@ class LogoFinder {
   static constexpr std::int32_t kMinSamples = 16;
   // An edge lasts when its gradient points one way in more than 7 samples of 10.
   static constexpr int kLastingTenths = 7;
+  // Edges lasting in half the samples: shapes a second look at the frames
+  // may find shown in some and not at all in others.
+  static constexpr int kLooseLastingTenths = 5;
   // Above this share of lasting edges in the centre, the camera stands still.
   static constexpr double kMaxStillShare = 0.02;
   // Below this share of the centre's pixels spreading over more than
@@ -80,7 +83,12 @@ class LogoFinder {
   // Pixels the filled logo is grown by, over anti-aliased rims.
   static constexpr int kGrow = 2;
 
+  explicit LogoFinder(int lastingTenths = kLastingTenths) : lastingTenths_(lastingTenths) {}
+
   LogoSearch Find(const LogoStatistics& statistics) const;
+
+ private:
+  int lastingTenths_;
 };
 
 }  // namespace kestrimo

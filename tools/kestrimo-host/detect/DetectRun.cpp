@@ -275,14 +275,22 @@ void ReportFit(const LogoMask& logo, const LogoMask& rebuilt, const LogoPicture&
 }
 
 // A second look at the sampled frames: the first shape (the logo, then
-// shapes taken for scenery) that some frames clearly show and others
-// clearly do not (an ad break, a logo faded out) is looked for again in
-// the frames that show it alone, and its colour and opacity estimated from
-// them. The search and statistics are replaced when that finds it.
+// shapes taken for scenery; with no logo found, also shapes whose edges
+// last in half the frames) that some frames clearly show and others clearly
+// do not (an ad break, a logo faded out; at most a fifth of the frames
+// unclear) is looked for again in the frames that show it alone, and its
+// colour and opacity estimated from them. The search and statistics are
+// replaced when that finds it.
 void LookAgain(Sampling& sampling, LogoSearch& search) {
   if (!sampling.keptAll || sampling.sampled.empty()) return;
   const std::size_t n = sampling.sampled.size();
-  for (const LogoMask& shape : search.shapes) {
+  std::vector<LogoMask> shapes = search.shapes;
+  if (search.outcome != LogoSearch::Outcome::Found) {
+    // Nothing lasts in most frames: shapes that last in half of them.
+    LogoSearch loose = LogoFinder(LogoFinder::kLooseLastingTenths).Find(sampling.statistics);
+    for (LogoMask& shape : loose.shapes) shapes.push_back(std::move(shape));
+  }
+  for (const LogoMask& shape : shapes) {
     ShapePresence presence(sampling.statistics, shape);
     std::vector<bool> shows(n);
     std::size_t shown = 0, unclear = 0;
@@ -292,7 +300,7 @@ void LookAgain(Sampling& sampling, LogoSearch& search) {
       shown += shows[i];
       unclear += !shows[i] && share > ShapePresence::kHiddenShare;
     }
-    if (shown == n || 10 * unclear > n) continue;  // shown throughout, or no clear split
+    if (shown == n || 5 * unclear > n) continue;  // shown throughout, or no clear split
     if (shown < static_cast<std::size_t>(LogoFinder::kMinSamples)) continue;
     LogoStatistics again;
     const LogoStatistics& all = sampling.statistics;
