@@ -64,6 +64,9 @@ struct Sampling {
   LogoStatistics statistics;
   std::vector<std::uint8_t> firstFrame;
   std::vector<std::vector<std::uint8_t>> sampled;
+  // With the logo shown in some frames only: their statistics, for its model.
+  LogoStatistics shown;
+  bool partly = false;
   bool keptAll = true;
   std::ptrdiff_t stride = 0;
   std::int32_t mode = 0;
@@ -229,7 +232,7 @@ std::string WriteModel(const DetectOptions& options, const std::string& modelFil
                        const Sampling& sampling, const LogoMask& logo,
                        const LogoPicture& picture) {
   LogoModel model;
-  model.Estimate(sampling.statistics, logo);
+  model.Estimate(sampling.partly ? sampling.shown : sampling.statistics, logo);
   if (!options.modelPath.empty() && EndsWithPng(options.modelPath)) {
     if (std::string error = WriteModelPng(options.modelPath, model); !error.empty()) return error;
   }
@@ -279,13 +282,16 @@ void ReportFit(const LogoMask& logo, const LogoMask& rebuilt, const LogoPicture&
 // last in half the frames) that some frames clearly show and others clearly
 // do not (an ad break, a logo faded out; at most a fifth of the frames
 // unclear) is looked for again in the frames that show it alone, and its
-// colour and opacity estimated from them. The search and statistics are
-// replaced when that finds it.
+// colour and opacity estimated from them. A logo found at first keeps its
+// mask; otherwise the search is replaced when the second look finds it.
 void LookAgain(Sampling& sampling, LogoSearch& search) {
   if (!sampling.keptAll || sampling.sampled.empty()) return;
   const std::size_t n = sampling.sampled.size();
+  const bool wasFound = search.outcome == LogoSearch::Outcome::Found;
   std::vector<LogoMask> shapes = search.shapes;
-  if (search.outcome != LogoSearch::Outcome::Found) {
+  // A logo found: only its own frames matter, not those of other shapes.
+  if (wasFound) shapes.resize(1);
+  if (!wasFound) {
     // Nothing lasts in most frames: shapes that last in half of them.
     LogoSearch loose = LogoFinder(LogoFinder::kLooseLastingTenths).Find(sampling.statistics);
     for (LogoMask& shape : loose.shapes) shapes.push_back(std::move(shape));
@@ -315,10 +321,14 @@ void LookAgain(Sampling& sampling, LogoSearch& search) {
     const bool same = found.outcome == LogoSearch::Outcome::Found && box.left < was.right * s &&
                       was.left * s < box.right && box.top < was.bottom * s && was.top * s < box.bottom;
     if (!same) continue;
-    std::fprintf(stderr, "detect: the logo shows in %zu of %zu frames looked at; found again in those\n",
-                 shown, n);
-    search = std::move(found);
-    sampling.statistics = std::move(again);
+    std::fprintf(stderr, "detect: the logo shows in %zu of %zu frames looked at; %s\n", shown, n,
+                 wasFound ? "its colour and opacity are estimated from those"
+                          : "found again in those");
+    // A logo found in all frames keeps its mask; one found only in those
+    // that show it takes that search.
+    if (!wasFound) search = std::move(found);
+    sampling.shown = std::move(again);
+    sampling.partly = true;
     return;
   }
 }
