@@ -218,22 +218,57 @@ namespace {
 // point, along the axis they point most, by more than `step`; 0 at the row's
 // ends and where the sums' mean is under half a step (no edge of that
 // plane there).
-void HeldRow(const PlaneSums& sums, std::size_t at, const std::uint8_t* above, const std::uint8_t* row,
-             const std::uint8_t* below, int step, std::int32_t samples, std::uint8_t* held) {
+// Written without branches, and compiled for vectors where the build
+// otherwise would not: the loops run over every pixel of every sample.
+#if defined(__GNUC__) && !defined(__clang__)
+#define KESTRIMO_VECTOR_LOOPS __attribute__((optimize("O3")))
+#else
+#define KESTRIMO_VECTOR_LOOPS
+#endif
+
+KESTRIMO_VECTOR_LOOPS
+void HeldRow(const PlaneSums& sums, std::size_t at, const std::uint8_t* __restrict above,
+             const std::uint8_t* __restrict row, const std::uint8_t* __restrict below, int step,
+             std::int32_t samples, std::uint8_t* __restrict held) {
   const int n = sums.width;
   if (n < 1) return;
   held[0] = held[n - 1] = 0;
-  const std::int64_t least = std::int64_t{step} * (samples + 1);
-  const std::int32_t* gx = sums.gradientX.data() + at;
-  const std::int32_t* gy = sums.gradientY.data() + at;
+  // Sums stay within 255 x 255 in size: twice that fits 32 bits.
+  const std::int32_t least = step * (samples + 1);
+  const std::int32_t* __restrict gx = sums.gradientX.data() + at;
+  const std::int32_t* __restrict gy = sums.gradientY.data() + at;
   for (int x = 1; x + 1 < n; ++x) {
     const std::int32_t sx = gx[x], sy = gy[x];
-    const std::int32_t ax = sx < 0 ? -sx : sx, ay = sy < 0 ? -sy : sy;
-    const bool across = ax >= ay;
-    const std::int32_t sum = across ? sx : sy;
-    const std::int32_t now = across ? row[x + 1] - row[x - 1] : below[x] - above[x];
-    const bool edge = 2 * static_cast<std::int64_t>(across ? ax : ay) > least;
-    held[x] = static_cast<std::uint8_t>(edge && (sum > 0 ? now > step : now < -step));
+    const std::int32_t signX = sx >> 31, signY = sy >> 31;
+    const std::int32_t ax = (sx ^ signX) - signX, ay = (sy ^ signY) - signY;
+    const std::int32_t across = -static_cast<std::int32_t>(ax >= ay);  // all ones or none
+    const std::int32_t sum = (sx & across) | (sy & ~across);
+    const std::int32_t size = (ax & across) | (ay & ~across);
+    const std::int32_t dx = row[x + 1] - row[x - 1], dy = below[x] - above[x];
+    const std::int32_t now = (dx & across) | (dy & ~across);
+    const std::int32_t way = 2 * static_cast<std::int32_t>(sum > 0) - 1;
+    held[x] = static_cast<std::uint8_t>(static_cast<std::int32_t>(2 * size > least) &
+                                        static_cast<std::int32_t>(now * way > step));
+  }
+}
+
+// Per pixel x in 1 .. width - 2 of a row: where the four luma neighbours
+// changed by more than kChangeLevel (and the row had a sample before),
+// a change, and a held one where the edge holds now and held before.
+KESTRIMO_VECTOR_LOOPS
+void CountRow(const std::uint8_t* __restrict changeAbove, const std::uint8_t* __restrict change,
+              const std::uint8_t* __restrict changeBelow, const std::uint8_t* __restrict lumaHeld,
+              const std::uint8_t* __restrict colourHeld, bool counted, int width,
+              std::uint8_t* __restrict before, std::uint8_t* __restrict changed,
+              std::uint8_t* __restrict held) {
+  const std::uint8_t once = counted ? 1 : 0;
+  for (int x = 1; x + 1 < width; ++x) {
+    const std::uint8_t holds = static_cast<std::uint8_t>(lumaHeld[x] | colourHeld[x >> 1]);
+    const int around = changeAbove[x] + changeBelow[x] + change[x - 1] + change[x + 1];
+    const std::uint8_t moved = static_cast<std::uint8_t>(once & (around > LogoStatistics::kChangeLevel));
+    changed[x] = static_cast<std::uint8_t>(changed[x] + moved);
+    held[x] = static_cast<std::uint8_t>(held[x] + (moved & holds & before[x]));
+    before[x] = holds;
   }
 }
 
@@ -259,20 +294,12 @@ void LogoStatistics::CountChanges(std::int32_t y) {
       return changeRing_.data() + static_cast<std::size_t>(r % 3) * width_;
     };
     const std::uint8_t *changeAbove = changeRow(y - 1), *change = changeRow(y), *changeBelow = changeRow(y + 1);
-    const std::uint8_t *lumaHeld = heldRow_[0].data(), *uHeld = heldRow_[1].data(), *vHeld = heldRow_[2].data();
-    const int chromaLast = planes_[1].width - 1;
-    std::uint8_t* before = heldBefore_.data() + at;
-    std::uint8_t* changed = changed_.data() + at;
-    std::uint8_t* held = held_.data() + at;
-    const bool counted = samples > 0;
-    for (int x = 1; x + 1 < width_; ++x) {
-      const int c = std::min(x / 2, chromaLast);
-      const std::uint8_t holds = c >= 0 ? (lumaHeld[x] | uHeld[c] | vHeld[c]) : lumaHeld[x];
-      const bool moved = counted && changeAbove[x] + changeBelow[x] + change[x - 1] + change[x + 1] > kChangeLevel;
-      changed[x] = static_cast<std::uint8_t>(changed[x] + moved);
-      held[x] = static_cast<std::uint8_t>(held[x] + (moved & holds & before[x]));
-      before[x] = holds;
-    }
+    // Either colour plane, per chroma pixel.
+    std::uint8_t* colourHeld = heldRow_[1].data();
+    const std::uint8_t* vHeld = heldRow_[2].data();
+    for (int c = 0; c < planes_[1].width; ++c) colourHeld[c] = static_cast<std::uint8_t>(colourHeld[c] | vHeld[c]);
+    CountRow(changeAbove, change, changeBelow, heldRow_[0].data(), colourHeld, samples > 0, width_,
+             heldBefore_.data() + at, changed_.data() + at, held_.data() + at);
   }
   std::copy(row, row + width_, previous_.begin() + static_cast<std::ptrdiff_t>(at));
 }
