@@ -25,7 +25,7 @@ EditEffect SubtractClicked(ChannelSettings& record, std::int32_t checkState) {
   record.LogoPresenceCheck = 0;  // it weighs frames against the model
   effect.loadMaskPicture = true;
   effect.rebuildMask = true;
-  effect.refresh = RefreshCode::Enable;  // the box is disabled without a model
+  effect.refresh = RefreshCode::All;  // both boxes go off, and are disabled without a model
   return effect;
 }
 

@@ -21,8 +21,9 @@ constexpr std::array<ControlId, 5> kCheckBoxes{ControlId::ChkEnable, ControlId::
 // Stores `checkState` (the box's state after the click) in the box's field.
 // Processing and show-mask ask for the enabled states to be recomputed;
 // invert asks for a rebuild. The subtract box only takes a model away:
-// unchecking it forgets the channel's logo model, which reloads the picture
-// (and with it the model) and rebuilds; a box that cannot change the record
+// unchecking it forgets the channel's logo model and its presence check,
+// which reloads the picture (and with it the model), rebuilds and shows
+// the record again; a box that cannot change the record
 // asks for a full refresh, so it shows the record again. Other ids change
 // and ask nothing.
 EditEffect CheckBoxClicked(ChannelSettings& record, ControlId box, std::int32_t checkState);

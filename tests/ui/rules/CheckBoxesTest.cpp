@@ -52,7 +52,7 @@ TEST(CheckBoxes, SubtractBoxOnlyEverDropsTheModel) {
     const char* modelAfter;
     EditEffect effect;
   } cases[] = {
-      {"C:\\m\\7.png", 0, "", EditEffect{true, true, RefreshCode::Enable}},
+      {"C:\\m\\7.png", 0, "", EditEffect{true, true, RefreshCode::All}},
       {"C:\\m\\7.png", 1, "C:\\m\\7.png", EditEffect{false, false, RefreshCode::All}},
       {"", 0, "", EditEffect{false, false, RefreshCode::All}},
   };

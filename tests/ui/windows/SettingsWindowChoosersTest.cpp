@@ -332,7 +332,7 @@ BOOL CALLBACK FindToolTip(HWND window, LPARAM context) {
   return TRUE;
 }
 
-TEST(SettingsWindow, SixControlsHaveTheirTooltips) {
+TEST(SettingsWindow, SevenControlsHaveTheirTooltips) {
   SettingsWindowSession session(Channel7().c_str());
   ASSERT_TRUE(session.Loaded());
   HWND dialog = OpenSettings(session);
@@ -341,9 +341,9 @@ TEST(SettingsWindow, SixControlsHaveTheirTooltips) {
   EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(&found));
   HWND tip = found.second;
   ASSERT_NE(tip, nullptr);
-  ASSERT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 6);
+  ASSERT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 7);
   std::map<int, std::string> texts;
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 7; ++i) {
     char text[256] = {};
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
