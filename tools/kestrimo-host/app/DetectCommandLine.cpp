@@ -102,8 +102,8 @@ const std::vector<Entry>& DetectOptionTable() {
        "the logo's estimated colour and opacity, an RGBA picture of the frame's size",
        [](Text v, DetectOptions& o) { return SetFile("--model", v, o.modelPath); }},
       {{"--all-overlays"}, Flag, "--all-overlays",
-       "every overlay found into the mask picture (a tag, a clock's\n"
-       "frame), not only the channel's logo (the strongest)",
+       "every overlay found into the mask picture (a tag, a clock),\n"
+       "not only the channel's logo",
        [](Text, DetectOptions& o) { o.allOverlays = true; return std::string(); }},
       {{"--channel"}, Value, "--channel ID", "channel section of the printed lines (default 1)",
        [](Text v, DetectOptions& o) { return SetChannelId("--channel", v, o.channelId); }},
