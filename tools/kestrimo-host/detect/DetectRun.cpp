@@ -321,7 +321,8 @@ void LookAgain(Sampling& sampling, LogoSearch& search) {
     const bool same = found.outcome == LogoSearch::Outcome::Found && box.left < was.right * s &&
                       was.left * s < box.right && box.top < was.bottom * s && was.top * s < box.bottom;
     if (!same) continue;
-    std::fprintf(stderr, "detect: the logo shows in %zu of %zu frames looked at; %s\n", shown, n,
+    std::fprintf(stderr, "detect: the logo shows in %" PRId64 " of %" PRId64 " frames looked at; %s\n",
+                 static_cast<std::int64_t>(shown), static_cast<std::int64_t>(n),
                  wasFound ? "its colour and opacity are estimated from those"
                           : "found again in those");
     // A logo found in all frames keeps its mask; one found only in those
@@ -333,7 +334,8 @@ void LookAgain(Sampling& sampling, LogoSearch& search) {
   }
 }
 
-// Every overlay found, strongest first, and the picture inside any bars.
+// Every overlay found (the logo, then the others strongest first), and the
+// picture inside any bars.
 void ReportOverlays(const LogoSearch& search, const FrameSize& size) {
   const Rect& p = search.picture;
   if (p.left > 0 || p.top > 0 || p.right < size.width || p.bottom < size.height) {
@@ -342,7 +344,8 @@ void ReportOverlays(const LogoSearch& search, const FrameSize& size) {
   }
   for (std::size_t i = 0; i < search.overlays.size(); ++i) {
     const FoundOverlay& overlay = search.overlays[i];
-    std::fprintf(stderr, "detect: overlay %zu at x %d..%d, y %d..%d, score %.0f%s\n", i + 1,
+    std::fprintf(stderr, "detect: overlay %" PRId64 " at x %d..%d, y %d..%d, score %.0f%s\n",
+                 static_cast<std::int64_t>(i + 1),
                  overlay.box.left, overlay.box.right - 1, overlay.box.top, overlay.box.bottom - 1,
                  overlay.score, i == 0 ? " (the logo)" : "");
   }
