@@ -51,7 +51,7 @@ class LogoStatistics {
   // pixels are looked at whole.
   static constexpr std::int64_t kHalvingPixels = std::int64_t{1280} * 720;
   static constexpr std::int64_t kMaxWholePixels = std::int64_t{2048} * 1536;
-  // 40 bytes or so per pixel of the statistics: frames up to this size.
+  // 45 bytes or so per pixel of the statistics: frames up to this size.
   static constexpr std::int64_t kMaxPixels = std::int64_t{4096} * 2304;
   // Gradient steps that count as pointing one way, in levels of 0..255.
   static constexpr int kLumaStep = 8;
