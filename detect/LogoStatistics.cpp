@@ -218,15 +218,9 @@ namespace {
 // point, along the axis they point most, by more than `step`; 0 at the row's
 // ends and where the sums' mean is under half a step (no edge of that
 // plane there).
-// Written without branches, and compiled for vectors where the build
-// otherwise would not: the loops run over every pixel of every sample.
-#if defined(__GNUC__) && !defined(__clang__)
-#define KESTRIMO_VECTOR_LOOPS __attribute__((optimize("O3")))
-#else
-#define KESTRIMO_VECTOR_LOOPS
-#endif
-
-KESTRIMO_VECTOR_LOOPS
+// Written without branches, so that the loops over every pixel of every
+// sample run on vectors (this file is compiled with the vectoriser's full
+// cost model, detect/CMakeLists.txt).
 void HeldRow(const PlaneSums& sums, std::size_t at, const std::uint8_t* __restrict above,
              const std::uint8_t* __restrict row, const std::uint8_t* __restrict below, int step,
              std::int32_t samples, std::uint8_t* __restrict held) {
@@ -255,7 +249,6 @@ void HeldRow(const PlaneSums& sums, std::size_t at, const std::uint8_t* __restri
 // Per pixel x in 1 .. width - 2 of a row: where the four luma neighbours
 // changed by more than kChangeLevel (and the row had a sample before),
 // a change, and a held one where the edge holds now and held before.
-KESTRIMO_VECTOR_LOOPS
 void CountRow(const std::uint8_t* __restrict changeAbove, const std::uint8_t* __restrict change,
               const std::uint8_t* __restrict changeBelow, const std::uint8_t* __restrict lumaHeld,
               const std::uint8_t* __restrict colourHeld, bool counted, int width,
