@@ -95,12 +95,15 @@ TEST_P(FrameAllocations, SteadyFramesOfAPictureMaskAllocateNothing) {
                           ? testing::Rgba{0, 128, 255, 255}   // the default key colour
                           : testing::Rgba{255, 255, 255, 255};
   state.ChannelList[0].MaskFileName = folder.Write("logo.bmp", testing::EncodeBmp(logo, 24));
-  // Its logo model, half opaque: the frames also have the logo subtracted.
+  // Its logo model, half opaque: the frames also have the logo subtracted,
+  // after being weighed for it.
   for (testing::Rgba& pixel : logo.pixels) pixel.a = 128;
   state.ChannelList[0].LogoModelFile = folder.Write("model.bmp", testing::EncodeBmp(logo, 32));
+  state.ChannelList[0].LogoPresenceCheck = 1;
   Count({1}, 1);
   ASSERT_EQ(state.Mask.MaskLoaded, 1);
   ASSERT_TRUE(state.Mask.Removal.Active());
+  ASSERT_TRUE(state.Mask.Presence.Ready(state.Geometry));
   EXPECT_EQ(Count({1}, kFrames / 4), 0);
 }
 
