@@ -63,6 +63,7 @@ try:
 except ImportError as error:
     sys.exit("evaluate-presence: %s: install the Debian packages python3-numpy and python3-pil "
              "and run with /usr/bin/python3" % error)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))  # also when loaded by path
 from clip_measures import Y4m, feed, frame_rgb, overlap, psnr
 
 RATE = 25.0            # frames per second of the corpus
