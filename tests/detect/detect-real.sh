@@ -6,7 +6,8 @@
 # camera over a table with a box moved across it by hand and no logo (no
 # mask: the box hides the table's edges), a logo inside letterbox bars, and
 # a logo taken off for an ad break (found, and modelled from the frames
-# that show it).
+# that show it), and a clock beside a logo and alone (the logo found, the
+# clock left out: its seconds change at regular times).
 # evaluate-detect.py --check holds each to what the finder promises.
 # usage: detect-real.sh PYTHON SOURCE_DIR HOST WORKDIR
 set -euo pipefail
@@ -17,7 +18,7 @@ rm -rf "$work"
 "$python" "$source/evaluate-detect.py" --corpus "$work/corpus" --host "$host" \
   --out "$work/results" --overlays none --check
 "$python" "$source/make-logo-corpus.py" --out "$work/everyday" --frames 150 \
-  --cases still-sd-nologo,letterbox-sd-mark-tr,adbreak-sd-mark-tl
+  --cases still-sd-nologo,letterbox-sd-mark-tr,adbreak-sd-mark-tl,clock-sd-mark-tl,clock-sd-nologo
 "$python" "$source/evaluate-detect.py" --corpus "$work/everyday" --host "$host" \
   --out "$work/everyday-results" --overlays none --check
 # Passed: the clips go, the results stay.
