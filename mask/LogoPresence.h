@@ -8,9 +8,9 @@
 // model's opacity times its colour's distance from the fill. Their ratio is
 // the share of the logo the frame shows: about 1 with the logo, about 0
 // without it. A frame whose fill comes too close to the logo's colour (a
-// white logo in a white flash) cannot tell, and the decision holds; a few
-// frames in a row must agree before it changes, so that a cut or a flash
-// does not make the removal flicker.
+// white logo in a white flash) cannot tell, and the decision holds; so
+// does a frame between the two thresholds, so that a cut or a fade does
+// not make the removal flicker.
 //
 // The same weighing of the frame after the subtraction tells whether the
 // model still fits: what the subtraction leaves of the logo should be
@@ -35,12 +35,14 @@ class LogoPresence {
   // most to count against it.
   static constexpr std::int64_t kShownPercent = 50;
   static constexpr std::int64_t kAbsentPercent = 25;
-  // Frames in a row that must agree before the decision changes: the
-  // removal resumes within 2 frames of the logo's return and stops 3 frames
-  // after it has gone.
+  // Frames in a row that must agree before the decision changes. One: the
+  // shares of frames with and without the logo lie far apart on real
+  // pictures, and a frame processed without its logo (its negative printed
+  // into an ad) is worse than one left with it.
   static constexpr std::int32_t kFramesToShow = 1;
   static constexpr std::int32_t kFramesToHide = 1;
-  // Below this mean expected difference (levels) the frame cannot tell.
+  // Below this root mean square of the expected difference's gradient per
+  // logo pixel (levels) the frame cannot tell.
   static constexpr std::int64_t kMinContrast = 3;
   // Percent of the logo the subtraction may leave (or overshoot by) and
   // still count as fitting the frame.
