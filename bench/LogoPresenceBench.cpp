@@ -11,13 +11,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
-#include <unistd.h>  // getpid: the benchmarks are built natively only
 #include <vector>
 
+#include "bench/TempFile.h"
 #include "detect/MaskBitmap.h"
 #include "engine/FrameDriver.h"
 #include "engine/PluginState.h"
@@ -44,27 +41,9 @@ LogoModelPicture BenchModel() {
   return model;
 }
 
-// The model file, written once for the whole run and removed at exit.
-class ModelFile {
- public:
-  ModelFile() {
-    std::error_code error;
-    path_ = std::filesystem::temp_directory_path(error) /
-            ("kestrimo-presence-bench-" + std::to_string(::getpid()) + ".bmp");
-    std::ofstream(path_, std::ios::binary) << EncodeModelBitmap(BenchModel());
-  }
-  ~ModelFile() {
-    std::error_code error;
-    std::filesystem::remove(path_, error);
-  }
-  std::string Name() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-const ModelFile& Model() {
-  static const ModelFile file;
+// The model, written once for the whole run and removed at exit.
+const TempFile& Model() {
+  static const TempFile file("kestrimo-presence-bench", EncodeModelBitmap(BenchModel()));
   return file;
 }
 

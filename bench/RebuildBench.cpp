@@ -6,12 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
-#include <unistd.h>  // getpid: the benchmarks are built natively only
 
+#include "bench/TempFile.h"
 #include "plugin/EntryPoints.h"
 #include "engine/PluginState.h"
 
@@ -58,27 +55,9 @@ std::string LogoBitmap(std::int32_t width, std::int32_t height) {
   return out;
 }
 
-// The picture file, written once for the whole run and removed at exit.
-class LogoFile {
- public:
-  LogoFile() {
-    std::error_code error;
-    path_ = std::filesystem::temp_directory_path(error) /
-            ("kestrimo-rebuild-bench-" + std::to_string(::getpid()) + ".bmp");
-    std::ofstream(path_, std::ios::binary) << LogoBitmap(200, 80);
-  }
-  ~LogoFile() {
-    std::error_code error;
-    std::filesystem::remove(path_, error);
-  }
-  std::string Name() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-const LogoFile& Logo() {
-  static const LogoFile file;
+// The picture, written once for the whole run and removed at exit.
+const TempFile& Logo() {
+  static const TempFile file("kestrimo-rebuild-bench", LogoBitmap(200, 80));
   return file;
 }
 
