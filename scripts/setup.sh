@@ -27,7 +27,13 @@ done
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   echo "setup: installing ${missing[*]:-(package lists)}" >&2
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
+  # A mirror caught mid-sync fails one index now and then: try again, then go
+  # on with the lists that came (the install below says if a package is missing).
+  for attempt in 1 2 3; do
+    apt-get update -q && break
+    echo "setup: package lists incomplete (attempt $attempt)" >&2
+    sleep $((attempt * 10))
+  done
   [ ${#missing[@]} -gt 0 ] && apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
