@@ -1,28 +1,18 @@
 #include "detect/ClockDigits.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
-
-#include "base/FrameGeometry.h"
+#include <vector>
 
 namespace kestrimo {
 namespace {
 
-// The luma of frame pixel (x, y): Y of YUY2, or a mean weighted like it of
-// bottom-up B, G, R.
-int Luma(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t mode, std::int32_t height,
-         int x, int y) {
-  if (mode == kFrameModeYuy2) return frame[y * stride + 2 * x];
-  const std::uint8_t* p = frame + (height - 1 - y) * stride + 3 * x;
-  return (p[0] + 2 * p[1] + p[2]) / 4;
-}
-
 // 0 for no edge, else 1 + the direction of the stronger gradient (+x, -x,
-// +y, -y).
-std::uint8_t EdgeState(const std::uint8_t* frame, std::ptrdiff_t stride, std::int32_t mode,
-                       std::int32_t height, int x, int y) {
-  const int gx = Luma(frame, stride, mode, height, x + 1, y) - Luma(frame, stride, mode, height, x - 1, y);
-  const int gy = Luma(frame, stride, mode, height, x, y + 1) - Luma(frame, stride, mode, height, x, y - 1);
+// +y, -y), at pixel p of a picture `width` pixels wide.
+std::uint8_t EdgeState(const std::uint8_t* p, std::int32_t width) {
+  const int gx = p[1] - p[-1];
+  const int gy = p[width] - p[-width];
   if (std::max(std::abs(gx), std::abs(gy)) < ClockDigits::kEdgeLevel) return 0;
   if (std::abs(gx) >= std::abs(gy)) return gx > 0 ? 1 : 2;
   return gy > 0 ? 3 : 4;
@@ -42,24 +32,28 @@ bool Regular(const std::vector<int>& ticks) {
 
 }  // namespace
 
-bool ClockDigits::Beside(const std::vector<std::vector<std::uint8_t>>& frames,
-                         std::ptrdiff_t stride, std::int32_t mode, std::int32_t width,
-                         std::int32_t height, const Rect& box) {
-  const int n = static_cast<int>(frames.size());
+Rect ClockDigits::Area(const Rect& box, std::int32_t width, std::int32_t height) {
   const int reach = box.Height();
-  const int left = std::max(1, box.left - reach), right = std::min(width - 1, box.right + reach);
-  const int top = std::max(1, box.top), bottom = std::min(height - 1, box.bottom);
-  if (n < 2 * kMinTicks || left >= right || top >= bottom) return false;
-  // Per pixel of the band: its edge in the last sample; per sample: how
-  // many digit-like pixels changed then. Pixels are judged after all
+  return Rect{std::max(0, box.left - reach - 1), std::max(0, box.top - 1),
+              std::min(width, box.right + reach + 1), std::min(height, box.bottom + 1)};
+}
+
+bool ClockDigits::Ticking(const std::uint8_t* samples, std::int32_t count, std::int32_t width,
+                          std::int32_t height) {
+  const int n = count;
+  if (n < 2 * kMinTicks || width < 3 || height < 3) return false;
+  // Per inner pixel and sample its edge state. Pixels are judged after all
   // samples, so their changes are kept per sample first.
-  const std::size_t pixels = static_cast<std::size_t>(right - left) * (bottom - top);
+  const std::size_t area = static_cast<std::size_t>(width) * height;
+  const std::size_t pixels = static_cast<std::size_t>(width - 2) * (height - 2);
   std::vector<std::uint8_t> states(pixels * static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
+    const std::uint8_t* picture = samples + static_cast<std::size_t>(i) * area;
     std::uint8_t* out = states.data() + static_cast<std::size_t>(i) * pixels;
-    for (int y = top; y < bottom; ++y)
-      for (int x = left; x < right; ++x) *out++ = EdgeState(frames[i].data(), stride, mode, height, x, y);
+    for (int y = 1; y < height - 1; ++y)
+      for (int x = 1; x < width - 1; ++x) *out++ = EdgeState(picture + y * width + x, width);
   }
+  // Per sample: how many digit-like pixels changed then.
   std::vector<std::int64_t> changesAt(static_cast<std::size_t>(n), 0);
   std::int64_t digitPixels = 0, digitChanges = 0;
   for (std::size_t p = 0; p < pixels; ++p) {

@@ -6,9 +6,7 @@
 // a cut changes the whole picture, not at regular times.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "base/Rect.h"
 
@@ -30,12 +28,15 @@ class ClockDigits {
   // At least this many such times, spaced alike to within a sample.
   static constexpr int kMinTicks = 3;
 
-  // `frames` are sampled frames at equal spacing in the given FrameMode,
-  // rows `stride` bytes apart; `box` is the overlay in frame pixels. The
-  // overlay's rows are looked at from one box height left of it to one
-  // box height right of it.
-  static bool Beside(const std::vector<std::vector<std::uint8_t>>& frames, std::ptrdiff_t stride,
-                     std::int32_t mode, std::int32_t width, std::int32_t height, const Rect& box);
+  // The frame pixels to look at for an overlay's `box`: its rows, from one
+  // box height left of it to one box height right of it, and a pixel more
+  // on every side for the gradients; clipped to the frame.
+  static Rect Area(const Rect& box, std::int32_t width, std::int32_t height);
+
+  // `samples` holds `count` luma pictures of an Area, `width` x `height`
+  // each, one after the other, taken at equal spacing.
+  static bool Ticking(const std::uint8_t* samples, std::int32_t count, std::int32_t width,
+                      std::int32_t height);
 };
 
 }  // namespace kestrimo

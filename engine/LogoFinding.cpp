@@ -95,6 +95,7 @@ void LogoFinding::Stop() {
     Tidy(false);
   }
   statistics_ = LogoStatistics();
+  clocks_ = ClockWatch();
 }
 
 LogoFinding::Progress LogoFinding::Poll() const {
@@ -133,12 +134,18 @@ double LogoFinding::Seconds() const {
 
 void LogoFinding::AddFrame(const std::uint8_t* pixels, ChannelId channel, std::int32_t width,
                            std::int32_t height, std::int32_t mode) {
-  if (pixels == nullptr || phase_.load(std::memory_order_acquire) != Phase::Collecting) return;
+  const Phase phase = phase_.load(std::memory_order_acquire);
+  if (pixels == nullptr || (phase != Phase::Collecting && phase != Phase::Watching)) return;
   if (channel != channel_ || width != width_ || height != height_ || mode != mode_) {
     Finish(Phase::NotFound, Reason::Interrupted);
     return;
   }
   const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(width) * (mode == kFrameModeBgr ? 3 : 2);
+  if (phase == Phase::Watching) {
+    if (watchFrames_++ % kWatchStep == 0) clocks_.Add(pixels, stride, mode);
+    if (clocks_.Full()) EndPhase(Phase::Watching, Phase::Deciding);
+    return;
+  }
   statistics_.AddRows(pixels, stride, cursor_, band_);
   cursor_ += band_;
   if (cursor_ >= statistics_.Height()) {
@@ -146,12 +153,19 @@ void LogoFinding::AddFrame(const std::uint8_t* pixels, ChannelId channel, std::i
     samples_.fetch_add(1);
   }
   if (samples_.load() >= kEnoughSamples || Seconds() >= kMaxSeconds) {
-    {
-      std::lock_guard<std::mutex> guard(mutex_);
-      phase_.store(Phase::Deciding, std::memory_order_release);
-    }
-    wake_.notify_all();
+    EndPhase(Phase::Collecting, Phase::Deciding);
   }
+}
+
+// The video thread hands its part over to the worker, unless the search
+// was stopped or ended meanwhile.
+void LogoFinding::EndPhase(Phase from, Phase to) {
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (phase_.load() != from) return;
+    phase_.store(to, std::memory_order_release);
+  }
+  wake_.notify_all();
 }
 
 void LogoFinding::Finish(Phase phase, Reason reason) {
@@ -174,9 +188,26 @@ void LogoFinding::Work() {
   Decide();
 }
 
+// Hands the overlays of `search` to the video thread to watch for a clock,
+// waits until it has watched enough frames, and leaves the clocks out.
+// False when the search was stopped or interrupted meanwhile.
+bool LogoFinding::Watch(LogoSearch& search) {
+  clocks_.Start(search, width_, height_, kWatchSamples);
+  watchFrames_ = 0;
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (stopping_) return false;
+  phase_.store(Phase::Watching, std::memory_order_release);
+  wake_.wait(lock, [this] { return stopping_ || phase_.load() != Phase::Watching; });
+  if (stopping_ || phase_.load() != Phase::Deciding) return false;
+  lock.unlock();
+  clocks_.LeaveOutClocks(search);
+  return true;
+}
+
 void LogoFinding::Decide() {
   try {
-    const LogoSearch search = LogoFinder().Find(statistics_);
+    LogoSearch search = LogoFinder().Find(statistics_);
+    if (search.outcome == LogoSearch::Outcome::Found && !Watch(search)) return;
     if (search.outcome != LogoSearch::Outcome::Found) return Finish(Phase::NotFound, ReasonOf(search.outcome));
     LogoPicture picture = PlaceLogoPicture(search.mask, kMargin);
     LogoCoverage(width_, height_).Fit(picture, search.mask, key_);

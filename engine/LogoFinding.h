@@ -2,7 +2,10 @@
 // settings window starts a collection; from the next frame on, the frame
 // driver adds a band of each frame's rows to the statistics (a fixed cost
 // per frame, nothing allocated); when enough is collected, a worker thread
-// decides, fits the mask picture to the plug-in's own rebuild and writes it
+// decides. When it found overlays, the frame driver then keeps their
+// surroundings from a few seconds of frames (ClockWatch) and a clock among
+// them is left out. The worker fits the mask picture to the plug-in's own
+// rebuild and writes it
 // and the logo model into a folder beside the settings file, under names new
 // to the folder (FoundPictureFiles); the window polls for the outcome and
 // applies it to the channel. A channel switch or a new frame format ends a
@@ -26,6 +29,8 @@
 #include <string>
 #include <thread>
 
+#include "detect/ClockWatch.h"
+#include "detect/LogoFinder.h"
 #include "detect/LogoStatistics.h"
 #include "engine/FoundPictureFiles.h"
 #include "engine/NamedFiles.h"
@@ -40,7 +45,7 @@ class PluginState;
 
 class LogoFinding {
  public:
-  enum class Phase { Idle, Collecting, Deciding, Found, NotFound };
+  enum class Phase { Idle, Collecting, Deciding, Watching, Found, NotFound };
   enum class Reason {
     None,
     NoFrames,          // no frame format yet, or no channel
@@ -75,6 +80,11 @@ class LogoFinding {
   // Pixels of the statistics added per frame: a 720 x 576 frame is swept in
   // 8 frames, a 1920 x 1080 one (looked at in halves) in 10.
   static constexpr std::int64_t kPixelsPerFrame = std::int64_t{720} * 576 / 8;
+  // The overlays found are watched for a clock over this many frames, one
+  // in kWatchStep: 5 seconds at 25 frames a second, 4 ticks of a clock's
+  // seconds.
+  static constexpr std::int32_t kWatchSamples = 64;
+  static constexpr std::int32_t kWatchStep = 2;
   // Frame pixels of kept picture around the logo in the mask picture.
   static constexpr std::int32_t kMargin = 4;
 
@@ -109,7 +119,9 @@ class LogoFinding {
  private:
   void Work();
   void Decide();
+  bool Watch(LogoSearch& search);
   void Finish(Phase phase, Reason reason);
+  void EndPhase(Phase from, Phase to);
   void Tidy(bool keep);
   double Seconds() const;
 
@@ -128,6 +140,9 @@ class LogoFinding {
   std::int32_t cursor_ = 0;
   std::int32_t band_ = 1;
   std::int64_t startTicks_ = 0;
+  // The worker's until Watching, then the video thread's until Deciding.
+  ClockWatch clocks_;
+  std::int32_t watchFrames_ = 0;
 
   FoundPictureFiles pictures_;  // serialises its own work
 

@@ -117,7 +117,7 @@ class LogoSearch : public ::testing::Test {
     for (int t = 0; t < 400; ++t) {
       const Phase phase = state->Finding.Poll().phase;
       if (phase == Phase::Found || phase == Phase::NotFound) return phase;
-      if (phase == Phase::Collecting) Send(id, t);
+      if (phase == Phase::Collecting || phase == Phase::Watching) Send(id, t);
       else std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return state->Finding.Poll().phase;

@@ -60,7 +60,8 @@ std::string SearchCaption(const std::string& caption, const LogoFinding::Progres
 SearchStep StepFor(LogoFinding::Phase phase) {
   switch (phase) {
     case LogoFinding::Phase::Collecting:
-    case LogoFinding::Phase::Deciding: return SearchStep::Wait;
+    case LogoFinding::Phase::Deciding:
+    case LogoFinding::Phase::Watching: return SearchStep::Wait;
     case LogoFinding::Phase::Found: return SearchStep::ApplyFound;
     case LogoFinding::Phase::NotFound: return SearchStep::ReportFailure;
     case LogoFinding::Phase::Idle: break;

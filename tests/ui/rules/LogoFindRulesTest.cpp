@@ -34,6 +34,7 @@ TEST(LogoFindButton, EachPhaseHasItsPollStep) {
     SearchStep step;
   } cases[] = {{Phase::Collecting, SearchStep::Wait},
                {Phase::Deciding, SearchStep::Wait},
+               {Phase::Watching, SearchStep::Wait},
                {Phase::Found, SearchStep::ApplyFound},
                {Phase::NotFound, SearchStep::ReportFailure},
                {Phase::Idle, SearchStep::End}};

@@ -13,7 +13,7 @@
 #include "detect/LogoFinder.h"
 #include "detect/LogoModel.h"
 #include "detect/ShapePresence.h"
-#include "detect/ClockDigits.h"
+#include "detect/ClockWatch.h"
 #include "detect/ModelPicture.h"
 #include "detect/LogoStatistics.h"
 #include "base/FrameGeometry.h"
@@ -283,29 +283,15 @@ void ReportFit(const LogoMask& logo, const LogoMask& rebuilt, const LogoPicture&
 // them the next overlay is the logo, or there is none.
 void LeaveOutClocks(const Sampling& sampling, LogoSearch& search) {
   if (search.outcome != LogoSearch::Outcome::Found || !sampling.keptAll) return;
-  std::vector<bool> clock(search.overlays.size());
-  for (std::size_t i = 0; i < search.overlays.size(); ++i) {
-    const Rect& box = search.overlays[i].box;
-    clock[i] = ClockDigits::Beside(sampling.sampled, sampling.stride, sampling.mode,
-                                   sampling.statistics.FrameWidth(),
-                                   sampling.statistics.FrameHeight(), box);
-    if (!clock[i]) continue;
+  ClockWatch watch;
+  watch.Start(search, sampling.statistics.FrameWidth(), sampling.statistics.FrameHeight(),
+              static_cast<std::int32_t>(sampling.sampled.size()));
+  for (const std::vector<std::uint8_t>& frame : sampling.sampled)
+    watch.Add(frame.data(), sampling.stride, sampling.mode);
+  for (const Rect& box : watch.LeaveOutClocks(search)) {
     std::fprintf(stderr, "detect: a clock at x %d..%d, y %d..%d (digits beside it change at "
                  "regular times), left out\n", box.left, box.right - 1, box.top, box.bottom - 1);
   }
-  // The shapes list the overlays' edges first, in the same order.
-  for (std::size_t i = search.overlays.size(); i-- > 0;) {
-    if (!clock[i]) continue;
-    search.overlays.erase(search.overlays.begin() + static_cast<std::ptrdiff_t>(i));
-    if (i < search.shapes.size())
-      search.shapes.erase(search.shapes.begin() + static_cast<std::ptrdiff_t>(i));
-  }
-  if (search.overlays.empty()) {
-    search.outcome = LogoSearch::Outcome::NoLogo;
-    return;
-  }
-  search.mask = search.overlays.front().mask;
-  search.box = search.overlays.front().box;
 }
 
 // A second look at the sampled frames: the first shape (the logo, then
