@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config python3 python3-pil
+  cmake ninja-build g++ pkg-config python3 python3-pil python3-markdown
   googletest libgtest-dev libbenchmark-dev libstb-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32 xvfb xauth
