@@ -59,8 +59,8 @@ class DetectProgress {
 // Sampled frames kept for a second look at most, in bytes.
 constexpr std::size_t kKeptBytes = std::size_t{512} << 20;
 
-// What the frames told: the statistics and the first frame, for the overlay,
-// and the sampled frames themselves while they fit in kKeptBytes.
+// What the frames told: the statistics, the first frame (for the overlay when
+// the others are not kept), and the sampled frames while they fit in kKeptBytes.
 struct Sampling {
   LogoStatistics statistics;
   std::vector<std::uint8_t> firstFrame;
@@ -175,10 +175,30 @@ std::string AbsolutePath(const std::string& path) {
   return absolute.make_preferred().string();
 }
 
+// The frame looked at that shows the logo's edges best, for the overlay
+// picture: a film often starts black, an ad break without the logo. The
+// first frame when the frames could not be kept.
+const std::vector<std::uint8_t>& ShowingFrame(const Sampling& sampling, const LogoSearch& search) {
+  if (!sampling.keptAll || sampling.sampled.empty() || search.shapes.empty())
+    return sampling.firstFrame;
+  ShapePresence presence(sampling.statistics, search.shapes.front());
+  std::size_t best = 0;
+  double bestShare = -1;
+  for (std::size_t i = 0; i < sampling.sampled.size(); ++i) {
+    const double share = presence.Shows(sampling.sampled[i].data(), sampling.stride);
+    if (share > bestShare) {
+      best = i;
+      bestShare = share;
+    }
+  }
+  return sampling.sampled[best];
+}
+
 std::string WriteOverlay(const DetectOptions& options, const StreamLayout& layout,
-                         const Sampling& sampling, const LogoMask& logo, const Rect& area) {
-  const std::vector<std::uint8_t> rgb =
-      LogoOverlayRgb(layout.format, layout.size, sampling.firstFrame.data(), logo, area);
+                         const Sampling& sampling, const LogoSearch& search, const LogoMask& logo,
+                         const Rect& area) {
+  const std::vector<std::uint8_t> rgb = LogoOverlayRgb(
+      layout.format, layout.size, ShowingFrame(sampling, search).data(), logo, area);
   const std::vector<std::uint8_t> png =
       EncodePng({rgb.data(), layout.size.width, layout.size.height, 3 * static_cast<std::size_t>(layout.size.width)});
   return WritePictureFile(options.overlayPath, png, "cannot write " + options.overlayPath);
@@ -448,7 +468,7 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
   }
   ReportFit(logo, rebuilt, picture);
   if (!options.overlayPath.empty()) {
-    if (std::string error = WriteOverlay(options, layout, sampling, logo, picture.area); !error.empty()) {
+    if (std::string error = WriteOverlay(options, layout, sampling, search, logo, picture.area); !error.empty()) {
       return Report(kExitDetectError, error);
     }
   }
