@@ -31,6 +31,7 @@ import time
 import zipfile
 
 import markdown
+import markdown.extensions.toc
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GUIDES = (("ru", "user-guide.ru.md", "guide-ru.html"), ("en", "user-guide.en.md", "guide-en.html"))
@@ -66,7 +67,11 @@ def render_guide(source, lang, pictures):
     go to its page; other links into the repository are left as text."""
     with open(source, encoding="utf-8") as f:
         text = f.read()
-    body = markdown.markdown(text, extensions=["tables", "fenced_code"], output_format="html")
+    # Headings get ids from their own words, Cyrillic kept, for the guide's
+    # table of contents.
+    body = markdown.markdown(
+        text, extensions=["tables", "fenced_code", "toc"], output_format="html",
+        extension_configs={"toc": {"slugify": markdown.extensions.toc.slugify_unicode}})
     docs = os.path.dirname(source)
 
     def picture(match):
