@@ -60,9 +60,11 @@ LogoFinding::Reason LogoFinding::Start(PluginState& state, FileSystem& files) {
   if (!statistics_.Start(width_, height_, mode_)) return Reason::OutOfMemory;
   band_ = static_cast<std::int32_t>(
       std::clamp<std::int64_t>(kPixelsPerFrame / statistics_.Width(), 1, statistics_.Height()));
+  collecting_ = &statistics_;
+  shape_.reset();
   cursor_ = 0;
   samples_.store(0);
-  startTicks_ = NowTicks();
+  startTicks_ = collectTicks_ = NowTicks();
   {
     std::lock_guard<std::mutex> guard(mutex_);
     stopping_ = false;
@@ -94,7 +96,9 @@ void LogoFinding::Stop() {
     pictures_.Release();
     Tidy(false);
   }
+  shape_.reset();  // it reads the statistics
   statistics_ = LogoStatistics();
+  showing_ = LogoStatistics();
   clocks_ = ClockWatch();
 }
 
@@ -146,15 +150,27 @@ void LogoFinding::AddFrame(const std::uint8_t* pixels, ChannelId channel, std::i
     if (clocks_.Full()) EndPhase(Phase::Watching, Phase::Deciding);
     return;
   }
-  statistics_.AddRows(pixels, stride, cursor_, band_);
-  cursor_ += band_;
-  if (cursor_ >= statistics_.Height()) {
-    cursor_ = 0;
-    samples_.fetch_add(1);
+  if (!shape_ || Shows(pixels, stride)) {
+    collecting_->AddRows(pixels, stride, cursor_, band_);
+    cursor_ += band_;
+    if (cursor_ >= collecting_->Height()) {
+      cursor_ = 0;
+      samples_.fetch_add(1);
+    }
   }
-  if (samples_.load() >= kEnoughSamples || Seconds() >= kMaxSeconds) {
+  if (samples_.load() >= kEnoughSamples ||
+      static_cast<double>(NowTicks() - collectTicks_) / 1000.0 >= kMaxSeconds) {
     EndPhase(Phase::Collecting, Phase::Deciding);
   }
+}
+
+// On a second look: whether the frame shows the shape, counted.
+bool LogoFinding::Shows(const std::uint8_t* pixels, std::ptrdiff_t stride) {
+  const double share = shape_->Shows(pixels, stride);
+  if (share >= ShapePresence::kShownShare) return ++shown_, true;
+  if (share > ShapePresence::kHiddenShare) ++unclear_;
+  else ++hidden_;
+  return false;
 }
 
 // The video thread hands its part over to the worker, unless the search
@@ -180,12 +196,54 @@ void LogoFinding::Finish(Phase phase, Reason reason) {
 
 // The worker: waits for the collection to end, decides, and ends.
 void LogoFinding::Work() {
+  if (Collected()) Decide();
+}
+
+// Waits for the collection under way to end: true when it is the worker's
+// to decide, false when the search was stopped or interrupted.
+bool LogoFinding::Collected() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  wake_.wait(lock, [this] { return stopping_ || phase_.load() != Phase::Collecting; });
+  return !stopping_ && phase_.load() == Phase::Deciding;
+}
+
+// A second look, for a logo taken off for part of the collection: the
+// first shape that lasted (taken for scenery, or lasting in half the
+// samples only) is looked for in every frame of a new collection, which
+// keeps the frames that show it. When the frames told clearly whether
+// they show it (at most a fifth unclear) and the logo is found in those
+// that do, where the shape is, `search` becomes that search, and the
+// logo's colour and opacity come from those frames. False when the search
+// was stopped or interrupted meanwhile.
+bool LogoFinding::LookAgain(LogoSearch& search) {
+  LogoSearch loose = LogoFinder(LogoFinder::kLooseLastingTenths).Find(statistics_);
+  const LogoMask* shape = !search.shapes.empty()  ? &search.shapes.front()
+                          : !loose.shapes.empty() ? &loose.shapes.front()
+                                                  : nullptr;
+  if (shape == nullptr) return true;
+  const Rect was = shape->Bounds();
+  shape_.emplace(statistics_, *shape);
+  if (!showing_.Start(width_, height_, mode_)) throw std::bad_alloc();
+  shown_ = hidden_ = unclear_ = 0;
   {
-    std::unique_lock<std::mutex> lock(mutex_);
-    wake_.wait(lock, [this] { return stopping_ || phase_.load() != Phase::Collecting; });
-    if (stopping_ || phase_.load() != Phase::Deciding) return;
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (stopping_) return false;
+    collecting_ = &showing_;
+    cursor_ = 0;
+    samples_.store(0);
+    collectTicks_ = NowTicks();
+    phase_.store(Phase::Collecting, std::memory_order_release);
   }
-  Decide();
+  if (!Collected()) return false;
+  if (5 * unclear_ > shown_ + hidden_ + unclear_) return true;
+  LogoSearch found = LogoFinder().Find(showing_);
+  const Rect box = found.box;
+  const int s = statistics_.Scale();
+  if (found.outcome == LogoSearch::Outcome::Found && box.left < was.right * s &&
+      was.left * s < box.right && box.top < was.bottom * s && was.top * s < box.bottom) {
+    search = std::move(found);
+  }
+  return true;
 }
 
 // Hands the overlays of `search` to the video thread to watch for a clock,
@@ -207,6 +265,11 @@ bool LogoFinding::Watch(LogoSearch& search) {
 void LogoFinding::Decide() {
   try {
     LogoSearch search = LogoFinder().Find(statistics_);
+    const LogoStatistics* modelled = &statistics_;
+    if (search.outcome == LogoSearch::Outcome::NoLogo) {
+      if (!LookAgain(search)) return;
+      if (search.outcome == LogoSearch::Outcome::Found) modelled = &showing_;
+    }
     if (search.outcome == LogoSearch::Outcome::Found && !Watch(search)) return;
     if (search.outcome != LogoSearch::Outcome::Found) return Finish(Phase::NotFound, ReasonOf(search.outcome));
     LogoPicture picture = PlaceLogoPicture(search.mask, kMargin);
@@ -216,7 +279,7 @@ void LogoFinding::Decide() {
       if (stopping_) return;
     }
     LogoModel model;
-    model.Estimate(statistics_, search.mask);
+    model.Estimate(*modelled, search.mask);
     std::string maskFile, modelFile;
     // Without its model the mask still works: the channel then fills.
     if (!pictures_.Write(channel_, EncodeMaskBitmap(picture, key_),

@@ -2,7 +2,10 @@
 // settings window starts a collection; from the next frame on, the frame
 // driver adds a band of each frame's rows to the statistics (a fixed cost
 // per frame, nothing allocated); when enough is collected, a worker thread
-// decides. When it found overlays, the frame driver then keeps their
+// decides. When nothing lasted through the samples but shapes lasted in
+// half of them (a logo taken off for an ad break), it collects once more,
+// from the frames that show the first such shape only, and decides on
+// those. When it found overlays, the frame driver then keeps their
 // surroundings from a few seconds of frames (ClockWatch) and a clock among
 // them is left out. The worker fits the mask picture to the plug-in's own
 // rebuild and writes it
@@ -26,12 +29,14 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "detect/ClockWatch.h"
 #include "detect/LogoFinder.h"
 #include "detect/LogoStatistics.h"
+#include "detect/ShapePresence.h"
 #include "engine/FoundPictureFiles.h"
 #include "engine/NamedFiles.h"
 #include "mask/MaskShape.h"
@@ -120,6 +125,9 @@ class LogoFinding {
   void Work();
   void Decide();
   bool Watch(LogoSearch& search);
+  bool LookAgain(LogoSearch& search);
+  bool Collected();
+  bool Shows(const std::uint8_t* pixels, std::ptrdiff_t stride);
   void Finish(Phase phase, Reason reason);
   void EndPhase(Phase from, Phase to);
   void Tidy(bool keep);
@@ -137,9 +145,16 @@ class LogoFinding {
 
   // The video thread's, while collecting; the worker's while deciding.
   LogoStatistics statistics_;
+  LogoStatistics* collecting_ = &statistics_;
   std::int32_t cursor_ = 0;
   std::int32_t band_ = 1;
   std::int64_t startTicks_ = 0;
+  std::int64_t collectTicks_ = 0;  // since the collection under way started
+  // A second look: the frames that show `shape_` (or not, or unclear),
+  // and the statistics of those that show it.
+  std::optional<ShapePresence> shape_;
+  std::int32_t shown_ = 0, hidden_ = 0, unclear_ = 0;
+  LogoStatistics showing_;
   // The worker's until Watching, then the video thread's until Deciding.
   ClockWatch clocks_;
   std::int32_t watchFrames_ = 0;
