@@ -20,7 +20,7 @@ std::uint8_t EdgeState(const std::uint8_t* p, std::int32_t width) {
 
 // True when the sample indices (ascending) are at least kMinTicks and
 // spaced alike to within a sample.
-bool Regular(const std::vector<int>& ticks) {
+bool Spaced(const std::vector<int>& ticks) {
   if (static_cast<int>(ticks.size()) < ClockDigits::kMinTicks) return false;
   int shortest = ticks[1] - ticks[0], longest = shortest;
   for (std::size_t i = 2; i < ticks.size(); ++i) {
@@ -28,6 +28,18 @@ bool Regular(const std::vector<int>& ticks) {
     longest = std::max(longest, ticks[i] - ticks[i - 1]);
   }
   return shortest > 1 && longest - shortest <= 1;
+}
+
+// Spaced, but for at most one tick out of step: a cut while the clock is
+// watched changes the picture around it once, at its own time.
+bool Regular(const std::vector<int>& ticks) {
+  if (Spaced(ticks)) return true;
+  for (std::size_t skip = 0; skip < ticks.size(); ++skip) {
+    std::vector<int> others = ticks;
+    others.erase(others.begin() + static_cast<std::ptrdiff_t>(skip));
+    if (Spaced(others)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -74,15 +86,21 @@ bool ClockDigits::Ticking(const std::uint8_t* samples, std::int32_t count, std::
           states[static_cast<std::size_t>(i - 1) * pixels + p];
   }
   if (digitPixels < kMinDigitPixels) return false;
-  // The ticks: samples at which a quarter of the digit pixels or more changed.
+  // The ticks: samples at which a quarter of the digit pixels or more
+  // changed. The other sample with the most changes may be a cut, and is
+  // not counted against them.
   std::vector<int> ticks;
-  std::int64_t together = 0;
+  std::int64_t together = 0, cut = 0;
   for (int i = 1; i < n; ++i) {
-    if (4 * changesAt[static_cast<std::size_t>(i)] < digitPixels) continue;
+    const std::int64_t changes = changesAt[static_cast<std::size_t>(i)];
+    if (4 * changes < digitPixels) {
+      cut = std::max(cut, changes);
+      continue;
+    }
     ticks.push_back(i);
-    together += changesAt[static_cast<std::size_t>(i)];
+    together += changes;
   }
-  return together >= kMinTogetherShare * static_cast<double>(digitChanges) && Regular(ticks);
+  return together >= kMinTogetherShare * static_cast<double>(digitChanges - cut) && Regular(ticks);
 }
 
 }  // namespace kestrimo

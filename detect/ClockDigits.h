@@ -25,7 +25,8 @@ class ClockDigits {
   // share at the times most of them change.
   static constexpr std::int64_t kMinDigitPixels = 20;
   static constexpr double kMinTogetherShare = 0.6;
-  // At least this many such times, spaced alike to within a sample.
+  // At least this many such times, spaced alike to within a sample; one
+  // more out of step is a cut while the clock was watched.
   static constexpr int kMinTicks = 3;
 
   // The frame pixels to look at for an overlay's `box`: its rows, from one

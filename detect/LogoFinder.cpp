@@ -151,13 +151,14 @@ bool InBand(const Rect& picture, int y, double share) {
          (y < picture.bottom && y >= picture.bottom - band);
 }
 
-// Lasting, strong edges of the picture (a pixel in from its sides) within
-// kReach of its top and bottom.
+// Lasting, strong edges of the picture (kSideMargin pixels in from its
+// sides) within kReach of its top and bottom.
 LogoMask LogoEdges(const EdgeMaps& maps, float noise, const Rect& picture) {
   LogoMask edges(maps.width, maps.height);
-  for (int y = picture.top + 1; y + 1 < picture.bottom; ++y) {
+  const int m = LogoFinder::kSideMargin;
+  for (int y = picture.top + m; y + m < picture.bottom; ++y) {
     if (!InBand(picture, y, LogoFinder::kReach)) continue;
-    for (int x = picture.left + 1; x + 1 < picture.right; ++x) {
+    for (int x = picture.left + m; x + m < picture.right; ++x) {
       const std::size_t i = maps.Index(x, y);
       edges.Set(x, y, (maps.lasting[i] & kAnyLasting) != 0 &&
                           maps.strength[i] > LogoFinder::kStrength * noise);

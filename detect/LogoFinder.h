@@ -78,6 +78,9 @@ class LogoFinder {
   // Groups larger than these shares of the frame are not a logo.
   static constexpr double kMaxWidthShare = 0.45;
   static constexpr double kMaxHeightShare = 0.3;
+  // Edges this close to the picture's sides are its border against a bar
+  // (soft over a pixel or two, more in frames looked at in halves), not a logo.
+  static constexpr int kSideMargin = 3;
   // Groups with fewer edge pixels are noise.
   static constexpr std::int64_t kMinEdgePixels = 20;
   // Pixels the filled logo is grown by, over anti-aliased rims.
