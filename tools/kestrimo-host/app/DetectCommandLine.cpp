@@ -96,14 +96,17 @@ const std::vector<Entry>& DetectOptionTable() {
        "ExpandX/ExpandY written with the mask, 0..30 (default 0)",
        [](Text v, DetectOptions& o) { return SetBounded("--expand", v, 0, 30, o.expand); }},
       {{"--overlay"}, Value, "--overlay FILE.png",
-       "the first frame with the logo tinted and the area framed",
+       "the frame that shows the logo best, the logo tinted and\n"
+       "the area framed",
        [](Text v, DetectOptions& o) { return SetFile("--overlay", v, o.overlayPath); }},
-      {{"--model"}, Value, "--model FILE.png",
-       "the logo's estimated colour and opacity, an RGBA picture of the frame's size",
+      {{"--model"}, Value, "--model FILE",
+       "the logo's estimated colour and opacity: the plug-in's model\n"
+       "file (LogoModelFile), or with a .png name an RGBA picture of\n"
+       "the frame's size",
        [](Text v, DetectOptions& o) { return SetFile("--model", v, o.modelPath); }},
       {{"--all-overlays"}, Flag, "--all-overlays",
-       "every overlay found into the mask picture (a tag, a clock),\n"
-       "not only the channel's logo",
+       "every overlay found into the mask picture (a tag; not a\n"
+       "clock, which is left out), not only the channel's logo",
        [](Text, DetectOptions& o) { o.allOverlays = true; return std::string(); }},
       {{"--channel"}, Value, "--channel ID", "channel section of the printed lines (default 1)",
        [](Text v, DetectOptions& o) { return SetChannelId("--channel", v, o.channelId); }},
