@@ -6,7 +6,8 @@
 #   main    the main job's steps (scripts/main-steps.sh) on the native and
 #           win32 builds: a real clip's logo found and taken out by both,
 #           results and figures in out/ (the videos deleted once it passes);
-#           builds kestrimo-host there first if the two stages did not run
+#           builds kestrimo-host there first if the two stages did not run;
+#           then the README's quick start as written
 #   i686    the 32-bit Linux build, its unit and end-to-end tests under qemu
 #           as a processor with SSE but no SSE2 (see the i686 test preset)
 #   asan    the native build under AddressSanitizer and UndefinedBehaviorSanitizer
@@ -43,6 +44,8 @@ main_stage() {
     cmake --build "$root/$preset" --target kestrimo-host
   done
   bash scripts/main-steps.sh --drop-clips "$root/native" "$root/win32"
+  # The README's quick start, run as written (it builds the tool preset).
+  bash tests/tools/readme-quick-start.sh
 }
 
 run_stage() {
