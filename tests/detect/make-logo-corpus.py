@@ -50,6 +50,21 @@ A case that has a condition says it in "conditions"; the keys above are
 missing where they do not apply (no key "presence": the logo shows at its
 full opacity in every frame).
 
+The cases camera-, zoom- and those ending in -opaque carry opaque logos over
+a moving camera (zoom-: every shot a zoom in or out), a fixed one and a
+film, to measure how much of what the logo hides the picture had shown
+before. Every case with a logo whose frames all come straight from the
+virtual camera (photos, no bars, no ad break) also gets
+
+  NAME-camera.json
+              the camera: per frame [shot, cx, cy, w], the window in the
+              photograph (its centre and width, photo pixel centres at whole
+              numbers), and the shots (first frame, end, photo, photo size).
+              Frame pixel (i, j) shows the photo at x = cx - w / 2 + (i +
+              0.5) * w / width - 0.5 and y = cy - w * height / width / 2 +
+              (j + 0.5) * w / width - 0.5, clamped to the photo. cases.json
+              names it in "files" as "camera".
+
 The pictures come from Debian's packages (opencv-doc, python3-skimage); the
 letters from fonts-dejavu-core; ffmpeg decodes the videos. Run with Debian's
 /usr/bin/python3 (python3-numpy, python3-pil). Everything is deterministic.
@@ -147,7 +162,7 @@ WHITE = (245, 245, 245)
 
 
 def case(name, source, size, shape=None, opacity=None, corner=None, colour=None, text=None,
-         seed=1, presence=None, ad=False, bars=None, overlays=(), place=None):
+         seed=1, presence=None, ad=False, bars=None, overlays=(), place=None, zoom=False):
     """A case. The conditions of everyday television, all optional:
     presence: "cut" (the logo away for the middle third, cut out and in),
       "fade" (faded out over FADE frames, away, faded back in) or "late" (no
@@ -157,14 +172,15 @@ def case(name, source, size, shape=None, opacity=None, corner=None, colour=None,
     bars: "letterbox" or "pillarbox", black bars around the picture;
     overlays: "clock", "tag" beside the logo;
     place: for a case without a logo but with overlays, the logo (shape,
-      corner, text) they are placed beside, as if it were there."""
+      corner, text) they are placed beside, as if it were there;
+    zoom: the virtual camera zooms in or out in every shot (photos only)."""
     logo = None
     if shape:
         logo = dict(shape=shape, opacity=opacity, corner=corner, colour=colour, text=text)
     if place:
         place = dict(shape=place[0], opacity=1.0, corner=place[1], colour=WHITE, text=place[2])
     return dict(name=name, source=source, size=size, logo=logo, seed=seed, presence=presence,
-                ad=ad, bars=bars, overlays=tuple(overlays), place=place)
+                ad=ad, bars=bars, overlays=tuple(overlays), place=place, zoom=zoom)
 
 
 CASES = [
@@ -223,6 +239,19 @@ CASES = [
     case("still-sd-nologo", "still", "sd", seed=29),
     case("pan-hd-text-tr", "pan", "hd", "text", 0.55, "top-right", WHITE, "SPORT"),
     case("pan-hd-nologo", "pan", "hd"),
+    # Opaque logos over a moving camera, a zooming one, a fixed one and a
+    # film: what the picture showed before the logo covered it.
+    case("camera-sd-mark-tr", "photos", "sd", "mark", 1.00, "top-right", RED, "KTV", seed=41),
+    case("camera-sd-text-bl", "photos", "sd", "text", 1.00, "bottom-left", WHITE, "KINO 1",
+         seed=42),
+    case("camera-hd-text-tl", "photos", "hd", "text", 1.00, "top-left", WHITE, "NEWS 24",
+         seed=43),
+    case("camera-hd-mark-br", "photos", "hd", "mark", 1.00, "bottom-right", BLUE, "ONE", seed=44),
+    case("zoom-sd-mark-tl", "photos", "sd", "mark", 1.00, "top-left", GREEN, "EDU", seed=45,
+         zoom=True),
+    case("still-sd-mark-tr-opaque", "still", "sd", "mark", 1.00, "top-right", ORANGE, "K2",
+         seed=46),
+    case("film-sd-text-br-opaque", "film", "sd", "text", 1.00, "bottom-right", WHITE, "SPORT"),
 ]
 
 FADE = 12          # frames of a fade out or in
@@ -390,9 +419,12 @@ def ease(t):
     return 0.5 - 0.5 * math.cos(math.pi * t)
 
 
-def camera_shots(count, width, height, seed, photos=PHOTOS, lengths=(45, 80)):
+def camera_shots(count, width, height, seed, photos=PHOTOS, lengths=(45, 80), zoom=False):
     """The virtual camera's shots: (first frame, last frame + 1, photo, start
-    window, end window); a window is (centre x, centre y, width) in the photo."""
+    window, end window); a window is (centre x, centre y, width) in the photo.
+    Two windows drawn anywhere make pans with some zoom; with zoom, one
+    window is nearly the widest and the other 1.6 to 2.2 times narrower, in
+    either order, their centres a little apart: the camera zooms in or out."""
     rng = np.random.default_rng(seed)
     shots, first, index = [], 0, int(rng.integers(len(photos)))
     while first < count:
@@ -403,7 +435,16 @@ def camera_shots(count, width, height, seed, photos=PHOTOS, lengths=(45, 80)):
             pw, ph = picture.size
         widest = min(pw, ph * width / height)
         windows = []
-        for _ in range(2):
+        if zoom:
+            wide, close = widest / rng.uniform(1.0, 1.15), widest / rng.uniform(1.6, 2.2)
+            h = wide * height / width
+            cx, cy = rng.uniform(wide / 2, pw - wide / 2), rng.uniform(h / 2, ph - h / 2)
+            # The close window inside the wide one, off its centre by up to a tenth.
+            dx, dy = rng.uniform(-0.1, 0.1, 2) * (wide - close)
+            windows = [(cx, cy, wide), (cx + dx, cy + dy * height / width, close)]
+            if rng.integers(2):
+                windows.reverse()
+        for _ in range(0 if zoom else 2):
             w = widest / rng.uniform(1.0, 1.7)
             h = w * height / width
             windows.append((rng.uniform(w / 2, pw - w / 2), rng.uniform(h / 2, ph - h / 2), w))
@@ -412,24 +453,55 @@ def camera_shots(count, width, height, seed, photos=PHOTOS, lengths=(45, 80)):
     return shots
 
 
-def photo_frames(shots, width, height):
-    cache = {}
-    for first, end, photo, a, b in shots:
-        if photo not in cache:
-            with Image.open(photo) as picture:
-                cache[photo] = np.asarray(picture.convert("RGB"), np.float32)
-        picture = cache[photo]
-        ph, pw = picture.shape[:2]
+def camera_windows(shots):
+    """(shot index, centre x, centre y, width) of the window in the photo, per
+    frame: the shot's two windows eased into each other, with a little shake."""
+    for index, (first, end, _, a, b) in enumerate(shots):
         for frame in range(first, end):
             t = ease((frame - first) / max(1, end - first - 1))
             cx, cy, w = (a[i] + (b[i] - a[i]) * t for i in range(3))
             # A little hand-held shake, well under a pixel of the photo.
             cx += 0.4 * math.sin(frame * 0.37) + 0.25 * math.sin(frame * 0.91 + 1.0)
             cy += 0.3 * math.sin(frame * 0.29 + 2.0) + 0.2 * math.sin(frame * 1.13)
-            step = w / width
-            xs = cx - w / 2 + (np.arange(width) + 0.5) * step - 0.5
-            ys = cy - w * height / width / 2 + (np.arange(height) + 0.5) * step - 0.5
-            yield sample_bilinear(picture, xs, ys, pw, ph)
+            yield index, cx, cy, w
+
+
+def photo_frames(shots, width, height):
+    """Frame pixel (i, j) shows the photo at x = cx - w / 2 + (i + 0.5) * step
+    - 0.5, y = cy - w * height / width / 2 + (j + 0.5) * step - 0.5 (step = w /
+    width; photo pixel centres at whole numbers), clamped to the photo,
+    sampled bilinearly."""
+    cache = {}
+    for index, cx, cy, w in camera_windows(shots):
+        photo = shots[index][2]
+        if photo not in cache:
+            with Image.open(photo) as picture:
+                cache[photo] = np.asarray(picture.convert("RGB"), np.float32)
+        picture = cache[photo]
+        ph, pw = picture.shape[:2]
+        step = w / width
+        xs = cx - w / 2 + (np.arange(width) + 0.5) * step - 0.5
+        ys = cy - w * height / width / 2 + (np.arange(height) + 0.5) * step - 0.5
+        yield sample_bilinear(picture, xs, ys, pw, ph)
+
+
+def camera_truth(c, frames, width, height):
+    """The virtual camera of a case whose every frame is a photograph under
+    it (no bars, no ad break), for NAME-camera.json; None for other cases."""
+    if c["source"] != "photos" or c["bars"] or c["ad"]:
+        return None
+    shots = camera_shots(frames, width, height, c["seed"], zoom=c["zoom"])
+    listed = []
+    for first, end, photo, _, _ in shots:
+        with Image.open(photo) as picture:
+            listed.append(dict(first=first, end=end, photo=photo, photo_size=list(picture.size)))
+    return dict(width=width, height=height, shots=listed,
+                frames=[list(window) for window in camera_windows(shots)],
+                note="frames: [shot, cx, cy, w] per frame, the window in the photo; frame "
+                     "pixel (i, j) shows the photo at x = cx - w / 2 + (i + 0.5) * w / width "
+                     "- 0.5, y = cy - w * height / width / 2 + (j + 0.5) * w / width - 0.5 "
+                     "(photo pixel centres at whole numbers), clamped to [0, photo size - 1], "
+                     "sampled bilinearly; a new shot starts after a cut")
 
 
 def sample_bilinear(picture, xs, ys, pw, ph):
@@ -588,11 +660,12 @@ def programme(c, frames, width, height):
     """(RGB frames, source description) of the programme alone, at the size
     of the picture."""
     if c["source"] == "photos":
-        shots = camera_shots(frames, width, height, c["seed"])
+        shots = camera_shots(frames, width, height, c["seed"], zoom=c["zoom"])
         return photo_frames(shots, width, height), dict(
             kind="photographs", still_camera=False,
-            what="photographs under a virtual camera: smooth pans and zooms, bilinear "
-                 "sampling, hard cuts between photographs",
+            what="photographs under a virtual camera: %s, bilinear sampling, hard cuts "
+                 "between photographs" % ("a zoom in or out in every shot" if c["zoom"]
+                                          else "smooth pans and zooms"),
             cuts=[s[0] for s in shots[1:]],
             files=[dict(path=s[2], package=missing_package(s[2]), first_frame=s[0])
                    for s in shots])
@@ -865,6 +938,12 @@ def write_case(c, frames, out_dir):
                         pixels=int(len(xs)),
                         solid_pixels=int((alpha >= round(logo["opacity"] * 255)).sum()))
     meta["files"] = dict(clip=name + ".y4m", clean=name + "-clean.y4m", truth=name + "-logo.png")
+    camera = camera_truth(c, frames, width, height)
+    if camera:
+        meta["files"]["camera"] = name + "-camera.json"
+        with open(os.path.join(out_dir, meta["files"]["camera"]), "w") as listing:
+            json.dump(camera, listing)
+            listing.write("\n")
     factors = presence_factors(c["presence"], frames) if c["presence"] else None
     if factors:
         extra["presence"] = runs([round(f, 4) for f in factors])
@@ -904,6 +983,8 @@ def conditions(c):
         said.append("fixed camera, a box moved across it by hand")
     if c["source"] == "pan":
         said.append("sideways pan over horizontal lines")
+    if c["zoom"]:
+        said.append("the camera zooms in or out")
     if c["presence"]:
         said.append({"cut": "logo away for the middle third",
                      "fade": "logo faded out and in around the middle third",
