@@ -346,4 +346,12 @@ LogoSearch LogoFinder::Find(const LogoStatistics& statistics) const {
   return search;
 }
 
+bool FoundAgain(const LogoSearch& found, const LogoMask& shape, int scale) {
+  const Rect& box = found.box;
+  const Rect was = shape.Bounds();
+  return found.outcome == LogoSearch::Outcome::Found && box.left < was.right * scale &&
+         was.left * scale < box.right && box.top < was.bottom * scale &&
+         was.top * scale < box.bottom;
+}
+
 }  // namespace kestrimo

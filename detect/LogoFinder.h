@@ -94,4 +94,9 @@ class LogoFinder {
   int lastingTenths_;
 };
 
+// True when `found` holds a logo whose box (frame pixels) overlaps `shape`,
+// a shape of statistics kept at `scale` frame pixels to a pixel: the same
+// logo, found again by a second look.
+bool FoundAgain(const LogoSearch& found, const LogoMask& shape, int scale);
+
 }  // namespace kestrimo

@@ -221,7 +221,6 @@ bool LogoFinding::LookAgain(LogoSearch& search) {
                           : !loose.shapes.empty() ? &loose.shapes.front()
                                                   : nullptr;
   if (shape == nullptr) return true;
-  const Rect was = shape->Bounds();
   shape_.emplace(statistics_, *shape);
   if (!showing_.Start(width_, height_, mode_)) throw std::bad_alloc();
   shown_ = hidden_ = unclear_ = 0;
@@ -237,12 +236,7 @@ bool LogoFinding::LookAgain(LogoSearch& search) {
   if (!Collected()) return false;
   if (5 * unclear_ > shown_ + hidden_ + unclear_) return true;
   LogoSearch found = LogoFinder().Find(showing_);
-  const Rect box = found.box;
-  const int s = statistics_.Scale();
-  if (found.outcome == LogoSearch::Outcome::Found && box.left < was.right * s &&
-      was.left * s < box.right && box.top < was.bottom * s && was.top * s < box.bottom) {
-    search = std::move(found);
-  }
+  if (FoundAgain(found, *shape, statistics_.Scale())) search = std::move(found);
   return true;
 }
 

@@ -353,11 +353,7 @@ void LookAgain(Sampling& sampling, LogoSearch& search) {
       if (shows[i]) again.AddFrame(sampling.sampled[i].data(), sampling.stride);
     }
     LogoSearch found = LogoFinder().Find(again);
-    const Rect box = found.box, was = shape.Bounds();
-    const int s = all.Scale();
-    const bool same = found.outcome == LogoSearch::Outcome::Found && box.left < was.right * s &&
-                      was.left * s < box.right && box.top < was.bottom * s && was.top * s < box.bottom;
-    if (!same) continue;
+    if (!FoundAgain(found, shape, all.Scale())) continue;
     std::fprintf(stderr, "detect: the logo shows in %" PRId64 " of %" PRId64 " frames looked at; %s\n",
                  static_cast<std::int64_t>(shown), static_cast<std::int64_t>(n),
                  wasFound ? "its colour and opacity are estimated from those"
