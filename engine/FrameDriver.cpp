@@ -52,7 +52,8 @@ void ShowMask(PluginState& state, std::uint8_t* frame, const ChannelSettings& re
 // surroundings, softens them and blends them back through the mask's alpha
 // (or, for a channel whose translucent logo is subtracted, the removal alpha).
 // A channel that checks its logo's presence leaves frames that do not show
-// it as delivered, and fills those its model no longer fits.
+// it as delivered, and fills those its model no longer fits, or the parts
+// of them it no longer fits.
 void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& record) {
   MaskRebuild& mask = state.Mask;
   ImageBuffer& work = mask.WorkBuffer;
@@ -80,8 +81,12 @@ void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& 
     }
   }
   // The alpha copy and the blend back in one pass, through the mask's alpha
-  // or the removal alpha.
-  const ImageBuffer& alpha = subtracted ? mask.Removal.RemovalAlpha : mask.FrameMask;
+  // or the removal alpha (mixed toward the mask's where parts fall back).
+  const ImageBuffer& alpha =
+      !subtracted ? mask.FrameMask
+      : watched   ? mask.Fallback.Apply(frame, mask.Removal, mask.Presence, mask.FrameMask,
+                                        mask.MaskOrigin)
+                  : mask.Removal.RemovalAlpha;
   WriteBackThroughAlpha(frame, state.Geometry, mask.MaskOrigin, work.View(), alpha.View(), mode);
 }
 

@@ -28,6 +28,7 @@ void LogoPresence::Rebuild(const LogoRemoval& removal, Point areaOrigin,
   ready_ = false;
   shown_ = true;
   fits_ = true;
+  falling_ = false;
   agreeing_ = 0;
   if (!removal.Mapped()) return;
   mode_ = geometry.mode;
@@ -59,7 +60,29 @@ void LogoPresence::Rebuild(const LogoRemoval& removal, Point areaOrigin,
       logoPixels_ += m.opacity != 0;
     }
   }
-  ready_ = logoPixels_ > 0;
+  ready_ = logoPixels_ > 0 && RebuildTiles();
+}
+
+// The tiles over rect_, their logo pixels, and no weight toward the fill.
+bool LogoPresence::RebuildTiles() {
+  const std::int32_t width = rect_.Width(), height = rect_.Height();
+  tilesAcross_ = (width + kTileSide - 1) / kTileSide;
+  tilesDown_ = (height + kTileSide - 1) / kTileSide;
+  const std::int32_t tiles = tilesAcross_ * tilesDown_;  // under rect_'s pixels
+  std::int32_t* logo = tileLogo_.Ensure(tiles);
+  std::int32_t* fallback = fallback_.Ensure(tiles);
+  PresenceSums* memory = tileMemory_.Ensure(tiles);
+  if (logo == nullptr || fallback == nullptr || memory == nullptr ||
+      tileSums_.Ensure(tiles) == nullptr)
+    return false;
+  std::fill(memory, memory + tiles, PresenceSums{});
+  std::fill(logo, logo + tiles, 0);
+  std::fill(fallback, fallback + tiles, 0);
+  const std::uint8_t* opacity = opacity_.Data();
+  for (std::int32_t r = 0; r < height; ++r)
+    for (std::int32_t i = 0; i < width; ++i)
+      logo[(r / kTileSide) * tilesAcross_ + i / kTileSide] += *opacity++ != 0;
+  return true;
 }
 
 std::int16_t* LogoPresence::DifferenceRow(std::int32_t r) const {
@@ -97,6 +120,13 @@ PresenceSums LogoPresence::Weigh(const LogoRemoval& removal, const std::uint8_t*
                           opacity_.Data() + at, colour_.Data() + at, width, DifferenceRow(r),
                           ExpectedRow(r));
   }
+  return delivered ? SumTiles() : SumWhole();
+}
+
+// The weighing of the difference rows over the whole of rect_.
+PresenceSums LogoPresence::SumWhole() const {
+  const LogoPresenceKernels& kernels = KernelsInUse().logoPresence;
+  const std::int32_t width = rect_.Width(), height = rect_.Height();
   PresenceSums sums;
   for (std::int32_t r = 0; r < height; ++r) {
     for (std::int32_t i = 0; i < width; i += kPresenceMaxRow) {
@@ -108,15 +138,69 @@ PresenceSums LogoPresence::Weigh(const LogoRemoval& removal, const std::uint8_t*
   return sums;
 }
 
+// The same weighing tile by tile into tileSums_ (of the delivered frame);
+// their total.
+PresenceSums LogoPresence::SumTiles() const {
+  const LogoPresenceKernels& kernels = KernelsInUse().logoPresence;
+  const std::int32_t width = rect_.Width(), height = rect_.Height();
+  PresenceSums* tiles = tileSums_.Data();
+  std::fill(tiles, tiles + tilesAcross_ * tilesDown_, PresenceSums{});
+  for (std::int32_t r = 0; r < height; ++r) {
+    PresenceSums* tile = tiles + (r / kTileSide) * tilesAcross_;
+    for (std::int32_t i = 0; i < width; i += kTileSide, ++tile) {
+      kernels.sumRow(DifferenceRow(r - 1) + i, DifferenceRow(r) + i, DifferenceRow(r + 1) + i,
+                     ExpectedRow(r - 1) + i, ExpectedRow(r) + i, ExpectedRow(r + 1) + i,
+                     std::min(kTileSide, width - i), tile);
+    }
+  }
+  PresenceSums sums;
+  for (std::int32_t t = 0; t < tilesAcross_ * tilesDown_; ++t) {
+    sums.match += tiles[t].match;
+    sums.energy += tiles[t].energy;
+  }
+  return sums;
+}
+
 bool LogoPresence::Look(const LogoRemoval& removal, const std::uint8_t* frame,
                         const FrameGeometry& geometry, ConstImageView work, bool subtracted) {
   if (!Ready(geometry) || !removal.Mapped() || work.pixels == nullptr) return shown_;
   delivered_ = Weigh(removal, frame, work, true);
   subtracted_ = subtracted ? Weigh(removal, frame, work, false) : PresenceSums{};
   Decide(delivered_);
-  const std::int64_t left = subtracted_.match < 0 ? -subtracted_.match : subtracted_.match;
-  fits_ = !subtracted || 100 * left <= kFitPercent * subtracted_.energy;
+  fits_ = !subtracted || Fits(subtracted_);
+  if (subtracted && shown_) JudgeTiles();
   return shown_;
+}
+
+// A tile that shows its part of the logo about as the model has it (a share
+// near 1 over the last frames, as the frame as a whole) returns toward the
+// subtraction; one whose share is off by more than kTileFitPercent, where
+// the subtraction would leave that much of the logo or of its negative,
+// falls back to the fill at once.
+void LogoPresence::JudgeTiles() {
+  const PresenceSums* sums = tileSums_.Data();
+  const std::int32_t* logo = tileLogo_.Data();
+  PresenceSums* memory = tileMemory_.Data();
+  std::int32_t* fallback = fallback_.Data();
+  falling_ = false;
+  for (std::int32_t t = 0; t < tilesAcross_ * tilesDown_; ++t) {
+    const bool tells =
+        logo[t] >= kMinTileLogo && sums[t].energy >= logo[t] * kMinContrast * kMinContrast;
+    PresenceSums& m = memory[t];
+    if (tells) {
+      m.match += sums[t].match - (m.match >> kTileMemoryShift);
+      m.energy += sums[t].energy - (m.energy >> kTileMemoryShift);
+    }
+    const PresenceSums left{m.match - m.energy, m.energy};
+    fallback[t] = tells && !Fits(left, kTileFitPercent) ? kFullFallback
+                                                        : std::max(0, fallback[t] - kFallbackReturn);
+    falling_ = falling_ || fallback[t] > 0;
+  }
+}
+
+bool LogoPresence::Fits(const PresenceSums& sums, std::int64_t percent) {
+  const std::int64_t left = sums.match < 0 ? -sums.match : sums.match;
+  return 100 * left <= percent * sums.energy;
 }
 
 void LogoPresence::Decide(const PresenceSums& sums) {

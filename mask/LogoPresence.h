@@ -15,7 +15,10 @@
 // The same weighing of the frame after the subtraction tells whether the
 // model still fits: what the subtraction leaves of the logo should be
 // nothing, and a frame that shows much of it, or of its negative, is filled
-// instead.
+// instead. The frame as delivered is also weighed tile by tile: a tile whose
+// share of the logo is far from the frame's whole 1 shows a part of the logo
+// the model no longer fits (a channel that changed a part of its logo), and
+// that part falls back toward the fill while the rest is still subtracted.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +50,26 @@ class LogoPresence {
   // Percent of the logo the subtraction may leave (or overshoot by) and
   // still count as fitting the frame.
   static constexpr std::int64_t kFitPercent = 50;
+  // Side of the square tiles of the frame rectangle whose fit is judged
+  // apart, and the least logo pixels a tile needs to judge it at all.
+  static constexpr std::int32_t kTileSide = 16;
+  static constexpr std::int64_t kMinTileLogo = 8;
+  // Percent a tile's share of the logo may be off the whole 1 and still fit:
+  // a model estimated from a broadcast errs by up to about 75 % in parts
+  // whose subtraction still beats the fill; one that no longer fits a part
+  // sees a negative share there, or several times the logo.
+  static constexpr std::int64_t kTileFitPercent = 200;
+  // Each tile's weight toward the fill, of kFullFallback: a tile the model
+  // does not fit falls back at once, and one that fits again (or cannot
+  // tell) returns over kFullFallback / kFallbackReturn frames, so that a
+  // tile on the edge does not flicker.
+  static constexpr std::int32_t kFullFallback = 256;
+  static constexpr std::int32_t kFallbackReturn = 32;
+  // A tile is judged on its sums over the frames that showed the logo, each
+  // frame's weight falling by 1 / 2^kTileMemoryShift per frame (about the
+  // last 8): the picture under a logo on a busy picture sways a single
+  // frame's share, while a part the model no longer fits stays off.
+  static constexpr int kTileMemoryShift = 3;
 
   // Takes the model's key samples (luma of 4:2:2, green of BGR) over the
   // removal's frame rectangle; the logo counts as shown until frames say
@@ -70,6 +93,13 @@ class LogoPresence {
   // False when the last frame looked at showed the subtraction leaving
   // more than kFitPercent of the logo, or taking out that much too much.
   bool SubtractionFits() const { return fits_; }
+  // The tiles over the removal's frame rectangle, row by row, and their
+  // weights toward the fill (0..kFullFallback); Falling() when any is above 0.
+  Rect FrameRect() const { return rect_; }
+  std::int32_t TilesAcross() const { return tilesAcross_; }
+  std::int32_t TilesDown() const { return tilesDown_; }
+  const std::int32_t* FallbackWeights() const { return fallback_.Data(); }
+  bool Falling() const { return falling_; }
 
   // The weights of the last frame, for tests and tuning.
   const PresenceSums& Delivered() const { return delivered_; }
@@ -81,11 +111,17 @@ class LogoPresence {
   const std::uint8_t* FillRow(ConstImageView work, std::int32_t fy) const;
   PresenceSums Weigh(const LogoRemoval& removal, const std::uint8_t* frame, ConstImageView work,
                      bool delivered) const;
+  PresenceSums SumWhole() const;
+  PresenceSums SumTiles() const;
+  bool RebuildTiles();
   void Decide(const PresenceSums& sums);
+  void JudgeTiles();
+  static bool Fits(const PresenceSums& sums, std::int64_t percent = kFitPercent);
 
   bool ready_ = false;
   bool shown_ = true;
   bool fits_ = true;
+  bool falling_ = false;
   std::int32_t agreeing_ = 0;  // frames in a row against the decision
   std::int32_t mode_ = 0, width_ = 0, height_ = 0;  // the frames of the rebuild
   Point origin_;
@@ -97,6 +133,11 @@ class LogoPresence {
   ScratchArray<std::uint8_t> colour_;
   // d and e of the frame last weighed over rect_, in a border of zeros.
   ScratchArray<std::int16_t> difference_, expected_;
+  std::int32_t tilesAcross_ = 0, tilesDown_ = 0;
+  ScratchArray<std::int32_t> tileLogo_;   // logo pixels per tile
+  ScratchArray<PresenceSums> tileSums_;   // of the last frame as delivered
+  ScratchArray<PresenceSums> tileMemory_;  // of the frames before, fading
+  ScratchArray<std::int32_t> fallback_;   // weight toward the fill per tile
 };
 
 }  // namespace kestrimo

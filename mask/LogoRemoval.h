@@ -95,6 +95,11 @@ class LogoRemoval {
   const std::uint8_t* FrameSamples(const std::uint8_t* frame, std::int32_t fy) const {
     return FrameRow(const_cast<std::uint8_t*>(frame), fy);
   }
+  std::uint8_t* FrameSamples(std::uint8_t* frame, std::int32_t fy) const {
+    return FrameRow(frame, fy);
+  }
+  // Bytes per frame pixel of the last rebuild's format.
+  std::int32_t SampleBytes() const { return mode_ == kFrameModeYuy2 ? 2 : 3; }
 
   LogoModelPicture Model;
   ImageBuffer RemovalAlpha;  // the frame mask's size and colours

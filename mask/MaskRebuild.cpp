@@ -70,6 +70,8 @@ void MaskRebuild::RebuildRemoval(const FrameGeometry& geometry, Size baseSize, S
   Removal.Rebuild({FrameMask, baseSize, extent, MaskOrigin, VisibleRect}, frameWidth, frameHeight,
                   geometry.mode);
   Presence.Rebuild(Removal, MaskOrigin, geometry);
+  if (Presence.Ready(geometry)) Fallback.Rebuild(Removal, Presence);
+  else Fallback.Clear();
 }
 
 bool MaskRebuild::WithinWorkBudget(std::int64_t width, std::int64_t height,
@@ -159,6 +161,7 @@ void MaskRebuild::Empty() {
   VisibleRect = {};
   Removal.Clear();
   Presence.Clear();
+  Fallback.Clear();
 }
 
 }  // namespace kestrimo

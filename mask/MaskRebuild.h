@@ -15,6 +15,7 @@
 #include "mask/DibImage.h"
 #include "mask/LogoPresence.h"
 #include "mask/LogoRemoval.h"
+#include "mask/SubtractionFallback.h"
 #include "base/FrameGeometry.h"
 #include "base/ImageBuffer.h"
 #include "mask/MaskDilator.h"
@@ -74,6 +75,7 @@ class MaskRebuild {
   std::int32_t MaskLoaded = 0;
   LogoRemoval Removal;  // the channel's logo model, scaled to the area
   LogoPresence Presence;  // whether the frames show that logo now
+  SubtractionFallback Fallback;  // the fill where the model no longer fits a part of it
 
   // Tools kept between rebuilds.
   MaskDilator Dilator;

@@ -276,6 +276,36 @@ TEST_P(LogoRemovalTest, WithThePresenceCheckOnlyFramesShowingTheLogoAreProcessed
   }
 }
 
+// A channel that changed a part of its logo, stripes at 55 %: the model's
+// last stripes have a dark colour that the frames do not show. With the presence check that part
+// falls back to the fill, never worse than it there, while the rest is
+// still subtracted; the model as a whole still fits.
+TEST_P(LogoRemovalTest, APartTheModelNoLongerFitsFallsBackToTheFill) {
+  const Logo logo{[](std::int32_t x, std::int32_t y) {
+    return x >= 10 && x < 50 && y >= 10 && y < 30 && x / 2 % 2 == 0 ? 145u : 0u;
+  }};
+  LogoModelPicture model = Model(logo);
+  for (std::int32_t y = 0; y < kDown; ++y)
+    for (std::int32_t x = 44; x < kSide; ++x)
+      if (std::uint32_t& pixel = model.pixels[y * kSide + x]; pixel >> 24 != 0)
+        pixel = 145u << 24 | 0x202020;
+  const TestFrame filled = Run("", logo);
+  state.ChannelList[0].LogoPresenceCheck = 1;
+  const TestFrame taken = Run(folder.Write("model.bmp", EncodeModelBitmap(model)), logo);
+  ASSERT_TRUE(state.Mask.Presence.SubtractionFits());
+  // The summed error over the columns [from, to) of the logo.
+  const auto error = [this](const TestFrame& frame, std::int32_t from, std::int32_t to) {
+    long sum = 0;
+    for (std::int32_t y = 10; y < 30; ++y)
+      for (std::int32_t x = from; x < to; ++x)
+        for (int byte = 0; byte < clean.BytesPerPixel(); ++byte)
+          sum += std::abs(frame.At(kLeft + x, kTop + y, byte) - clean.At(kLeft + x, kTop + y, byte));
+    return sum;
+  };
+  EXPECT_LE(error(taken, 44, 50), error(filled, 44, 50)) << "the part the model misses";
+  EXPECT_LT(4 * error(taken, 10, 50), 3 * error(filled, 10, 50)) << "the logo as a whole";
+}
+
 // An area wholly or partly off the frame, with a model: nothing is written
 // outside the frame (a frame's worth of guard bytes on each side), and a
 // frame the area does not reach comes out as it went in.
