@@ -19,6 +19,8 @@ void ForEachFamily(Kernels& k, Step step) {
   step(k.logoSubtract);
   // Telling whether a frame shows a known logo.
   step(k.logoPresence);
+  // Following the camera from one frame to the next.
+  step(k.motion);
 }
 
 Kernels ScalarSet() {

@@ -15,6 +15,8 @@
 #include "imaging/LogoSubtractKernels.h"
 // Telling whether a frame shows a known logo.
 #include "imaging/LogoPresenceKernels.h"
+// Following the camera from one frame to the next.
+#include "imaging/MotionKernels.h"
 
 namespace kestrimo {
 
@@ -30,6 +32,8 @@ struct Kernels {
   LogoSubtractKernels logoSubtract;
   // Telling whether a frame shows a known logo.
   LogoPresenceKernels logoPresence;
+  // Following the camera from one frame to the next.
+  MotionKernels motion;
 };
 
 const Kernels& ScalarKernels();

@@ -42,6 +42,8 @@ const Family kFamilies[] = {
     {"logoSubtract", offsetof(Kernels, logoSubtract), sizeof(LogoSubtractKernels), true},
     // Telling whether a frame shows a known logo.
     {"logoPresence", offsetof(Kernels, logoPresence), sizeof(LogoPresenceKernels), true},
+    // Following the camera from one frame to the next.
+    {"motion", offsetof(Kernels, motion), sizeof(MotionKernels), true},
 };
 
 TEST(Kernels, FamiliesCoverTheSet) {
