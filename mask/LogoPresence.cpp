@@ -71,18 +71,37 @@ bool LogoPresence::RebuildTiles() {
   const std::int32_t tiles = tilesAcross_ * tilesDown_;  // under rect_'s pixels
   std::int32_t* logo = tileLogo_.Ensure(tiles);
   std::int32_t* fallback = fallback_.Ensure(tiles);
-  PresenceSums* memory = tileMemory_.Ensure(tiles);
-  if (logo == nullptr || fallback == nullptr || memory == nullptr ||
-      tileSums_.Ensure(tiles) == nullptr)
+  PresenceSums* memory = tileMemory_.Ensure(2 * tiles);
+  std::uint8_t* white = white_.Ensure(width);
+  std::uint8_t* whole = wholly_.Ensure(tiles);
+  if (logo == nullptr || fallback == nullptr || memory == nullptr || white == nullptr ||
+      whole == nullptr ||
+      tileSums_.Ensure(tiles) == nullptr || residualSums_.Ensure(tiles) == nullptr)
     return false;
-  std::fill(memory, memory + tiles, PresenceSums{});
+  std::fill(memory, memory + 2 * tiles, PresenceSums{});
+  std::fill(white, white + width, std::uint8_t{255});
   std::fill(logo, logo + tiles, 0);
   std::fill(fallback, fallback + tiles, 0);
+  std::fill(whole, whole + tiles, std::uint8_t{1});
   const std::uint8_t* opacity = opacity_.Data();
-  for (std::int32_t r = 0; r < height; ++r)
-    for (std::int32_t i = 0; i < width; ++i)
-      logo[(r / kTileSide) * tilesAcross_ + i / kTileSide] += *opacity++ != 0;
+  for (std::int32_t r = 0; r < height; ++r) {
+    for (std::int32_t i = 0; i < width; ++i, ++opacity) {
+      logo[(r / kTileSide) * tilesAcross_ + i / kTileSide] += *opacity != 0;
+      if (*opacity >= LogoRemoval::kUntrustedOpacity) NotWholly(r, i);
+    }
+  }
   return true;
+}
+
+// The tiles whose gradients reach pixel (i, r) of rect_: they are not
+// wholly subtracted.
+void LogoPresence::NotWholly(std::int32_t r, std::int32_t i) {
+  const std::int32_t top = std::max(0, r - 1) / kTileSide;
+  const std::int32_t bottom = std::min(tilesDown_ * kTileSide - 1, r + 1) / kTileSide;
+  const std::int32_t left = std::max(0, i - 1) / kTileSide;
+  const std::int32_t right = std::min(tilesAcross_ * kTileSide - 1, i + 1) / kTileSide;
+  for (std::int32_t y = top; y <= bottom; ++y)
+    for (std::int32_t x = left; x <= right; ++x) wholly_.Data()[y * tilesAcross_ + x] = 0;
 }
 
 std::int16_t* LogoPresence::DifferenceRow(std::int32_t r) const {
@@ -104,9 +123,12 @@ const std::uint8_t* LogoPresence::FillRow(ConstImageView work, std::int32_t fy) 
   return row + 4 * (work.rect.left + rect_.left - origin_.x) + key.workOffset;
 }
 
-// The frame's samples as delivered, or as they are now, against the fill.
+// The frame's samples as delivered, or as they are now, against the fill,
+// with the model's colours or a white logo's; over the whole of rect_, or
+// tile by tile into `tiles`.
 PresenceSums LogoPresence::Weigh(const LogoRemoval& removal, const std::uint8_t* frame,
-                                 ConstImageView work, bool delivered) const {
+                                 ConstImageView work, bool delivered, bool white,
+                                 PresenceSums* tiles) const {
   const LogoPresenceKernels& kernels = KernelsInUse().logoPresence;
   const KeySample key = KeyOf(mode_);
   const std::int32_t width = rect_.Width(), height = rect_.Height();
@@ -116,11 +138,11 @@ PresenceSums LogoPresence::Weigh(const LogoRemoval& removal, const std::uint8_t*
     const std::uint8_t* samples =
         delivered ? removal.DeliveredRow(frame, fy) : removal.FrameSamples(frame, fy);
     const std::size_t at = static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
+    const std::uint8_t* colours = white ? white_.Data() : colour_.Data() + at;
     kernels.differenceRow(samples + skipped + key.frameOffset, key.frameBytes, FillRow(work, fy), 4,
-                          opacity_.Data() + at, colour_.Data() + at, width, DifferenceRow(r),
-                          ExpectedRow(r));
+                          opacity_.Data() + at, colours, width, DifferenceRow(r), ExpectedRow(r));
   }
-  return delivered ? SumTiles() : SumWhole();
+  return tiles != nullptr ? SumTiles(tiles) : SumWhole();
 }
 
 // The weighing of the difference rows over the whole of rect_.
@@ -138,12 +160,10 @@ PresenceSums LogoPresence::SumWhole() const {
   return sums;
 }
 
-// The same weighing tile by tile into tileSums_ (of the delivered frame);
-// their total.
-PresenceSums LogoPresence::SumTiles() const {
+// The same weighing tile by tile into `tiles`; their total.
+PresenceSums LogoPresence::SumTiles(PresenceSums* tiles) const {
   const LogoPresenceKernels& kernels = KernelsInUse().logoPresence;
   const std::int32_t width = rect_.Width(), height = rect_.Height();
-  PresenceSums* tiles = tileSums_.Data();
   std::fill(tiles, tiles + tilesAcross_ * tilesDown_, PresenceSums{});
   for (std::int32_t r = 0; r < height; ++r) {
     PresenceSums* tile = tiles + (r / kTileSide) * tilesAcross_;
@@ -164,38 +184,52 @@ PresenceSums LogoPresence::SumTiles() const {
 bool LogoPresence::Look(const LogoRemoval& removal, const std::uint8_t* frame,
                         const FrameGeometry& geometry, ConstImageView work, bool subtracted) {
   if (!Ready(geometry) || !removal.Mapped() || work.pixels == nullptr) return shown_;
-  delivered_ = Weigh(removal, frame, work, true);
-  subtracted_ = subtracted ? Weigh(removal, frame, work, false) : PresenceSums{};
+  delivered_ = Weigh(removal, frame, work, true, false, tileSums_.Data());
+  subtracted_ = subtracted ? Weigh(removal, frame, work, false, false, nullptr) : PresenceSums{};
   Decide(delivered_);
   fits_ = !subtracted || Fits(subtracted_);
-  if (subtracted && shown_) JudgeTiles();
+  if (subtracted && shown_) {
+    Weigh(removal, frame, work, false, true, residualSums_.Data());
+    JudgeTiles();
+  }
   return shown_;
 }
 
-// A tile that shows its part of the logo about as the model has it (a share
-// near 1 over the last frames, as the frame as a whole) returns toward the
-// subtraction; one whose share is off by more than kTileFitPercent, where
-// the subtraction would leave that much of the logo or of its negative,
-// falls back to the fill at once.
+// Each tile is weighed twice. As delivered, against the model's logo: a
+// share near 1 over the last frames (as the frame as a whole has) says the
+// model fits; one off by more than kTileFitPercent says it no longer does.
+// After the subtraction, against a white logo of the model's shape: what
+// the subtraction left or added in the logo's shape, whatever its colour,
+// even where the model expects no edges (its colour close to the picture
+// behind it); only in tiles wholly subtracted, as a near-opaque part is
+// left to the fill and shows there. A tile that fails either falls back to the fill at once; one
+// that passes both returns toward the subtraction.
 void LogoPresence::JudgeTiles() {
-  const PresenceSums* sums = tileSums_.Data();
+  const std::int32_t tiles = tilesAcross_ * tilesDown_;
   const std::int32_t* logo = tileLogo_.Data();
-  PresenceSums* memory = tileMemory_.Data();
   std::int32_t* fallback = fallback_.Data();
   falling_ = false;
-  for (std::int32_t t = 0; t < tilesAcross_ * tilesDown_; ++t) {
-    const bool tells =
-        logo[t] >= kMinTileLogo && sums[t].energy >= logo[t] * kMinContrast * kMinContrast;
-    PresenceSums& m = memory[t];
-    if (tells) {
-      m.match += sums[t].match - (m.match >> kTileMemoryShift);
-      m.energy += sums[t].energy - (m.energy >> kTileMemoryShift);
-    }
-    const PresenceSums left{m.match - m.energy, m.energy};
-    fallback[t] = tells && !Fits(left, kTileFitPercent) ? kFullFallback
-                                                        : std::max(0, fallback[t] - kFallbackReturn);
+  for (std::int32_t t = 0; t < tiles; ++t) {
+    const bool shown = Remember(tileSums_.Data()[t], tileMemory_.Data()[t], logo[t]);
+    const bool left = wholly_.Data()[t] != 0 &&
+                      Remember(residualSums_.Data()[t], tileMemory_.Data()[tiles + t], logo[t]);
+    const PresenceSums& model = tileMemory_.Data()[t];
+    const PresenceSums& residual = tileMemory_.Data()[tiles + t];
+    const bool misfit =
+        (shown && !Fits({model.match - model.energy, model.energy}, kTileFitPercent)) ||
+        (left && !Fits(residual, kTileResidualPercent));
+    fallback[t] = misfit ? kFullFallback : std::max(0, fallback[t] - kFallbackReturn);
     falling_ = falling_ || fallback[t] > 0;
   }
+}
+
+// Adds a tile's sums of this frame to its memory when they can tell; true
+// when they could.
+bool LogoPresence::Remember(const PresenceSums& sums, PresenceSums& memory, std::int64_t logo) {
+  if (logo < kMinTileLogo || sums.energy < logo * kMinContrast * kMinContrast) return false;
+  memory.match += sums.match - (memory.match >> kTileMemoryShift);
+  memory.energy += sums.energy - (memory.energy >> kTileMemoryShift);
+  return true;
 }
 
 bool LogoPresence::Fits(const PresenceSums& sums, std::int64_t percent) {

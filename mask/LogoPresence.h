@@ -59,6 +59,9 @@ class LogoPresence {
   // whose subtraction still beats the fill; one that no longer fits a part
   // sees a negative share there, or several times the logo.
   static constexpr std::int64_t kTileFitPercent = 200;
+  // Percent of a white logo of the model's shape that the subtraction may
+  // leave (or add) in a tile and still fit it.
+  static constexpr std::int64_t kTileResidualPercent = 100;
   // Each tile's weight toward the fill, of kFullFallback: a tile the model
   // does not fit falls back at once, and one that fits again (or cannot
   // tell) returns over kFullFallback / kFallbackReturn frames, so that a
@@ -110,12 +113,14 @@ class LogoPresence {
   std::int16_t* ExpectedRow(std::int32_t r) const;
   const std::uint8_t* FillRow(ConstImageView work, std::int32_t fy) const;
   PresenceSums Weigh(const LogoRemoval& removal, const std::uint8_t* frame, ConstImageView work,
-                     bool delivered) const;
+                     bool delivered, bool white, PresenceSums* tiles) const;
   PresenceSums SumWhole() const;
-  PresenceSums SumTiles() const;
+  PresenceSums SumTiles(PresenceSums* tiles) const;
   bool RebuildTiles();
   void Decide(const PresenceSums& sums);
   void JudgeTiles();
+  static bool Remember(const PresenceSums& sums, PresenceSums& memory, std::int64_t logo);
+  void NotWholly(std::int32_t r, std::int32_t i);
   static bool Fits(const PresenceSums& sums, std::int64_t percent = kFitPercent);
 
   bool ready_ = false;
@@ -136,7 +141,11 @@ class LogoPresence {
   std::int32_t tilesAcross_ = 0, tilesDown_ = 0;
   ScratchArray<std::int32_t> tileLogo_;   // logo pixels per tile
   ScratchArray<PresenceSums> tileSums_;   // of the last frame as delivered
-  ScratchArray<PresenceSums> tileMemory_;  // of the frames before, fading
+  ScratchArray<PresenceSums> residualSums_;  // after the subtraction, a white logo's
+  // Of the frames before, fading: the delivered tiles', then the residual ones'.
+  ScratchArray<PresenceSums> tileMemory_;
+  ScratchArray<std::uint8_t> white_;  // a white logo's colour, one row
+  ScratchArray<std::uint8_t> wholly_;  // per tile: no pixel near it over kTrustedOpacity
   ScratchArray<std::int32_t> fallback_;   // weight toward the fill per tile
 };
 

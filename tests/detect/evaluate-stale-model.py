@@ -14,8 +14,9 @@ every case of a folder written by make-logo-corpus.py:
    NAME-clean.y4m by PSNR-Y over the logo's pixels (the truth's) in its
    right third and over the rest.
 
-Prints a Markdown table. Runs Debian's /usr/bin/python3 (python3-numpy,
-python3-pil).
+Prints a Markdown table. With --check, exits 1 unless, in every case, the
+stale third comes out no more than TOLERANCE_DB under the fill's. Runs
+Debian's /usr/bin/python3 (python3-numpy, python3-pil).
 """
 import argparse
 import json
@@ -34,6 +35,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))  # also when load
 from clip_measures import Y4m, psnr
 
 STALE_BGR = (96, 16, 16)   # the stale part's colour, B, G, R
+TOLERANCE_DB = 1.0         # the stale third under the fill's, at most
 
 
 def right_third(columns_used):
@@ -103,7 +105,10 @@ def main():
     parser.add_argument("--corpus", required=True, help="folder written by make-logo-corpus.py")
     parser.add_argument("--host", default="build/tool/kestrimo-host", help="kestrimo-host to run")
     parser.add_argument("--out", required=True, help="folder for the settings and models")
+    parser.add_argument("--check", action="store_true",
+                        help="exit 1 when a stale third comes out worse than the fill's")
     args = parser.parse_args()
+    missed = []
     with open(os.path.join(args.corpus, "cases.json")) as listing:
         cases = [c for c in json.load(listing) if c.get("logo")]
     print("| case | fill: third / rest | stale model: third / rest | own model: third / rest |")
@@ -132,12 +137,19 @@ def main():
         third[:, :right_third(logo.any(axis=0))] = False
         parts = {"third": third, "rest": logo & ~third}
         clean = os.path.join(args.corpus, case["files"]["clean"])
-        cells = []
+        cells, thirds = [], {}
         for run, path in (("fill", None), ("stale", stale), ("own", model)):
             got = measure(args.host, with_model(settings, os.path.join(work, run + ".ini"), path),
                           clip, clean, parts)
+            thirds[run] = got["third"]
             cells.append("%.2f / %.2f dB" % (got["third"], got["rest"]))
         print("| %s | %s |" % (case["name"], " | ".join(cells)), flush=True)
+        if thirds["stale"] < thirds["fill"] - TOLERANCE_DB:
+            missed.append("%s: the stale third at %.2f dB, the fill's at %.2f dB"
+                          % (case["name"], thirds["stale"], thirds["fill"]))
+    if args.check and missed:
+        print("evaluate-stale-model: missed:\n" + "\n".join(missed), file=sys.stderr)
+        sys.exit(1)
 
 
 if __name__ == "__main__":
