@@ -186,13 +186,26 @@ bool LogoPresence::Look(const LogoRemoval& removal, const std::uint8_t* frame,
   if (!Ready(geometry) || !removal.Mapped() || work.pixels == nullptr) return shown_;
   delivered_ = Weigh(removal, frame, work, true, false, tileSums_.Data());
   subtracted_ = subtracted ? Weigh(removal, frame, work, false, false, nullptr) : PresenceSums{};
-  Decide(delivered_);
+  Decide(FittingTiles());
   fits_ = !subtracted || Fits(subtracted_);
-  if (subtracted && shown_) {
+  if (subtracted) {
     Weigh(removal, frame, work, false, true, residualSums_.Data());
-    JudgeTiles();
+    JudgeTiles(shown_);
   }
   return shown_;
+}
+
+// The frame's sums over the tiles the model fits (none of them falling
+// back after the frames before): a part the model no longer fits must not
+// make the logo look away.
+PresenceSums LogoPresence::FittingTiles() const {
+  PresenceSums sums;
+  for (std::int32_t t = 0; t < tilesAcross_ * tilesDown_; ++t) {
+    if (fallback_.Data()[t] != 0) continue;
+    sums.match += tileSums_.Data()[t].match;
+    sums.energy += tileSums_.Data()[t].energy;
+  }
+  return sums;
 }
 
 // Each tile is weighed twice. As delivered, against the model's logo: a
@@ -202,16 +215,18 @@ bool LogoPresence::Look(const LogoRemoval& removal, const std::uint8_t* frame,
 // the subtraction left or added in the logo's shape, whatever its colour,
 // even where the model expects no edges (its colour close to the picture
 // behind it); only in tiles wholly subtracted, as a near-opaque part is
-// left to the fill and shows there. A tile that fails either falls back to the fill at once; one
-// that passes both returns toward the subtraction.
-void LogoPresence::JudgeTiles() {
+// left to the fill and shows there, and only in frames that show the logo.
+// A tile that fails either falls back to the fill at once; one that passes
+// returns toward the subtraction. A frame without the logo shows about none
+// of it in every tile, well within the first test.
+void LogoPresence::JudgeTiles(bool shownNow) {
   const std::int32_t tiles = tilesAcross_ * tilesDown_;
   const std::int32_t* logo = tileLogo_.Data();
   std::int32_t* fallback = fallback_.Data();
   falling_ = false;
   for (std::int32_t t = 0; t < tiles; ++t) {
     const bool shown = Remember(tileSums_.Data()[t], tileMemory_.Data()[t], logo[t]);
-    const bool left = wholly_.Data()[t] != 0 &&
+    const bool left = shownNow && wholly_.Data()[t] != 0 &&
                       Remember(residualSums_.Data()[t], tileMemory_.Data()[tiles + t], logo[t]);
     const PresenceSums& model = tileMemory_.Data()[t];
     const PresenceSums& residual = tileMemory_.Data()[tiles + t];

@@ -118,7 +118,8 @@ class LogoPresence {
   PresenceSums SumTiles(PresenceSums* tiles) const;
   bool RebuildTiles();
   void Decide(const PresenceSums& sums);
-  void JudgeTiles();
+  PresenceSums FittingTiles() const;
+  void JudgeTiles(bool shownNow);
   static bool Remember(const PresenceSums& sums, PresenceSums& memory, std::int64_t logo);
   void NotWholly(std::int32_t r, std::int32_t i);
   static bool Fits(const PresenceSums& sums, std::int64_t percent = kFitPercent);
