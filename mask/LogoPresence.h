@@ -15,10 +15,13 @@
 // The same weighing of the frame after the subtraction tells whether the
 // model still fits: what the subtraction leaves of the logo should be
 // nothing, and a frame that shows much of it, or of its negative, is filled
-// instead. The frame as delivered is also weighed tile by tile: a tile whose
-// share of the logo is far from the frame's whole 1 shows a part of the logo
-// the model no longer fits (a channel that changed a part of its logo), and
-// that part falls back toward the fill while the rest is still subtracted.
+// instead. The frames are also weighed tile by tile: as delivered, a tile
+// whose share of the logo stays far from the whole 1, and after the
+// subtraction, one that still shows much in the logo's shape, hold a part
+// of the logo the model no longer fits (a channel that changed a part of its
+// logo). That part falls back toward the fill while the rest is still
+// subtracted, and the decision whether the logo is shown goes by the tiles
+// that fit.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +58,7 @@ class LogoPresence {
   static constexpr std::int32_t kTileSide = 16;
   static constexpr std::int64_t kMinTileLogo = 8;
   // Percent a tile's share of the logo may be off the whole 1 and still fit:
-  // a model estimated from a broadcast errs by up to about 75 % in parts
+  // a model estimated from a broadcast errs by up to about 100 % in parts
   // whose subtraction still beats the fill; one that no longer fits a part
   // sees a negative share there, or several times the logo.
   static constexpr std::int64_t kTileFitPercent = 200;
@@ -146,7 +149,7 @@ class LogoPresence {
   // Of the frames before, fading: the delivered tiles', then the residual ones'.
   ScratchArray<PresenceSums> tileMemory_;
   ScratchArray<std::uint8_t> white_;  // a white logo's colour, one row
-  ScratchArray<std::uint8_t> wholly_;  // per tile: no pixel near it over kTrustedOpacity
+  ScratchArray<std::uint8_t> wholly_;  // per tile: no pixel near it left to the fill alone
   ScratchArray<std::int32_t> fallback_;   // weight toward the fill per tile
 };
 

@@ -118,7 +118,8 @@ void SubtractionFallback::MixAlpha(const LogoRemoval& removal, const ImageBuffer
 const ImageBuffer& SubtractionFallback::Apply(std::uint8_t* frame, const LogoRemoval& removal,
                                               const LogoPresence& presence,
                                               const ImageBuffer& frameMask, Point areaOrigin) {
-  if (!ready_ || !presence.Falling() || !(presence.FrameRect() == rect_)) return removal.RemovalAlpha;
+  if (!ready_ || !presence.Falling() || !(presence.FrameRect() == rect_))
+    return removal.RemovalAlpha;
   const ImageBuffer& alpha = removal.RemovalAlpha;
   Alpha.CopyFrom(alpha.pixels, alpha.allocWidth, alpha.allocHeight, alpha.rect);
   Spread(presence);
