@@ -21,6 +21,8 @@ void ForEachFamily(Kernels& k, Step step) {
   step(k.logoPresence);
   // Following the camera from one frame to the next.
   step(k.motion);
+  // Rebuilding a logo's pixels from earlier frames.
+  step(k.history);
 }
 
 Kernels ScalarSet() {

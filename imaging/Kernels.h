@@ -17,6 +17,8 @@
 #include "imaging/LogoPresenceKernels.h"
 // Following the camera from one frame to the next.
 #include "imaging/MotionKernels.h"
+// Rebuilding a logo's pixels from earlier frames.
+#include "imaging/HistoryKernels.h"
 
 namespace kestrimo {
 
@@ -34,6 +36,8 @@ struct Kernels {
   LogoPresenceKernels logoPresence;
   // Following the camera from one frame to the next.
   MotionKernels motion;
+  // Rebuilding a logo's pixels from earlier frames.
+  HistoryKernels history;
 };
 
 const Kernels& ScalarKernels();

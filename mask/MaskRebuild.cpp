@@ -33,6 +33,7 @@ void MaskRebuild::LoadPictures(std::string& maskFileName, std::string& modelFile
 
 void MaskRebuild::RebuildMask(const MaskShape& shape, const FrameGeometry& geometry,
                               std::int32_t frameWidth, std::int32_t frameHeight) {
+  History.Clear();
   const float edgeWidth = static_cast<float>(shape.EdgeBlur);
   EdgeBlurFilter.SetWidths(edgeWidth, edgeWidth);
   const std::int32_t r = EdgeBlurFilter.HorizontalRadius();

@@ -15,6 +15,7 @@
 #include "mask/DibImage.h"
 #include "mask/LogoPresence.h"
 #include "mask/LogoRemoval.h"
+#include "mask/SceneHistory.h"
 #include "mask/SubtractionFallback.h"
 #include "base/FrameGeometry.h"
 #include "base/ImageBuffer.h"
@@ -76,6 +77,9 @@ class MaskRebuild {
   LogoRemoval Removal;  // the channel's logo model, scaled to the area
   LogoPresence Presence;  // whether the frames show that logo now
   SubtractionFallback Fallback;  // the fill where the model no longer fits a part of it
+  // The logo's pixels from where the camera showed them before; rebuilt on
+  // the first frame of a channel that asks for it.
+  SceneHistory History;
 
   // Tools kept between rebuilds.
   MaskDilator Dilator;

@@ -12,8 +12,9 @@ namespace {
 // Fewest blocks that make an answer.
 constexpr std::int32_t kMinBlocks = 6;
 // A block is flat below this sum of differences from itself one pixel
-// across, down or along a diagonal (about 3 levels a pixel).
-constexpr std::uint32_t kFlatSad = 3 * RingMotion::kBlock * RingMotion::kBlock;
+// across, down or along a diagonal (about a level a pixel: upscaled and
+// soft pictures, out-of-focus backgrounds, still follow).
+constexpr std::uint32_t kFlatSad = 1 * RingMotion::kBlock * RingMotion::kBlock;
 // A block's best match is a clear one when its sum is at most this share
 // (1/2) of the block's own differences one pixel across plus one pixel
 // down: a match half a pixel off both ways comes to about that; another
