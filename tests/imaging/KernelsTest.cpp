@@ -44,6 +44,8 @@ const Family kFamilies[] = {
     {"logoPresence", offsetof(Kernels, logoPresence), sizeof(LogoPresenceKernels), true},
     // Following the camera from one frame to the next.
     {"motion", offsetof(Kernels, motion), sizeof(MotionKernels), true},
+    // Rebuilding a logo's pixels from earlier frames.
+    {"history", offsetof(Kernels, history), sizeof(HistoryKernels), false},
 };
 
 TEST(Kernels, FamiliesCoverTheSet) {
