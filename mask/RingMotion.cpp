@@ -9,8 +9,10 @@
 namespace kestrimo {
 namespace {
 
-// Fewest blocks that make an answer.
+// Fewest blocks that make an answer, and most that are measured: a wide
+// ring keeps an even share of its blocks (its corners and sides alike).
 constexpr std::int32_t kMinBlocks = 6;
+constexpr std::int32_t kMaxBlocks = 192;
 // A block is flat below this sum of differences from itself one pixel
 // across, down or along a diagonal (about a level a pixel: upscaled and
 // soft pictures, out-of-focus backgrounds, still follow).
@@ -58,6 +60,16 @@ void RingMotion::Clear() {
   ready_ = false;
   havePrevious_ = false;
   counts_ = {};
+}
+
+// Of more than kMaxBlocks blocks, kMaxBlocks spread evenly over their order.
+void RingMotion::KeepEvenShare(Block* blocks) {
+  if (blockCount_ <= kMaxBlocks) return;
+  std::int32_t kept = 0;
+  for (std::int32_t i = 0; i < blockCount_; ++i)
+    if ((std::int64_t{i} + 1) * kMaxBlocks / blockCount_ != std::int64_t{i} * kMaxBlocks / blockCount_)
+      blocks[kept++] = blocks[i];
+  blockCount_ = kept;
 }
 
 bool RingMotion::Rebuild(const Rect& area, const Rect& window, const std::uint8_t* usable,
@@ -121,6 +133,7 @@ bool RingMotion::Rebuild(const Rect& area, const Rect& window, const std::uint8_
     }
   }
   if (blockCount_ < kMinBlocks) return false;
+  KeepEvenShare(blocks);
   std::uint8_t* storage = storage_.Ensure(static_cast<std::int32_t>(2 * perPlane));
   if (measures_.Ensure(blockCount_) == nullptr || scratch_.Ensure(blockCount_) == nullptr ||
       keep_.Ensure(blockCount_) == nullptr || storage == nullptr)

@@ -99,6 +99,7 @@ class RingMotion {
     bool built[3] = {};
   };
 
+  void KeepEvenShare(Block* blocks);
   void Gather(const std::uint8_t* frame, Plane& plane) const;
   void BuildLevel(Plane& plane, int level) const;
   std::uint32_t Sad(int level, const Block& b, std::int32_t dx, std::int32_t dy) const;

@@ -49,6 +49,7 @@ bool SceneHistory::Rebuild(const ImageBuffer& frameMask, Point maskOrigin, const
   MarkHidden(frameMask, maskOrigin, visibleRect);
   GrowHidden();
   FindSpans();
+  MarkFresh();
   std::uint8_t* usable = scratch_.Data();
   for (std::int64_t i = 0; i < std::int64_t{w_} * h_; ++i) usable[i] = hidden_.Data()[i] == 0;
   if (!ring_.Rebuild(area_, window_, usable, geometry)) return false;
@@ -77,7 +78,7 @@ bool SceneHistory::Allocate() {
   for (int p = 0; p < 2; ++p)
     if (values_[p].Ensure(pixels) == nullptr || ages_[p].Ensure(padded) == nullptr) return false;
   return hidden_.Ensure(pixels) != nullptr && scratch_.Ensure(pixels) != nullptr &&
-         spans_.Ensure(2 * h_) != nullptr;
+         fresh_.Ensure(padded) != nullptr && spans_.Ensure(2 * h_) != nullptr;
 }
 
 // Hidden: under the mask, and the frame's edge.
@@ -135,6 +136,15 @@ void SceneHistory::FindSpans() {
   }
 }
 
+// The ages of a frame without a history: 0 in view, none elsewhere.
+void SceneHistory::MarkFresh() {
+  std::uint8_t* fresh = fresh_.Data();
+  std::memset(fresh, kNoHistory, std::size_t(w_ + 2) * (h_ + 2));
+  for (std::int32_t j = 0; j < h_; ++j)
+    for (std::int32_t i = 0; i < w_; ++i)
+      fresh[std::ptrdiff_t{j + 1} * (w_ + 2) + 1 + i] = hidden_.Data()[j * w_ + i] != 0 ? kNoHistory : 0;
+}
+
 std::uint32_t* SceneHistory::Values(int plane, std::int32_t j) const {
   const std::int32_t memoryRow = bottomUp_ ? h_ - 1 - j : j;
   return values_[plane].Data() + std::ptrdiff_t{memoryRow} * w_;
@@ -158,13 +168,9 @@ void SceneHistory::Follow(const std::uint8_t* frame, const FrameGeometry& geomet
   current_ = 1 - current_;
   ExtractArea(frame, geometry, {window_.left, window_.top},
               {values_[current_].Data(), {w_, h_}, {0, 0, w_, h_}}, LayoutOf(mode_));
-  std::memset(ages_[current_].Data(), kNoHistory, std::size_t(w_ + 2) * (h_ + 2));
-  const std::uint8_t* hidden = hidden_.Data();
-  for (std::int32_t j = 0; j < h_; ++j) {
-    std::uint8_t* ages = Ages(current_, j);
-    for (std::int32_t i = 0; i < w_; ++i) ages[i] = hidden[j * w_ + i] != 0 ? kNoHistory : 0;
-    if (carried) Carry(j);
-  }
+  std::memcpy(ages_[current_].Data(), fresh_.Data(), std::size_t(w_ + 2) * (h_ + 2));
+  if (carried)
+    for (std::int32_t j = 0; j < h_; ++j) Carry(j);
   havePrevious_ = true;
 }
 

@@ -73,6 +73,7 @@ class SceneHistory {
   void MarkHidden(const ImageBuffer& frameMask, Point maskOrigin, const Rect& visibleRect);
   void GrowHidden();
   void FindSpans();
+  void MarkFresh();
   void Carry(std::int32_t j);
   std::uint32_t* Values(int plane, std::int32_t j) const;
   std::uint8_t* Ages(int plane, std::int32_t j) const;  // from column -1 to width
@@ -89,6 +90,7 @@ class SceneHistory {
   RingMotion ring_;
   ScratchArray<std::uint32_t> values_[2];  // work layout, rows as the layout stores them
   ScratchArray<std::uint8_t> ages_[2];     // (w + 2) x (h + 2), a border of kNoHistory
+  ScratchArray<std::uint8_t> fresh_;       // the same: what a frame alone shows (0 or none)
   ScratchArray<std::uint8_t> hidden_;      // w x h, top-down: 1 where not in view
   ScratchArray<std::uint8_t> scratch_;     // w x h: the ring's usable pixels, the growth's pass
   ScratchArray<std::int32_t> spans_;       // per window row: first and end of its hidden pixels

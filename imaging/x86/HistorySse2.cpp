@@ -11,7 +11,8 @@
 // lanes; a pixel whose four neighbours all lie in the rows and hold a value
 // is mixed in 16-bit lanes, across first (a * left + b * right is at most
 // 65280) and then down in 32-bit lanes, which gives the reference's sum of
-// the four products. Any other pixel, and the tail, go through the
+// the four products. A pixel none of whose neighbours (all in the rows)
+// holds a value gets none; any other pixel, and the tail, go through the
 // reference.
 #include <emmintrin.h>
 
@@ -115,8 +116,13 @@ void CarryRow(const HistorySource& s, const std::uint8_t* hidden, std::int32_t c
       const bool inside = x >= 0 && x + 1 < s.width;
       const std::uint8_t* above = s.aboveAges + x;
       const std::uint8_t* below = s.belowAges + x;
-      if (!inside || above[0] == kNoHistory || above[1] == kNoHistory ||
-          below[0] == kNoHistory || below[1] == kNoHistory) {
+      const int none = (above[0] == kNoHistory) + (above[1] == kNoHistory) +
+                       (below[0] == kNoHistory) + (below[1] == kNoHistory);
+      if (inside && none == 4) {  // no weight at all: nothing carried
+        ages[i + k] = kNoHistory;
+        continue;
+      }
+      if (!inside || none != 0) {
         HistorySource one = s;
         one.start = s.start + (i + k) * s.step;
         reference.carryRow(one, hidden + i + k, 1, maxAge, values + i + k, ages + i + k);
