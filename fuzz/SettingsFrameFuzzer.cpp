@@ -63,11 +63,12 @@ void Trace(const char* what, const ChannelSettings& r) {
   std::fprintf(stderr,
                "%s [%lld] MaskPosX=%d MaskPosY=%d RectMaskSizeX=%d RectMaskSizeY=%d "
                "ExpandX=%d ExpandY=%d EdgeBlur=%u ScreenBlur=%u InvertMask=%d ColorKey=%08x "
-               "ProcEnable=%d MaskFileName=%s LogoModelFile=%s LogoPresenceCheck=%d\n",
+               "ProcEnable=%d MaskFileName=%s LogoModelFile=%s LogoPresenceCheck=%d "
+               "LogoSeeThrough=%d\n",
                what, static_cast<long long>(r.Id), r.MaskPosX, r.MaskPosY, r.RectMaskSizeX,
                r.RectMaskSizeY, r.ExpandX, r.ExpandY, r.EdgeBlur, r.ScreenBlur, r.InvertMask,
                r.ColorKey, r.ProcEnable, r.MaskFileName.c_str(), r.LogoModelFile.c_str(),
-               r.LogoPresenceCheck);
+               r.LogoPresenceCheck, r.LogoSeeThrough);
 }
 
 // The model files of one input, written to the scratch folder before the
@@ -118,6 +119,7 @@ ChannelSettings AnyRecord(FuzzedDataProvider& input, ChannelId id, const ModelFi
   r.ProcEnable = input.ConsumeBool() ? 1 : AnySigned(input, -1, 1);
   ChooseFiles(input, files, r);
   r.LogoPresenceCheck = input.ConsumeBool() ? 1 : 0;
+  r.LogoSeeThrough = input.ConsumeBool() ? 1 : 0;
   Trace("record", r);
   return r;
 }

@@ -35,6 +35,10 @@ struct ChannelSettings {
   // With a logo model: frames that do not show the logo (an ad break, say)
   // pass unchanged. 0 (off) for a channel set up by hand.
   std::int32_t LogoPresenceCheck = 0;
+  // For an opaque logo: the pixels under it are rebuilt from where a moving
+  // camera showed that part of the scene in earlier frames. 0 (off) for a
+  // channel set up by hand.
+  std::int32_t LogoSeeThrough = 0;
 
   // The fields the mask rebuild draws from.
   MaskShape Shape() const {

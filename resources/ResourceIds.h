@@ -50,6 +50,7 @@
 #define IDC_LBL_SHOW_MASK 5153
 #define IDC_LBL_SCREEN_BLUR 5154
 #define IDC_LBL_COLOR 5155
+#define IDC_CHK_SEE_THROUGH 5156
 
 // The id of controls that nothing refers to.
 #ifndef IDC_STATIC

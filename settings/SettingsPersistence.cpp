@@ -31,6 +31,7 @@ bool KeepRecord(ChannelExistsProc channelExists, ChannelId id) {
 // without them stays byte for byte as it was.
 constexpr const char* kLogoModelKey = "LogoModelFile";
 constexpr const char* kPresenceKey = "LogoPresenceCheck";
+constexpr const char* kSeeThroughKey = "LogoSeeThrough";
 
 void ReadOptionalKeys(ProfileFile& file, std::string_view section, ChannelSettings& record) {
   std::string text;
@@ -38,11 +39,14 @@ void ReadOptionalKeys(ProfileFile& file, std::string_view section, ChannelSettin
   record.LogoModelFile = text;
   if (!file.GetValue(section, kPresenceKey, text)) text.clear();
   record.LogoPresenceCheck = ParseAtoi(text) != 0 ? 1 : 0;
+  if (!file.GetValue(section, kSeeThroughKey, text)) text.clear();
+  record.LogoSeeThrough = ParseAtoi(text) != 0 ? 1 : 0;
 }
 
 void WriteOptionalKeys(ProfileFile& file, const ChannelSettings& record) {
   if (!record.LogoModelFile.empty()) file.WriteValue(kLogoModelKey, record.LogoModelFile);
   if (record.LogoPresenceCheck != 0) file.WriteValue(kPresenceKey, "1");
+  if (record.LogoSeeThrough != 0) file.WriteValue(kSeeThroughKey, "1");
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ constexpr auto kTipSubtract = ToCp1251(
 constexpr auto kTipPresence = ToCp1251(
     u8"Кадры без логотипа (реклама, заставки) остаются нетронутыми; как только логотип "
     u8"появляется снова, он снова убирается. Нужен логотип, найденный кнопкой «Найти логотип».");
+constexpr auto kTipSeeThrough = ToCp1251(
+    u8"Когда камера движется, картинка под непрозрачным логотипом восстанавливается по тому, "
+    u8"что было видно на этом месте в прошлых кадрах; где это невозможно, логотип закрашивается "
+    u8"как обычно. Флажок ставится сам, когда логотип найден кнопкой «Найти логотип».");
 // Long tips wrap at this width, in pixels.
 constexpr int kTipWidth = 280;
 
@@ -186,7 +190,8 @@ void CSettingsDlg::CreateToolTips() {
                                                {IDC_BTN_CLEAR_MASK, kTipClear.c_str()},
                                                {IDC_BTN_FIND_LOGO, ui::FindButtonTip()},
                                                {IDC_CHK_SUBTRACT_LOGO, kTipSubtract.c_str()},
-                                               {IDC_CHK_LOGO_PRESENCE, kTipPresence.c_str()}};
+                                               {IDC_CHK_LOGO_PRESENCE, kTipPresence.c_str()},
+                                               {IDC_CHK_SEE_THROUGH, kTipSeeThrough.c_str()}};
   for (const auto& [id, text] : tools) {
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -261,7 +266,8 @@ bool CSettingsDlg::OnCommand(int id, int notification) {
     case IDC_CHK_SHOW_MASK:
     case IDC_CHK_INVERT:
     case IDC_CHK_SUBTRACT_LOGO:
-    case IDC_CHK_LOGO_PRESENCE: OnCheckBox(ui::ToControlId(id)); return true;
+    case IDC_CHK_LOGO_PRESENCE:
+    case IDC_CHK_SEE_THROUGH: OnCheckBox(ui::ToControlId(id)); return true;
     default: return false;
   }
 }

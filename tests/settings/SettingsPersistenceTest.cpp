@@ -188,18 +188,21 @@ TEST_F(SettingsPersistenceTest, EmptyMaskFileNameRoundTrips) {
 }
 
 TEST_F(SettingsPersistenceTest, LogoKeysAreWrittenOnlyWhereSetAndNotInherited) {
-  Load("[COMMON]\n[3]\nLogoModelFile=C:\\m\\3.png\nLogoPresenceCheck=1\n[4]\nMaskPosX=9\n"
-       "LogoPresenceCheck=0\n");
+  Load("[COMMON]\n[3]\nLogoModelFile=C:\\m\\3.png\nLogoPresenceCheck=1\nLogoSeeThrough=1\n"
+       "[4]\nMaskPosX=9\nLogoPresenceCheck=0\nLogoSeeThrough=0\n");
   ASSERT_EQ(state.ChannelList.size(), 2u);
   EXPECT_EQ(state.ChannelList[0].LogoModelFile, "C:\\m\\3.png");
   EXPECT_EQ(state.ChannelList[1].LogoModelFile, "");
   EXPECT_EQ(state.ChannelList[0].LogoPresenceCheck, 1);
   EXPECT_EQ(state.ChannelList[1].LogoPresenceCheck, 0);
+  EXPECT_EQ(state.ChannelList[0].LogoSeeThrough, 1);
+  EXPECT_EQ(state.ChannelList[1].LogoSeeThrough, 0);
   known = {3, 4};
   ASSERT_TRUE(SaveSettings(state));
   EXPECT_EQ(ReadBytes(File()), "[COMMON]\r\nDlgWndPosX=-100\r\nDlgWndPosY=-100\r\n[3]\r\n" +
                                    DefaultLines() +
-                                   "LogoModelFile=C:\\m\\3.png\r\nLogoPresenceCheck=1\r\n[4]\r\n" +
+                                   "LogoModelFile=C:\\m\\3.png\r\nLogoPresenceCheck=1\r\n"
+                                   "LogoSeeThrough=1\r\n[4]\r\n" +
                                    DefaultLines("", 9));
 }
 

@@ -21,6 +21,7 @@ ChannelSettings Detected() {
   record.RectMaskSizeX = 90;
   record.RectMaskSizeY = 40;
   record.ColorKey = 255;
+  record.LogoSeeThrough = 1;  // as detect sets it, with no model here
   return record;
 }
 
@@ -48,6 +49,7 @@ TEST(LogoSettingsFile, StoresTheMaskAndKeepsEveryOtherChannel) {
   EXPECT_EQ(seven.MaskPosY, -3);
   EXPECT_EQ(seven.ColorKey, 255u);
   EXPECT_EQ(seven.ProcEnable, 1);
+  EXPECT_EQ(seven.LogoSeeThrough, 1);
   EXPECT_EQ(seven.EdgeBlur, 2u);   // the channel's own choices stay
   EXPECT_EQ(seven.Opacity, 33);
   EXPECT_EQ(Reread(path, -9), before);
@@ -93,6 +95,7 @@ TEST(LogoSettingsText, SectionReadyToPaste) {
   EXPECT_NE(text.find("\nColorKey=255\n"), std::string::npos);
   EXPECT_NE(text.find("\nInvertMask=0\n"), std::string::npos);
   EXPECT_NE(text.find("\nProcEnable=1\n"), std::string::npos);
+  EXPECT_NE(text.find("\nLogoSeeThrough=1\n"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ auto FlagOf(Record& record, ControlId box) -> decltype(&record.ProcEnable) {
     case ControlId::ChkShowMask: return &record.ShowMask;
     case ControlId::ChkInvert: return &record.InvertMask;
     case ControlId::ChkLogoPresence: return &record.LogoPresenceCheck;
+    case ControlId::ChkSeeThrough: return &record.LogoSeeThrough;
     default: return nullptr;
   }
 }

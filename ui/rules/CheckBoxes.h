@@ -1,6 +1,7 @@
 // The check boxes of the settings window: processing on, show the mask,
-// invert the mask, subtract the logo, and only while the logo shows. A click toggles the box first; the
-// window then stores the box's new state in the record.
+// invert the mask, subtract the logo, only while the logo shows, and rebuild
+// from earlier frames. A click toggles the box first; the window then stores
+// the box's new state in the record.
 #pragma once
 
 #include <array>
@@ -13,10 +14,11 @@
 namespace kestrimo::ui {
 
 // The boxes whose state the full refresh sets from the record.
-constexpr std::array<ControlId, 5> kCheckBoxes{ControlId::ChkEnable, ControlId::ChkInvert,
+constexpr std::array<ControlId, 6> kCheckBoxes{ControlId::ChkEnable, ControlId::ChkInvert,
                                                ControlId::ChkShowMask,
                                                ControlId::ChkSubtractLogo,
-                                               ControlId::ChkLogoPresence};
+                                               ControlId::ChkLogoPresence,
+                                               ControlId::ChkSeeThrough};
 
 // Stores `checkState` (the box's state after the click) in the box's field.
 // Processing and show-mask ask for the enabled states to be recomputed;

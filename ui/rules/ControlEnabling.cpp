@@ -39,6 +39,7 @@ constexpr std::array<ManagedControl, kManagedControlCount> kManaged{{
     {ControlId::BtnClearMask, Needs::Picture},
     {ControlId::LblInvert, Needs::Picture},
     {ControlId::ChkInvert, Needs::Picture},
+    {ControlId::ChkSeeThrough, Needs::Picture},
     {ControlId::LblOpacity, Needs::ShowMask},
     {ControlId::SpinOpacity, Needs::ShowMask},
     {ControlId::EditOpacity, Needs::ShowMask},

@@ -1,6 +1,7 @@
 // Which controls of the settings window are enabled. Everything that edits
-// the channel needs processing switched on; the clear-mask button and the
-// invert box also need a loaded mask picture, the opacity field the
+// the channel needs processing switched on; the clear-mask button, the
+// invert box and the box that rebuilds from earlier frames also need a
+// loaded mask picture, the opacity field the
 // show-mask box, and the subtract box a logo model to take away. The
 // processing box, the channel name, the bottom buttons, the find button,
 // group boxes and glyphs are never enabled or disabled.
@@ -25,7 +26,7 @@ struct ControlEnable {
   bool enabled;
 };
 
-constexpr std::size_t kManagedControlCount = 33;
+constexpr std::size_t kManagedControlCount = 34;
 
 // Every control whose enabled state follows the inputs, with that state.
 std::array<ControlEnable, kManagedControlCount> EnabledStates(const EnableInputs& inputs);

@@ -53,6 +53,7 @@ enum class ControlId : std::int32_t {
   LblShowMask = 5153,     // IDC_LBL_SHOW_MASK
   LblScreenBlur = 5154,   // IDC_LBL_SCREEN_BLUR
   LblColor = 5155,        // IDC_LBL_COLOR
+  ChkSeeThrough = 5156,   // IDC_CHK_SEE_THROUGH
 };
 
 constexpr std::int32_t ToInt(ControlId id) { return static_cast<std::int32_t>(id); }

@@ -94,6 +94,7 @@ EditEffect LogoFound(ChannelSettings& record, const LogoFinding::Found& found) {
   record.MaskFileName = found.maskFileName;
   record.LogoModelFile = found.modelFileName;
   record.LogoPresenceCheck = found.modelFileName.empty() ? 0 : 1;
+  record.LogoSeeThrough = 1;  // it needs no model
   record.ProcEnable = 1;
   record.ShowMask = 1;
   EditEffect effect;

@@ -38,7 +38,8 @@ const char* NotFoundMessage(LogoFinding::Reason reason);
 
 // A found logo: the record takes the picture and its placement, the logo
 // model found with it (none when the find made none: an older model belongs
-// to the old picture), no inversion, processing and the mask display on.
+// to the old picture), no inversion, processing and the mask display on,
+// and the rebuild from earlier frames on, with a model or without one.
 // The picture is loaded, the mask rebuilt and the whole window refreshed.
 EditEffect LogoFound(ChannelSettings& record, const LogoFinding::Found& found);
 

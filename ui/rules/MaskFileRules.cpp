@@ -30,6 +30,7 @@ EditEffect MaskFileChosen(ChannelSettings& record, std::string_view path) {
   record.ExpandY = 0;
   record.LogoModelFile.clear();
   record.LogoPresenceCheck = 0;
+  record.LogoSeeThrough = 0;
   return ReloadEverything();
 }
 
@@ -37,6 +38,7 @@ EditEffect MaskFileDropped(ChannelSettings& record) {
   record.MaskFileName.clear();
   record.LogoModelFile.clear();
   record.LogoPresenceCheck = 0;
+  record.LogoSeeThrough = 0;
   return ReloadEverything();
 }
 

@@ -24,13 +24,16 @@ constexpr std::uint32_t kMaskFileChooserFlags = 0x4 | 0x2;
 
 // A file was chosen: the record takes the path and loses its expansion and
 // its logo model (estimated for the found picture, it does not fit a picture
-// chosen by hand, nor the same file chosen again after an edit); the picture
-// is loaded, the mask rebuilt and the whole window refreshed.
+// chosen by hand, nor the same file chosen again after an edit), and the
+// rebuild from earlier frames (a picture chosen by hand makes a channel set
+// up by hand); the picture is loaded, the mask rebuilt and the whole window
+// refreshed.
 EditEffect MaskFileChosen(ChannelSettings& record, std::string_view path);
 
 // The picture is dropped, and the logo model with it: both names are
-// emptied, the expansion stays (it has no effect without a picture); load
-// (which clears the picture), rebuild and refresh everything.
+// emptied and the rebuild from earlier frames is switched off, the expansion
+// stays (it has no effect without a picture); load (which clears the
+// picture), rebuild and refresh everything.
 EditEffect MaskFileDropped(ChannelSettings& record);
 
 }  // namespace kestrimo::ui

@@ -22,6 +22,9 @@ TEST(CheckBoxes, EachBoxStoresItsOwnFlag) {
   CheckBoxClicked(r, ControlId::ChkLogoPresence, 1);
   expected.LogoPresenceCheck = 1;
   EXPECT_EQ(r, expected);
+  CheckBoxClicked(r, ControlId::ChkSeeThrough, 1);
+  expected.LogoSeeThrough = 1;
+  EXPECT_EQ(r, expected);
 }
 
 TEST(CheckBoxes, EnableAndShowMaskRecomputeTheEnabledStatesInvertRebuilds) {
@@ -61,6 +64,7 @@ TEST(CheckBoxes, SubtractBoxOnlyEverDropsTheModel) {
     r.MaskFileName = "C:\\m\\7.bmp";
     r.LogoModelFile = c.model;
     r.LogoPresenceCheck = 1;
+    r.LogoSeeThrough = 1;  // needs no model: it stays whatever the box does
     ChannelSettings expected = r;
     expected.LogoModelFile = c.modelAfter;
     // The presence check weighs frames against the model: it goes with it.

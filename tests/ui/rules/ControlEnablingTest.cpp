@@ -14,7 +14,7 @@ namespace {
 const std::set<std::int32_t> kNeedProcessing = {
     5107, 5109, 5108, 5110, 5084, 5085, 5082, 5083, 5087, 5086, 5093, 5088, 5094,
     5068, 5115, 5155, 5100, 5153, 5120, 5154, 5096, 5095, 5151, 5092, 5091};
-const std::set<std::int32_t> kNeedPicture = {5116, 5152, 5122};
+const std::set<std::int32_t> kNeedPicture = {5116, 5152, 5122, 5156};
 const std::set<std::int32_t> kNeedShowMask = {5130, 5090, 5089};
 const std::set<std::int32_t> kNeedModel = {5118, 5119};
 

@@ -55,6 +55,7 @@ TEST(ControlIds, MatchTheResourceSymbols) {
       {ControlId::LblShowMask, IDC_LBL_SHOW_MASK},
       {ControlId::LblScreenBlur, IDC_LBL_SCREEN_BLUR},
       {ControlId::LblColor, IDC_LBL_COLOR},
+      {ControlId::ChkSeeThrough, IDC_CHK_SEE_THROUGH},
   };
   for (const auto& pair : pairs) EXPECT_EQ(ToInt(pair.id), pair.symbol);
 }

@@ -95,6 +95,7 @@ TEST(LogoFindButton, AFoundLogoPlacesThePictureAndTurnsProcessingOn) {
   want.InvertMask = 0;
   want.ProcEnable = 1;
   want.LogoPresenceCheck = 1;  // a found logo is taken out while it shows
+  want.LogoSeeThrough = 1;
   want.ShowMask = 1;  // the key colour and the blurs stay the user's
   const EditEffect effect = LogoFound(record, found);
   EXPECT_EQ(record, want);
@@ -104,6 +105,7 @@ TEST(LogoFindButton, AFoundLogoPlacesThePictureAndTurnsProcessingOn) {
   LogoFound(record, found);
   EXPECT_EQ(record.LogoModelFile, "");
   EXPECT_EQ(record.LogoPresenceCheck, 0);
+  EXPECT_EQ(record.LogoSeeThrough, 1);  // it needs no model
 }
 
 }  // namespace

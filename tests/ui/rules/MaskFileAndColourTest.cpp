@@ -44,11 +44,13 @@ TEST(MaskFileChoice, ChosenFileResetsTheExpansionDropsTheModelAndReloadsEverythi
   r.ExpandY = 3;
   r.MaskFileName = "C:\\old.bmp";
   r.LogoModelFile = "C:\\old.png";
+  r.LogoSeeThrough = 1;  // a picture chosen by hand makes a channel set up by hand
   EXPECT_EQ(MaskFileChosen(r, "C:\\Logos\\new.bmp"), ReloadAll());
   EXPECT_EQ(r.MaskFileName, "C:\\Logos\\new.bmp");
   EXPECT_EQ(r.ExpandX, 0);
   EXPECT_EQ(r.ExpandY, 0);
   EXPECT_EQ(r.LogoModelFile, "");
+  EXPECT_EQ(r.LogoSeeThrough, 0);
   // Choosing the same file again (edited, perhaps) reloads it and resets again.
   r.ExpandX = 5;
   r.LogoModelFile = "C:\\Logos\\new.png";
@@ -63,9 +65,11 @@ TEST(MaskFileChoice, DroppingTakesTheModelAlongAndKeepsTheExpansion) {
   r.LogoModelFile = "C:\\Logos\\new.png";
   r.ExpandX = 12;
   r.ExpandY = 4;
+  r.LogoSeeThrough = 1;
   ChannelSettings expected = r;
   expected.MaskFileName.clear();
   expected.LogoModelFile.clear();
+  expected.LogoSeeThrough = 0;
   EXPECT_EQ(MaskFileDropped(r), ReloadAll());
   EXPECT_EQ(r, expected);
 }

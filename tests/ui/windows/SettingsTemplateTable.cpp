@@ -17,7 +17,7 @@ constexpr DWORD kGlyph = SS_BITMAP | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
 constexpr DWORD kGroup = BS_GROUPBOX;
 }  // namespace
 
-const std::array<ExpectedControl, 48> kSettingsControls = {{
+const std::array<ExpectedControl, 49> kSettingsControls = {{
     {5002, "Button", u8"ОК", 0, kPush, 0, 112, 187, 41, 13, false, 0},
     {5008, "Button", u8"О плагине", 0, kPush, 0, 3, 187, 46, 13, false, 0},
     {5082, "Button", u8"LT", 0, kIconButton, 0, 138, 78, 14, 12, true, 5022},
@@ -72,6 +72,8 @@ const std::array<ExpectedControl, 48> kSettingsControls = {{
      108, 30, 80, 8, false, 0},
     {5119, "Button", u8"Только при логотипе", 0, BS_AUTOCHECKBOX | WS_TABSTOP, 0,
      108, 58, 85, 8, false, 0},
+    {5156, "Button", u8"Восстанавливать по прошлым кадрам", 0, BS_AUTOCHECKBOX | WS_TABSTOP, 0,
+     10, 123, 150, 8, false, 0},
 }};
 
 const std::array<int, 34> kBoundControlIds = {

@@ -20,7 +20,7 @@ struct ExpectedControl {
   int icon;                // the icon the window puts on the button, else 0
 };
 
-extern const std::array<ExpectedControl, 48> kSettingsControls;
+extern const std::array<ExpectedControl, 49> kSettingsControls;
 
 // The controls the settings window keeps, in the order it looks them up.
 extern const std::array<int, 34> kBoundControlIds;

@@ -332,7 +332,7 @@ BOOL CALLBACK FindToolTip(HWND window, LPARAM context) {
   return TRUE;
 }
 
-TEST(SettingsWindow, SevenControlsHaveTheirTooltips) {
+TEST(SettingsWindow, EightControlsHaveTheirTooltips) {
   SettingsWindowSession session(Channel7().c_str());
   ASSERT_TRUE(session.Loaded());
   HWND dialog = OpenSettings(session);
@@ -341,9 +341,9 @@ TEST(SettingsWindow, SevenControlsHaveTheirTooltips) {
   EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(&found));
   HWND tip = found.second;
   ASSERT_NE(tip, nullptr);
-  ASSERT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 7);
+  ASSERT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 8);
   std::map<int, std::string> texts;
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < 8; ++i) {
     char text[256] = {};
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -365,7 +365,10 @@ TEST(SettingsWindow, SevenControlsHaveTheirTooltips) {
               u8"из картинки вместо закрашивания.").substr(0, 80)},
       {IDC_CHK_LOGO_PRESENCE,
        Cp1251(u8"Кадры без логотипа (реклама, заставки) остаются нетронутыми; как только "
-              u8"логотип появляется снова, он снова убирается.").substr(0, 80)}};
+              u8"логотип появляется снова, он снова убирается.").substr(0, 80)},
+      {IDC_CHK_SEE_THROUGH,
+       Cp1251(u8"Когда камера движется, картинка под непрозрачным логотипом восстанавливается "
+              u8"по тому, что было видно.").substr(0, 80)}};
   EXPECT_EQ(texts, expected);
 }
 

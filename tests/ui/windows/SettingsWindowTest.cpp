@@ -184,6 +184,8 @@ TEST(SettingsWindow, EnableStatesFollowProcessingPictureAndShowMask) {
 
 // The subtract box shows whether the channel on screen has a logo model;
 // unchecking forgets the model, "Отмена" brings it back and "ОК" keeps it gone.
+// The box that rebuilds from earlier frames needs only the picture, and stays
+// when the model goes.
 TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   const std::string logo = ProgramFilePath("logo.bmp");
   const std::string model = ProgramFilePath("logo-model.bmp");
@@ -191,7 +193,7 @@ TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   WriteLogoModel(model);
   const std::string picture = "ProcEnable=1\r\nMaskFileName=" + logo + "\r\n";
   SettingsWindowSession session(("[COMMON]\r\n[7]\r\n" + picture + "LogoModelFile=" + model +
-                                 "\r\nLogoPresenceCheck=1\r\n[8]\r\n" + picture)
+                                 "\r\nLogoPresenceCheck=1\r\nLogoSeeThrough=1\r\n[8]\r\n" + picture)
                                     .c_str());
   ASSERT_TRUE(session.Loaded());
   session.Frame(7);
@@ -204,16 +206,23 @@ TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
       EXPECT_EQ(Enabled(dialog, box), enabled) << box;
     }
   };
+  const auto seeThrough = [&](UINT check) {
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_CHK_SEE_THROUGH), check);
+    EXPECT_TRUE(Enabled(dialog, IDC_CHK_SEE_THROUGH));
+  };
   shows(BST_CHECKED, true);
+  seeThrough(BST_CHECKED);
   session.Frame(8);  // a picture but no model
   PumpMessages(100);
   shows(BST_UNCHECKED, false);
+  seeThrough(BST_UNCHECKED);
   session.Frame(7);
   PumpMessages(100);
   shows(BST_CHECKED, true);
 
   Click(dialog, IDC_CHK_SUBTRACT_LOGO);
   shows(BST_UNCHECKED, false);
+  seeThrough(BST_CHECKED);
   EXPECT_TRUE(Enabled(dialog, IDC_BTN_CLEAR_MASK));  // the picture stays
   Click(dialog, IDC_BTN_CANCEL);
   EXPECT_FALSE(IsWindow(dialog));
@@ -223,11 +232,17 @@ TEST(SettingsWindow, SubtractBoxFollowsTheChannelsModel) {
   ASSERT_NE(dialog, nullptr);
   shows(BST_CHECKED, true);
   Click(dialog, IDC_CHK_SUBTRACT_LOGO);
+  session.Frame(8);
+  PumpMessages(100);
+  Click(dialog, IDC_CHK_SEE_THROUGH);
+  seeThrough(BST_CHECKED);
   Click(dialog, IDC_BTN_OK);
   session.Done();
   EXPECT_EQ(SettingsWindowSession::SavedText("7", "MaskFileName"), logo);
   EXPECT_EQ(SettingsWindowSession::SavedText("7", "LogoModelFile"), "");
   EXPECT_EQ(SettingsWindowSession::SavedText("7", "LogoPresenceCheck"), "");
+  EXPECT_EQ(SettingsWindowSession::SavedText("7", "LogoSeeThrough"), "1");
+  EXPECT_EQ(SettingsWindowSession::SavedText("8", "LogoSeeThrough"), "1");
 }
 
 TEST(SettingsWindow, CornersPlaceTheMaskOfTheChannelOnScreen) {

@@ -473,6 +473,7 @@ int RunDetect(const DetectOptions& options, const std::string& settingsFile) {
     return Report(kExitDetectError, error);
   detected.LogoModelFile = modelFile;
   detected.LogoPresenceCheck = 1;  // a found logo is taken out only while it shows
+  detected.LogoSeeThrough = 1;     // with or without a model
   if (settings) {
     if (!settings->Store(*options.writeChannel, detected)) return Report(kExitDetectError, settings->Error());
     std::fprintf(stderr, "detect: channel %" PRId64 " of %s now uses the mask\n",

@@ -14,6 +14,7 @@ void ApplyLogoMask(ChannelSettings& record, const ChannelSettings& detected) {
   record.MaskFileName = detected.MaskFileName;
   record.LogoModelFile = detected.LogoModelFile;  // none: an older model no longer fits
   record.LogoPresenceCheck = detected.LogoModelFile.empty() ? 0 : detected.LogoPresenceCheck;
+  record.LogoSeeThrough = detected.LogoSeeThrough;  // it needs no model
   record.ProcEnable = 1;
 }
 
@@ -35,6 +36,7 @@ std::string LogoSectionText(ChannelId id, const ChannelSettings& detected,
          (detected.LogoModelFile.empty() || detected.LogoPresenceCheck == 0
               ? ""
               : line("LogoPresenceCheck", "1")) +
+         (detected.LogoSeeThrough == 0 ? "" : line("LogoSeeThrough", "1")) +
          line("ProcEnable", "1");
 }
 
