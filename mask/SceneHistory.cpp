@@ -30,6 +30,7 @@ std::int32_t Floor512(std::int64_t v) { return static_cast<std::int32_t>(v >> 9)
 void SceneHistory::Clear() {
   state_ = State::Stale;
   havePrevious_ = false;
+  followed_ = 0;
   motion_ = {};
   ring_.Clear();
 }
@@ -165,6 +166,7 @@ void SceneHistory::Follow(const std::uint8_t* frame, const FrameGeometry& geomet
   if (!Ready(geometry) || frame == nullptr) return;
   motion_ = ring_.Track(frame, geometry);
   const bool carried = havePrevious_ && motion_.kind == SceneMotion::Kind::Tracked;
+  followed_ = carried ? followed_ + 1 : 0;
   current_ = 1 - current_;
   ExtractArea(frame, geometry, {window_.left, window_.top},
               {values_[current_].Data(), {w_, h_}, {0, 0, w_, h_}}, LayoutOf(mode_));
@@ -207,6 +209,7 @@ void SceneHistory::Carry(std::int32_t j) {
 
 void SceneHistory::Paint(ImageView work, Point maskOrigin) const {
   if (state_ != State::Ready || !havePrevious_ || work.pixels == nullptr) return;
+  if (followed_ < kSteadyFrames) return;
   const HistoryKernels& kernels = KernelsInUse().history;
   const std::int32_t count = area_.Width();
   for (std::int32_t y = area_.top; y < area_.bottom; ++y) {

@@ -33,6 +33,10 @@ class SceneHistory {
   // often leave dirty.
   static constexpr std::int32_t kHiddenMargin = 2;
   static constexpr std::int32_t kFrameBorder = 2;
+  // The history shows only once the camera has been followed this many
+  // frames in a row: the first frames of a shot, where a wrong motion
+  // would print the most, keep the fill.
+  static constexpr std::int32_t kSteadyFrames = 5;
 
   // Marks the history for a rebuild on the next frame that needs it.
   void Clear();
@@ -56,7 +60,8 @@ class SceneHistory {
 
   // Mixes the area's pixels of the work image (the fill, in the work layout
   // of the frame mode, its corner at maskOrigin) toward the history, by how
-  // much of each pixel's neighbourhood the history holds.
+  // much of each pixel's neighbourhood the history holds; nothing before
+  // kSteadyFrames frames were followed in a row.
   void Paint(ImageView work, Point maskOrigin) const;
 
   // For tests and tuning: the last frame's motion and the window.
@@ -86,6 +91,7 @@ class SceneHistory {
   std::int64_t centreX2_ = 0, centreY2_ = 0;  // the area's centre, half pixels
   int current_ = 0;
   bool havePrevious_ = false;
+  std::int32_t followed_ = 0;  // frames followed in a row
   SceneMotion motion_;
   RingMotion ring_;
   ScratchArray<std::uint32_t> values_[2];  // work layout, rows as the layout stores them
