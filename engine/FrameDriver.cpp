@@ -48,9 +48,23 @@ void ShowMask(PluginState& state, std::uint8_t* frame, const ChannelSettings& re
                 record.Opacity);
 }
 
+// Follows the camera to this frame, as delivered, for a channel that takes
+// its logo's pixels from where the camera showed them before; the history is
+// sized on the first such frame after a mask rebuild.
+bool FollowScene(PluginState& state, const std::uint8_t* frame) {
+  MaskRebuild& mask = state.Mask;
+  if (mask.History.Stale())
+    mask.History.Rebuild(mask.FrameMask, mask.MaskOrigin, mask.VisibleRect, state.Geometry);
+  if (!mask.History.Ready(state.Geometry)) return false;
+  mask.History.Follow(frame, state.Geometry);
+  return true;
+}
+
 // Lifts the area out of the frame, rebuilds the masked pixels from their
 // surroundings, softens them and blends them back through the mask's alpha
 // (or, for a channel whose translucent logo is subtracted, the removal alpha).
+// A channel that sees through its logo takes the masked pixels from the
+// history wherever that holds them.
 // A channel that checks its logo's presence leaves frames that do not show
 // it as delivered, and fills those its model no longer fits, or the parts
 // of them it no longer fits.
@@ -61,6 +75,7 @@ void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& 
   const bool yuv = mode == kFrameModeYuy2;
   const bool known = yuv || mode == kFrameModeBgr;
   const bool watched = record.LogoPresenceCheck != 0 && mask.Presence.Ready(state.Geometry);
+  const bool seeThrough = known && record.LogoSeeThrough != 0 && FollowScene(state, frame);
   // A channel with a logo model has its blended logo taken out first; the
   // fill then shows only where the removal alpha says.
   bool subtracted = mask.Removal.Subtract(frame, state.Geometry, watched);
@@ -87,6 +102,7 @@ void RemoveLogo(PluginState& state, std::uint8_t* frame, const ChannelSettings& 
       : watched   ? mask.Fallback.Apply(frame, mask.Removal, mask.Presence, mask.FrameMask,
                                         mask.MaskOrigin)
                   : mask.Removal.RemovalAlpha;
+  if (seeThrough) mask.History.Paint(work.View(), mask.MaskOrigin);
   WriteBackThroughAlpha(frame, state.Geometry, mask.MaskOrigin, work.View(), alpha.View(), mode);
 }
 

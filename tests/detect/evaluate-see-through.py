@@ -40,7 +40,11 @@ magenta, over the clean picture).
 
 --compare OTHER.csv prints this run's figures beside another run's (of the
 same evaluator, say without a --set that switches a feature on), with the
-differences.
+differences. With --check as well, exits 1 unless, in every case both runs
+measured, this run's PSNR-Y over all the logo's pixels, and over the first
+frames of the shots, is no worse than the other's (by more than 0.05 dB),
+and where the seen pixels are known, their PSNR-Y is at least --min-gain dB
+above the other's.
 
 Runs Debian's /usr/bin/python3 (python3-numpy, python3-pil).
 """
@@ -536,7 +540,13 @@ def main():
     parser.add_argument("--label", default="fill", help="the run's name in the tables (fill)")
     parser.add_argument("--compare", metavar="OTHER.csv",
                         help="results.csv of another run, printed beside this one")
+    parser.add_argument("--check", action="store_true",
+                        help="fail unless this run is no worse than --compare's, and gains on the seen pixels")
+    parser.add_argument("--min-gain", type=float, default=6.0,
+                        help="PSNR-Y over the seen pixels that --check asks above the other run (6 dB)")
     args = parser.parse_args()
+    if args.check and not args.compare:
+        parser.error("--check needs --compare")
     if args.frames is not None and args.frames < 1:
         parser.error("--frames must be at least 1")
     args.host = os.path.abspath(args.host)
@@ -589,7 +599,35 @@ def main():
             writer.writerow(row)
     print("\n%d cases in %.1f s; results in %s" % (len(chosen), time.monotonic() - started,
                                                   args.out))
+    if args.check:
+        failures = check_against(rows, other_rows, args.min_gain)
+        for failure in failures:
+            print("FAILED: " + failure, file=sys.stderr)
+        return 1 if failures else 0
     return 0
+
+
+def check_against(rows, other_rows, min_gain):
+    """What --check finds wrong, one line each."""
+    by_case = {r["case"]: r for r in other_rows}
+    failures = []
+    for row in rows:
+        other = by_case.get(row["case"])
+        if row["case"] == "pooled" or other is None:
+            continue
+        if str(row.get("detect_exit")) != "0" or str(other.get("detect_exit")) != "0":
+            failures.append("%s: not measured" % row["case"])
+            continue
+        for key in ("logo_psnr_db", "shot_start_psnr_db"):
+            mine, theirs = number(row.get(key)), number(other.get(key))
+            if mine is not None and theirs is not None and mine < theirs - 0.05:
+                failures.append("%s: %s %.2f dB against %.2f dB" % (row["case"], key, mine, theirs))
+        mine, theirs = number(row.get("seen_psnr_db")), number(other.get("seen_psnr_db"))
+        if mine is not None and theirs is not None and math.isfinite(theirs) \
+                and mine < theirs + min_gain:
+            failures.append("%s: seen pixels %.2f dB, not %.1f dB over %.2f dB"
+                            % (row["case"], mine, min_gain, theirs))
+    return failures
 
 
 if __name__ == "__main__":

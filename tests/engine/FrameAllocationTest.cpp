@@ -100,8 +100,11 @@ TEST_P(FrameAllocations, SteadyFramesOfAPictureMaskAllocateNothing) {
   for (testing::Rgba& pixel : logo.pixels) pixel.a = 128;
   state.ChannelList[0].LogoModelFile = folder.Write("model.bmp", testing::EncodeBmp(logo, 32));
   state.ChannelList[0].LogoPresenceCheck = 1;
+  // And the camera followed around it, for the history of what it hides.
+  state.ChannelList[0].LogoSeeThrough = 1;
   Count({1}, 1);
   ASSERT_EQ(state.Mask.MaskLoaded, 1);
+  ASSERT_TRUE(state.Mask.History.Ready(state.Geometry));
   ASSERT_TRUE(state.Mask.Removal.Active());
   ASSERT_TRUE(state.Mask.Presence.Ready(state.Geometry));
   EXPECT_EQ(Count({1}, kFrames / 4), 0);
