@@ -26,8 +26,9 @@ For every case of a folder written by make-logo-corpus.py:
    the pixels where the truth is at its full opacity and the model shows some.
 
 5. With --removal, for a case where detect wrote a model: the plug-in runs
-   once more with detect's settings but without LogoModelFile, so that the
-   same mask is filled instead of having the logo taken out; PSNR-Y and the
+   once more with detect's settings but without LogoModelFile (nor
+   LogoSeeThrough), so that the same mask is filled instead of having the
+   logo taken out; PSNR-Y and the
    share still visible of both, and for the cases of --overlays frame 100 of
    the logo's area: the clip, the fill, the subtraction and the clean picture.
 
@@ -282,9 +283,11 @@ def draw_overlay(path, data, width, height, changed, box):
 
 
 def without_model(settings, path):
-    """A copy of a settings file without its LogoModelFile lines."""
+    """A copy of a settings file without its LogoModelFile lines, nor the
+    LogoSeeThrough ones: the plain fill of the same mask."""
+    dropped = (b"LogoModelFile=", b"LogoSeeThrough=")
     with open(settings, "rb") as source:
-        lines = [l for l in source.read().split(b"\n") if not l.startswith(b"LogoModelFile=")]
+        lines = [l for l in source.read().split(b"\n") if not l.startswith(dropped)]
     with open(path, "wb") as target:
         target.write(b"\n".join(lines))
     return path
