@@ -16,8 +16,10 @@ namespace {
 std::int32_t RingWidth(std::int32_t frameHeight) { return 32 + 32 * frameHeight / 1080; }
 
 // The carry's source arithmetic stays within 32 bits when every window
-// pixel lies within this many half pixels of the area's centre.
+// pixel lies within this many half pixels of the area's centre; and the
+// history's memory (about 13 bytes a window pixel) stays bounded.
 constexpr std::int64_t kMaxReach2 = 16384;
+constexpr std::int64_t kMaxWindowPixels = std::int64_t{1} << 22;
 
 std::int32_t LayoutOf(std::int32_t mode) {
   return mode == kFrameModeYuy2 ? kLayoutYuv : kLayoutBgrLuma;
@@ -71,7 +73,7 @@ bool SceneHistory::PlaceWindow(const Rect& area) {
   const std::int64_t reach2 =
       std::max({std::abs(2 * window_.left - centreX2_), std::abs(2 * window_.right - centreX2_),
                 std::abs(2 * window_.top - centreY2_), std::abs(2 * window_.bottom - centreY2_)});
-  return reach2 <= kMaxReach2;
+  return reach2 <= kMaxReach2 && std::int64_t{w_} * h_ <= kMaxWindowPixels;
 }
 
 bool SceneHistory::Allocate() {
