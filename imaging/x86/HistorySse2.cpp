@@ -114,15 +114,16 @@ void CarryRow(const HistorySource& s, const std::uint8_t* hidden, std::int32_t c
       if (hidden[i + k] == 0) continue;
       const std::int32_t x = position[k] >> 8, right = position[k] & 255;
       const bool inside = x >= 0 && x + 1 < s.width;
-      const std::uint8_t* above = s.aboveAges + x;
-      const std::uint8_t* below = s.belowAges + x;
-      const int none = (above[0] == kNoHistory) + (above[1] == kNoHistory) +
-                       (below[0] == kNoHistory) + (below[1] == kNoHistory);
-      if (inside && none == 4) {  // no weight at all: nothing carried
+      const std::uint8_t* above = s.aboveAges + (inside ? x : 0);
+      const std::uint8_t* below = s.belowAges + (inside ? x : 0);
+      const int none = !inside ? -1
+                               : (above[0] == kNoHistory) + (above[1] == kNoHistory) +
+                                     (below[0] == kNoHistory) + (below[1] == kNoHistory);
+      if (none == 4) {  // no weight at all: nothing carried
         ages[i + k] = kNoHistory;
         continue;
       }
-      if (!inside || none != 0) {
+      if (none != 0) {
         HistorySource one = s;
         one.start = s.start + (i + k) * s.step;
         reference.carryRow(one, hidden + i + k, 1, maxAge, values + i + k, ages + i + k);
