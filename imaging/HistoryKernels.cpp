@@ -46,6 +46,7 @@ void CarryRow(const HistorySource& s, const std::uint8_t* hidden, std::int32_t c
 void MixRow(const std::uint32_t* history, const std::uint8_t* const ages[3], std::int32_t count,
             std::uint32_t* work) {
   for (std::int32_t i = 0; i < count; ++i) {
+    if (ages[1][i] == kNoHistory) continue;  // nothing of its own to show
     std::int32_t n = 0;
     for (int r = 0; r < 3; ++r)
       for (std::int32_t j = i - 1; j <= i + 1; ++j) n += ages[r][j] != kNoHistory ? 1 : 0;

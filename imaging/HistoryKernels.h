@@ -40,10 +40,12 @@ struct HistoryKernels {
   // are left.
   void (*carryRow)(const HistorySource& source, const std::uint8_t* hidden, std::int32_t count,
                    std::int32_t maxAge, std::uint32_t* values, std::uint8_t* ages);
-  // For i < count: n = the neighbours of pixel i among ages[r][i - 1 .. i + 1]
-  // (r = 0..2: the rows above, at and below) that hold a value; each byte of
-  // work[i] becomes (history byte * n + work byte * (9 - n) + 4) / 9. The age
-  // rows are read from index -1 to count.
+  // For i < count whose own age ages[1][i] holds a value: n = the neighbours
+  // of pixel i among ages[r][i - 1 .. i + 1] (r = 0..2: the rows above, at
+  // and below) that hold a value; each byte of work[i] becomes
+  // (history byte * n + work byte * (9 - n) + 4) / 9. A pixel without a value
+  // of its own is left: its history byte is whatever the frame showed there.
+  // The age rows are read from index -1 to count.
   void (*mixRow)(const std::uint32_t* history, const std::uint8_t* const ages[3],
                  std::int32_t count, std::uint32_t* work);
 };

@@ -60,6 +60,7 @@ void MixRow(const std::uint32_t* history, const std::uint8_t* const ages[3], std
     for (int r = 0; r < 3; ++r)
       for (int j = -1; j <= 1; ++j)
         counts = _mm_add_epi8(counts, _mm_cmpeq_epi8(Load8(ages[r] + i + j), none));
+    counts = _mm_andnot_si128(_mm_cmpeq_epi8(Load8(ages[1] + i), none), counts);
     const __m128i wide = _mm_unpacklo_epi8(counts, zero);  // 8 counts in 16-bit lanes
     for (int q = 0; q < 2; ++q) {
       __m128i* out = reinterpret_cast<__m128i*>(work + i + 4 * q);

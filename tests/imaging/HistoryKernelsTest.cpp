@@ -65,6 +65,26 @@ TEST(HistoryKernelsTest, MixRowEqualsTheReference) {
   }
 }
 
+// A hidden pixel that no point of the history reached keeps the frame's own
+// bytes (the logo) in the history: however many neighbours hold a value,
+// the fill stays there.
+TEST(HistoryKernelsTest, MixRowLeavesAPixelWithoutAValueOfItsOwn) {
+  constexpr std::int32_t kCount = 10, kLost = 5;  // a whole SSE2 block and a tail
+  std::vector<std::uint8_t> rows[3];
+  for (auto& row : rows) row.assign(kCount + 2, 0);
+  rows[1][1 + kLost] = kNoHistory;
+  const std::uint8_t* const ages[3] = {rows[0].data() + 1, rows[1].data() + 1, rows[2].data() + 1};
+  const std::vector<std::uint32_t> history(kCount, 0xF0F0F0F0u);
+  auto sets = Twins();
+  sets.insert(sets.begin(), {"scalar", &ScalarKernels().history});
+  for (const auto& [name, kernels] : sets) {
+    std::vector<std::uint32_t> work(kCount, 0x10101010u);
+    kernels->mixRow(history.data(), ages, kCount, work.data());
+    EXPECT_EQ(work[kLost], 0x10101010u) << name;
+    EXPECT_NE(work[kLost - 1], 0x10101010u) << name;
+  }
+}
+
 TEST(HistoryKernelsTest, CarryRowEqualsTheReference) {
   TestRng rng;
   const HistoryKernels& scalar = ScalarKernels().history;
