@@ -248,6 +248,11 @@ bool RingMotion::Refine(const Block& b, std::int32_t startX, std::int32_t startY
 bool RingMotion::Fraction(const Block& b, std::int32_t bx, std::int32_t by, Measure& m) const {
   const MotionKernels& kernels = KernelsInUse().motion;
   const std::int32_t w = planeWidth_[0];
+  // The nine blocks about the best shift, each a pixel on, must lie in the
+  // plane: a best shift on the plane's edge has no sums beyond it.
+  if (b.x + bx - 1 < 0 || b.y + by - 1 < 0 || b.x + bx + kBlock + 1 > w ||
+      b.y + by + kBlock + 1 > planeHeight_[0])
+    return false;
   const std::uint8_t* now = planes_[current_].samples[0] + std::ptrdiff_t{b.y} * w + b.x;
   std::int64_t q[3][3];
   for (std::int32_t j = 0; j < 3; ++j) {

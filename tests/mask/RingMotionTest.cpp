@@ -4,7 +4,8 @@
 // motion found must match the camera's within a tenth of a pixel at the
 // ring; a patch of another photograph moving its own way through the ring
 // must not spoil it; another photograph is a cut; a still camera is no
-// motion at all; a flat ring tells nothing. The pictures are drawn in
+// motion at all; a flat ring tells nothing. At the frame's edge, a block
+// whose match lies on the edge is measured without reading past it. The pictures are drawn in
 // integers, so both targets see the same frames and must find the same
 // numbers, which each row holds.
 #include "mask/RingMotion.h"
@@ -178,6 +179,37 @@ TEST(RingMotionTest, FollowsTheCameraOnPhotographs) {
       EXPECT_LE(ErrorAtRing(found, c.first, second), 26) << seen;  // a tenth of a pixel
     }
     EXPECT_EQ(found, c.exact) << seen;
+  }
+}
+
+// An area in the frame's top-left corner, the picture moving down 4 to 20
+// pixels a frame: the ring's blocks 4 to 20 rows down then match on the
+// frame's top row, and the measure of the fraction of a pixel about that
+// match must not read above it (AddressSanitizer tells).
+TEST(RingMotionTest, FollowsThePictureOutOfTheFrame) {
+  Photo photo;
+  if (!photo.Load("coffee.png")) GTEST_SKIP() << "the photographs of Debian's archive cannot be read here";
+  FrameGeometry geometry;
+  geometry.SetFrameFormat(kWidth, kHeight, kFrameModeYuy2);
+  const Rect area{0, 0, 260, 110}, window{0, 0, area.right + kRing, area.bottom + kRing};
+  std::vector<std::uint8_t> usable(static_cast<std::size_t>(window.Width()) * window.Height());
+  for (std::int32_t y = 0; y < window.bottom; ++y)
+    for (std::int32_t x = 0; x < window.right; ++x)
+      usable[static_cast<std::size_t>(y) * window.Width() + x] = x >= area.right || y >= area.bottom;
+  for (const std::int32_t down : {4, 8, 12, 16, 20}) {
+    SCOPED_TRACE("down " + std::to_string(down));
+    RingMotion ring;
+    ASSERT_TRUE(ring.Rebuild(area, window, usable.data(), geometry));
+    SceneMotion found;
+    for (std::int32_t f = 0; f < 3; ++f) {
+      Frame frame(kFrameModeYuy2);
+      // (the camera's centre is kArea's: 1790, 165 puts photograph point 100, 50 at the corner)
+      Draw(frame, photo, Centred(1790, 165 - down * f, 65536), {0, 0, 400, 300});
+      found = ring.Track(frame.bytes.data(), geometry);
+    }
+    const RingMotion::Counts& n = ring.LastCounts();
+    ASSERT_EQ(found.kind, Kind::Tracked) << "textured blocks " << n.textured << " found " << n.found;
+    EXPECT_LE(std::abs(found.shiftY + down * 256), 26);
   }
 }
 
