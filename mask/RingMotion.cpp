@@ -85,8 +85,6 @@ bool RingMotion::Rebuild(const Rect& area, const Rect& window, const std::uint8_
       window.bottom > frame.bottom)
     return false;
   range_ = std::max<std::int32_t>(4, (kPanAt1080 * height_ + 1079) / 1080);
-  areaWidth_ = area.Width();
-  areaHeight_ = area.Height();
   const std::int64_t centreX2 = std::int64_t{area.left} + area.right - 1;  // half pixels
   const std::int64_t centreY2 = std::int64_t{area.top} + area.bottom - 1;
   const std::int64_t farthest2 =
@@ -468,22 +466,6 @@ bool RingMotion::FitBlocks(Fit& fit) {
   return true;
 }
 
-// The sides of the area (left, right, above, below) that the blocks the
-// fit explains lie on, each block on the side it lies farthest out from,
-// measured against the area's size.
-std::int32_t RingMotion::AgreeingSides() const {
-  const Block* blocks = blocks_.Data();
-  const std::uint8_t* keep = keep_.Data();
-  bool side[4] = {};
-  for (std::int32_t i = 0; i < blockCount_; ++i) {
-    if (keep[i] == 0) continue;
-    const Block& b = blocks[i];
-    const bool across = std::int64_t{std::abs(b.rx)} * areaHeight_ >= std::int64_t{std::abs(b.ry)} * areaWidth_;
-    side[across ? (b.rx < 0 ? 0 : 1) : (b.ry < 0 ? 2 : 3)] = true;
-  }
-  return side[0] + side[1] + side[2] + side[3];
-}
-
 SceneMotion RingMotion::Decide() {
   const Measure* measures = measures_.Data();
   counts_.textured = counts_.found = counts_.agreeing = 0;
@@ -504,7 +486,6 @@ SceneMotion RingMotion::Decide() {
       std::abs(fit.y) > farthest)
     return motion;
   motion.kind = SceneMotion::Kind::Tracked;
-  counts_.sides = AgreeingSides();
   motion.shiftX = static_cast<std::int32_t>(fit.x);
   motion.shiftY = static_cast<std::int32_t>(fit.y);
   motion.zoom = static_cast<std::int32_t>(SceneMotion::kZoomUnit + fit.zoom);

@@ -58,7 +58,6 @@ class RingMotion {
     std::int32_t textured = 0;  // of them with texture both ways
     std::int32_t found = 0;     // textured ones whose best match is a clear one
     std::int32_t agreeing = 0;  // found ones the fit explains
-    std::int32_t sides = 0;     // sides of the area (of 4) with an agreeing block
     bool wide = false;          // the wide search ran
   };
 
@@ -111,7 +110,6 @@ class RingMotion {
   void MeasurePredicted(const Fit& last);
   void MeasureWide();
   SceneMotion Decide();
-  std::int32_t AgreeingSides() const;
   bool FitBlocks(Fit& fit);
   std::int32_t Agree(const Fit& fit, std::int64_t limit);
   bool LeastSquares(Fit& fit) const;
@@ -124,7 +122,6 @@ class RingMotion {
   std::int32_t range_ = 0;    // the widest pan, full pixels
   std::int32_t zoomReach_ = 0;  // how far the largest zoom change moves a block, full pixels
   std::int32_t blockCount_ = 0;
-  std::int32_t areaWidth_ = 0, areaHeight_ = 0;
   Plane planes_[2];
   int current_ = 0;
   Fit last_{};

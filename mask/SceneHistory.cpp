@@ -167,9 +167,7 @@ std::uint8_t SceneHistory::AgeAt(std::int32_t x, std::int32_t y) const {
 void SceneHistory::Follow(const std::uint8_t* frame, const FrameGeometry& geometry) {
   if (!Ready(geometry) || frame == nullptr) return;
   motion_ = ring_.Track(frame, geometry);
-  const bool carried = havePrevious_ && motion_.kind == SceneMotion::Kind::Tracked &&
-                       ring_.LastCounts().sides >= kMinSides &&
-                       ring_.LastCounts().agreeing >= kMinAgreeing;
+  const bool carried = havePrevious_ && motion_.kind == SceneMotion::Kind::Tracked;
   followed_ = carried ? followed_ + 1 : 0;
   current_ = 1 - current_;
   ExtractArea(frame, geometry, {window_.left, window_.top},

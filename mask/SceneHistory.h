@@ -37,12 +37,6 @@ class SceneHistory {
   // frames in a row: the first frames of a shot, where a wrong motion
   // would print the most, keep the fill.
   static constexpr std::int32_t kSteadyFrames = 5;
-  // A motion counts only when this many of the ring's blocks agree with it,
-  // on this many sides of the area (of 4): a few blocks on one side are
-  // often something moving past a still camera over a flat background,
-  // which would drag the history along with it.
-  static constexpr std::int32_t kMinAgreeing = 12;
-  static constexpr std::int32_t kMinSides = 2;
 
   // Marks the history for a rebuild on the next frame that needs it.
   void Clear();
