@@ -32,8 +32,8 @@ std::int32_t Floor512(std::int64_t v) { return static_cast<std::int32_t>(v >> 9)
 void SceneHistory::Clear() {
   state_ = State::Stale;
   havePrevious_ = false;
-  followed_ = 0;
-  motion_ = {};
+  followed_ = coasted_ = 0;
+  motion_ = carry_ = {};
   ring_.Clear();
 }
 
@@ -167,8 +167,21 @@ std::uint8_t SceneHistory::AgeAt(std::int32_t x, std::int32_t y) const {
 void SceneHistory::Follow(const std::uint8_t* frame, const FrameGeometry& geometry) {
   if (!Ready(geometry) || frame == nullptr) return;
   motion_ = ring_.Track(frame, geometry);
-  const bool carried = havePrevious_ && motion_.kind == SceneMotion::Kind::Tracked;
-  followed_ = carried ? followed_ + 1 : 0;
+  // A frame whose motion the ring cannot tell is carried by the last one it
+  // could (a camera's motion changes little from frame to frame) and shows
+  // the fill; more such frames in a row, or a cut, drop the history.
+  bool carried = havePrevious_ && motion_.kind == SceneMotion::Kind::Tracked;
+  if (carried) {
+    carry_ = motion_;
+    ++followed_;
+    coasted_ = 0;
+  } else if (havePrevious_ && motion_.kind == SceneMotion::Kind::Unknown && followed_ > 0 &&
+             coasted_ < kCoastFrames) {
+    carried = true;
+    ++coasted_;
+  } else {
+    followed_ = coasted_ = 0;
+  }
   current_ = 1 - current_;
   ExtractArea(frame, geometry, {window_.left, window_.top},
               {values_[current_].Data(), {w_, h_}, {0, 0, w_, h_}}, LayoutOf(mode_));
@@ -184,9 +197,9 @@ void SceneHistory::Carry(std::int32_t j) {
   const std::int32_t first = spans_.Data()[2 * j], end = spans_.Data()[2 * j + 1];
   if (first >= end) return;
   const int previous = 1 - current_;
-  const std::int64_t zoom = motion_.zoom;
+  const std::int64_t zoom = carry_.zoom;
   const std::int32_t sourceY = static_cast<std::int32_t>(
-      centreY2_ * 128 - std::int64_t{256} * window_.top + motion_.shiftY +
+      centreY2_ * 128 - std::int64_t{256} * window_.top + carry_.shiftY +
       Floor512(zoom * (2 * (window_.top + j) - centreY2_)));
   const std::int32_t row = sourceY >> 8;
   HistorySource source{};
@@ -201,7 +214,7 @@ void SceneHistory::Carry(std::int32_t j) {
   source.down = sourceY & 255;
   source.width = w_;
   source.origin = static_cast<std::int32_t>(centreX2_ * 128 - std::int64_t{256} * window_.left +
-                                            motion_.shiftX);
+                                            carry_.shiftX);
   source.start = static_cast<std::int32_t>(zoom * (2 * (window_.left + first) - centreX2_));
   source.step = static_cast<std::int32_t>(2 * zoom);
   KernelsInUse().history.carryRow(source, hidden_.Data() + std::ptrdiff_t{j} * w_ + first,
@@ -211,7 +224,7 @@ void SceneHistory::Carry(std::int32_t j) {
 
 void SceneHistory::Paint(ImageView work, Point maskOrigin) const {
   if (state_ != State::Ready || !havePrevious_ || work.pixels == nullptr) return;
-  if (followed_ < kSteadyFrames) return;
+  if (followed_ < kSteadyFrames || coasted_ > 0) return;
   const HistoryKernels& kernels = KernelsInUse().history;
   const std::int32_t count = area_.Width();
   for (std::int32_t y = area_.top; y < area_.bottom; ++y) {

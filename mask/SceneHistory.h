@@ -37,6 +37,9 @@ class SceneHistory {
   // frames in a row: the first frames of a shot, where a wrong motion
   // would print the most, keep the fill.
   static constexpr std::int32_t kSteadyFrames = 5;
+  // Frames in a row whose motion the ring cannot tell that are carried by
+  // the last motion it told, keeping the history for when it tells again.
+  static constexpr std::int32_t kCoastFrames = 5;
 
   // Marks the history for a rebuild on the next frame that needs it.
   void Clear();
@@ -92,7 +95,9 @@ class SceneHistory {
   int current_ = 0;
   bool havePrevious_ = false;
   std::int32_t followed_ = 0;  // frames followed in a row
-  SceneMotion motion_;
+  std::int32_t coasted_ = 0;   // frames in a row carried by the last motion told
+  SceneMotion motion_;         // the ring's answer for the last frame
+  SceneMotion carry_;          // the motion the last frame was carried by
   RingMotion ring_;
   ScratchArray<std::uint32_t> values_[2];  // work layout, rows as the layout stores them
   ScratchArray<std::uint8_t> ages_[2];     // (w + 2) x (h + 2), a border of kNoHistory

@@ -1,8 +1,9 @@
 // The history under a photograph from Debian's archive, moved under a
 // virtual camera behind an opaque logo: a pan shows again what the logo
 // hides (in YUY2 and in bottom-up BGR frames), a still camera never does, a
-// cut forgets everything, and the work image keeps the fill wherever the
-// history holds nothing.
+// cut forgets everything, a frame whose motion the ring cannot tell keeps
+// the history, and the work image keeps the fill wherever the history holds
+// nothing.
 #include "mask/SceneHistory.h"
 
 #include <gtest/gtest.h>
@@ -46,12 +47,17 @@ struct Frames {
   std::uint8_t Clean(std::int64_t x0, std::int64_t y0, std::int32_t x, std::int32_t y) const {
     return photo.At(photo.luma, x0 + 256 * std::int64_t{x}, y0 + 256 * std::int64_t{y});
   }
-  void Draw(std::int64_t x0, std::int64_t y0) {
+  // scrambled: each quarter about the logo's centre moved its own way, two
+  // beyond the ring's reach, four motions that no single one explains.
+  void Draw(std::int64_t x0, std::int64_t y0, bool scrambled = false) {
     for (std::int32_t y = 0; y < kHeight; ++y)
       for (std::int32_t x = 0; x < kWidth; ++x) {
         const bool logo = x >= kOrigin.x && x < kOrigin.x + kMaskWidth && y >= kOrigin.y &&
                           y < kOrigin.y + kMaskHeight;
-        Set(x, y, logo ? 235 : Clean(x0, y0, x, y));
+        const bool left = x < kOrigin.x + kMaskWidth / 2, top = y < kOrigin.y + kMaskHeight / 2;
+        const std::int32_t dx = scrambled ? (top ? (left ? 30 : 0) : (left ? -6 : 0)) : 0;
+        const std::int32_t dy = scrambled ? (top ? (left ? 0 : 6) : (left ? 0 : -30)) : 0;
+        Set(x, y, logo ? 235 : Clean(x0, y0, x + dx, y + dy));
       }
   }
 };
@@ -61,14 +67,18 @@ struct Case {
   std::int32_t mode;
   std::int32_t stepX, stepY;  // the camera's move per frame, 1/256 pixel
   std::int32_t cutAt;         // the frame that shows another part of the photograph, or -1
+  std::int32_t scrambledAt;   // the frame drawn scrambled, or -1
   std::int32_t shownMin, shownMax;  // per mille of the logo's pixels the history holds at the end
 };
 
 const Case kCases[] = {
-    {"pan, YUY2", kFrameModeYuy2, 3 * 256 + 128, 64, -1, 900, 1000},
-    {"pan, BGR frames", kFrameModeBgr, -(2 * 256 + 77), -96, -1, 900, 1000},
-    {"still camera", kFrameModeYuy2, 0, 0, -1, 0, 0},
-    {"cut just before the end", kFrameModeYuy2, 3 * 256 + 128, 64, 44, 0, 100},
+    {"pan, YUY2", kFrameModeYuy2, 3 * 256 + 128, 64, -1, -1, 900, 1000},
+    {"pan, BGR frames", kFrameModeBgr, -(2 * 256 + 77), -96, -1, -1, 900, 1000},
+    {"still camera", kFrameModeYuy2, 0, 0, -1, -1, 0, 0},
+    {"cut just before the end", kFrameModeYuy2, 3 * 256 + 128, 64, 44, -1, 0, 100},
+    // It and the next frame are told no motion; the history is carried
+    // through them by the pan's and shows again on the last.
+    {"a frame the ring cannot tell", kFrameModeYuy2, 3 * 256 + 128, 64, -1, 42, 900, 1000},
 };
 
 TEST(SceneHistoryTest, ShowsWhatTheLogoHidesWhereTheCameraShowedIt) {
@@ -89,7 +99,7 @@ TEST(SceneHistoryTest, ShowsWhatTheLogoHidesWhereTheCameraShowedIt) {
     constexpr std::int32_t kFrames = 46;
     for (std::int32_t f = 0; f < kFrames; ++f, x0 += c.stepX, y0 += c.stepY) {
       if (f == c.cutAt) y0 += 150 * 256;
-      frames.Draw(x0, y0);
+      frames.Draw(x0, y0, f == c.scrambledAt);
       history.Follow(frames.bytes.data(), geometry);
     }
     x0 -= c.stepX;
