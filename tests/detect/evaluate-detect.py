@@ -25,10 +25,10 @@ For every case of a folder written by make-logo-corpus.py:
    found mask, and of colour (Y, U and V levels, as the corpus converts) over
    the pixels where the truth is at its full opacity and the model shows some.
 
-5. With --removal, for a case where detect wrote a model: the plug-in runs
-   once more with detect's settings but without LogoModelFile (nor
-   LogoSeeThrough), so that the same mask is filled instead of having the
-   logo taken out; PSNR-Y and the
+5. With --removal, for a case where detect wrote a model: detect's settings
+   run without LogoSeeThrough (the subtraction alone, without the history of
+   earlier frames), and once more without LogoModelFile either, so that the
+   same mask is filled instead of having the logo taken out; PSNR-Y and the
    share still visible of both, and for the cases of --overlays frame 100 of
    the logo's area: the clip, the fill, the subtraction and the clean picture.
 
@@ -282,10 +282,10 @@ def draw_overlay(path, data, width, height, changed, box):
     Image.fromarray(rgb.astype(np.uint8), "RGB").save(path)
 
 
-def without_model(settings, path):
+def without_model(settings, path, dropped=(b"LogoModelFile=", b"LogoSeeThrough=")):
     """A copy of a settings file without its LogoModelFile lines, nor the
-    LogoSeeThrough ones: the plain fill of the same mask."""
-    dropped = (b"LogoModelFile=", b"LogoSeeThrough=")
+    LogoSeeThrough ones: the plain fill of the same mask (with dropped, the
+    lines of those keys instead)."""
     with open(settings, "rb") as source:
         lines = [l for l in source.read().split(b"\n") if not l.startswith(dropped)]
     with open(path, "wb") as target:
@@ -405,9 +405,12 @@ def evaluate(case, args, work):
 
     if detect["code"] == 0 and detect["found"]:
         # Without --removal the mask alone is judged: detect's settings are
-        # run without the logo model it wrote.
-        settings = detect["settings"] if args.removal else \
-            without_model(detect["settings"], os.path.join(work, "mask-only.ini"))
+        # run without the logo model it wrote; with it, the subtraction is,
+        # without the history of earlier frames (measured on its own by
+        # evaluate-see-through.py).
+        settings = \
+            without_model(detect["settings"], os.path.join(work, "removal.ini"), (b"LogoSeeThrough=",)) \
+            if args.removal else without_model(detect["settings"], os.path.join(work, "mask-only.ini"))
         found = measure_run(args.host, settings, case, args.corpus, args.frames, logo, grown, keep)
         row["visible_detect_pct"] = round(percent(found["visible_out"], logo_pixels * found["frames"]), 2)
         row["psnr_detect_db"] = round(psnr(found["sse_out"], box_pixels * found["frames"]), 2)
