@@ -6,8 +6,9 @@
 // pixels under the logo (its mask grown by a margin) from the previous
 // history, read where that point of the scene lay a frame before. Each
 // history pixel has an age, the frames since its point was last in view; a
-// point never seen, seen too long ago, or after a cut or a motion the ring
-// cannot explain, has none, and the fill shows there.
+// point never seen, seen too long ago, or after a cut or more than
+// kCoastFrames frames in a row whose motion the ring cannot explain, has
+// none, and the fill shows there.
 //
 // Only past frames are used; the buffers are sized on a rebuild, never per
 // frame; all arithmetic is in integers, so the .so and the DLL agree.
