@@ -15,8 +15,12 @@ constexpr std::int32_t kMinBlocks = 6;
 constexpr std::int32_t kMaxBlocks = 192;
 // A block is flat below this sum of differences from itself one pixel
 // across, down or along a diagonal (about a level a pixel: upscaled and
-// soft pictures, out-of-focus backgrounds, still follow).
+// soft pictures, out-of-focus backgrounds, still follow). A ring that
+// tells no motion so is looked at again down to half a level a pixel
+// (sky, haze, bokeh); the fainter blocks would only blur the answer of a
+// ring that has enough clearer ones.
 constexpr std::uint32_t kFlatSad = 1 * RingMotion::kBlock * RingMotion::kBlock;
+constexpr std::uint32_t kFaintSad = kFlatSad / 2;
 // A block's best match is a clear one when its sum is at most this share
 // (1/2) of the block's own differences one pixel across plus one pixel
 // down: a match half a pixel off both ways comes to about that; another
@@ -198,10 +202,10 @@ bool RingMotion::Textured(const Block& b, std::uint32_t& texture) const {
   const std::uint32_t across = kernels.blockSad(now, w, now + 1, w, kBlock, kBlock);
   const std::uint32_t down = kernels.blockSad(now, w, now + w, w, kBlock, kBlock);
   texture = across + down;
-  if (std::min(across, down) < kFlatSad) return false;
+  if (std::min(across, down) < flat_) return false;
   const std::uint32_t falling = kernels.blockSad(now, w, now + w + 1, w, kBlock, kBlock);
   const std::uint32_t rising = kernels.blockSad(now + 1, w, now + w, w, kBlock, kBlock);
-  return std::min(falling, rising) >= kFlatSad;
+  return std::min(falling, rising) >= flat_;
 }
 
 // The best whole shift in a square of the given radius about the start,
@@ -503,6 +507,22 @@ SceneMotion RingMotion::Track(const std::uint8_t* frame, const FrameGeometry& ge
     last_ = {};
     return {};
   }
+  SceneMotion motion = Estimate(kFlatSad);
+  if (motion.kind == SceneMotion::Kind::Unknown) {
+    motion = Estimate(kFaintSad);
+    counts_.faint = true;
+  }
+  last_ = {};
+  if (motion.kind == SceneMotion::Kind::Tracked)
+    last_ = {motion.zoom - SceneMotion::kZoomUnit, motion.shiftX, motion.shiftY};
+  return motion;
+}
+
+// The motion from the blocks with texture above `flat`: about where the
+// last motion puts them, and by the wide search when too few agree there.
+SceneMotion RingMotion::Estimate(std::uint32_t flat) {
+  flat_ = flat;
+  counts_.wide = false;
   MeasurePredicted(last_);
   SceneMotion motion = Decide();
   if (counts_.textured >= kMinBlocks &&
@@ -521,9 +541,6 @@ SceneMotion RingMotion::Track(const std::uint8_t* frame, const FrameGeometry& ge
       counts_.wide = true;
     }
   }
-  last_ = {};
-  if (motion.kind == SceneMotion::Kind::Tracked)
-    last_ = {motion.zoom - SceneMotion::kZoomUnit, motion.shiftX, motion.shiftY};
   return motion;
 }
 

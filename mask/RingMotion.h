@@ -14,6 +14,7 @@
 // translation and a zoom about the area's centre to the blocks' shifts
 // (medians first, then least squares over the blocks that agree with it,
 // twice) keeps blocks that something else moves through out of the answer.
+// A ring that tells no motion so is measured again with fainter texture.
 //
 // All arithmetic is in integers: the .so and the DLL give the same answer.
 #pragma once
@@ -59,6 +60,7 @@ class RingMotion {
     std::int32_t found = 0;     // textured ones whose best match is a clear one
     std::int32_t agreeing = 0;  // found ones the fit explains
     bool wide = false;          // the wide search ran
+    bool faint = false;         // looked at again with fainter texture
   };
 
   // area: the logo's area in frame pixels, whose centre the zoom is about.
@@ -109,6 +111,7 @@ class RingMotion {
   bool Textured(const Block& b, std::uint32_t& texture) const;
   void MeasurePredicted(const Fit& last);
   void MeasureWide();
+  SceneMotion Estimate(std::uint32_t flat);
   SceneMotion Decide();
   bool FitBlocks(Fit& fit);
   std::int32_t Agree(const Fit& fit, std::int64_t limit);
@@ -125,6 +128,7 @@ class RingMotion {
   Plane planes_[2];
   int current_ = 0;
   Fit last_{};
+  std::uint32_t flat_ = 0;    // the texture a block needs, for this estimate
   Counts counts_;
   ScratchArray<std::uint8_t> storage_;
   ScratchArray<Block> blocks_;

@@ -4,7 +4,8 @@
 // motion found must match the camera's within a tenth of a pixel at the
 // ring; a patch of another photograph moving its own way through the ring
 // must not spoil it; another photograph is a cut; a still camera is no
-// motion at all; a flat ring tells nothing. At the frame's edge, a block
+// motion at all; a faint one (a fifth of the contrast) is still followed;
+// a flat ring tells nothing. At the frame's edge, a block
 // whose match lies on the edge is measured without reading past it. The pictures are drawn in
 // integers, so both targets see the same frames and must find the same
 // numbers, which each row holds.
@@ -63,11 +64,14 @@ struct Frame {
 // The frames are drawn around the window only: the search reaches no further.
 constexpr Rect kDrawn{kArea.left - kRing - 80, 0, kWidth, kArea.bottom + kRing + 80};
 
-void Draw(Frame& frame, const Photo& photo, const Camera& camera, const Rect& part) {
+void Draw(Frame& frame, const Photo& photo, const Camera& camera, const Rect& part,
+          std::int32_t contrast = 100) {
   const auto& plane = frame.mode == kFrameModeYuy2 ? photo.luma : photo.green;
   for (std::int32_t y = part.top; y < part.bottom; ++y)
-    for (std::int32_t x = part.left; x < part.right; ++x)
-      frame.Set(x, y, photo.At(plane, camera.PhotoX(x), camera.PhotoY(y)));
+    for (std::int32_t x = part.left; x < part.right; ++x) {
+      const std::int32_t v = photo.At(plane, camera.PhotoX(x), camera.PhotoY(y));
+      frame.Set(x, y, static_cast<std::uint8_t>(128 + (v - 128) * contrast / 100));
+    }
 }
 
 void DrawLogo(Frame& frame) {
@@ -84,6 +88,7 @@ struct Case {
   const char* other;        // the second frame's photograph (a cut), or the patch's
   bool cut;
   SceneMotion exact;        // what both targets find, to the last unit
+  std::int32_t contrast = 100;  // percent of the photograph's about mid-grey
 };
 
 constexpr Camera Centred(std::int64_t x, std::int64_t y, std::int64_t step) {
@@ -107,6 +112,8 @@ const Case kCases[] = {
      -282, 65536, "chelsea.png", false, {Kind::Tracked, 609, -282, 65537}},
     {"cut", "astronaut.png", kFrameModeYuy2, Centred(256, 256, 65536), 0, 0, 65536, "coffee.png",
      true, {Kind::Cut, 0, 0, 65536}},
+    {"haze", "coffee.png", kFrameModeYuy2, Centred(300, 200, 58982), 1869, -653, 65536, "",
+     false, {Kind::Tracked, 1849, -659, 65506}, 20},
     {"black", "", kFrameModeYuy2, Centred(0, 0, 65536), 0, 0, 65536, "", false,
      {Kind::Unknown, 0, 0, 65536}},
     {"sky", "camera.png", kFrameModeYuy2, Centred(240, 40, 8192), 300, 100, 65536, "", false,
@@ -147,7 +154,7 @@ TEST(RingMotionTest, FollowsTheCameraOnPhotographs) {
     Frame frames[2] = {Frame(c.mode), Frame(c.mode)};
     for (int f = 0; f < 2; ++f) {
       const Photo& shown = f == 1 && c.cut ? other : photo;
-      if (shown.width > 0) Draw(frames[f], shown, f == 0 ? c.first : second, kDrawn);
+      if (shown.width > 0) Draw(frames[f], shown, f == 0 ? c.first : second, kDrawn, c.contrast);
       if (!c.cut && other.width > 0) {
         // 120 x 70 pixels of the other photograph over the ring's left side,
         // moving 10 pixels left and 6 down while the camera pans.
@@ -172,11 +179,13 @@ TEST(RingMotionTest, FollowsTheCameraOnPhotographs) {
     const std::string seen = "blocks " + std::to_string(n.blocks) + " textured " +
                              std::to_string(n.textured) + " found " + std::to_string(n.found) +
                              " agreeing " + std::to_string(n.agreeing) + (n.wide ? " wide" : "") +
+                             (n.faint ? " faint" : "") +
                              "; shift " + std::to_string(found.shiftX) + ", " +
                              std::to_string(found.shiftY) + " zoom " + std::to_string(found.zoom);
     ASSERT_EQ(found.kind, c.exact.kind) << seen;
     if (c.exact.kind == Kind::Tracked) {
-      EXPECT_LE(ErrorAtRing(found, c.first, second), 26) << seen;  // a tenth of a pixel
+      // A tenth of a pixel; a fifth on a faint picture.
+      EXPECT_LE(ErrorAtRing(found, c.first, second), c.contrast < 100 ? 51 : 26) << seen;
     }
     EXPECT_EQ(found, c.exact) << seen;
   }
