@@ -54,7 +54,8 @@ void ShowMask(PluginState& state, std::uint8_t* frame, const ChannelSettings& re
 bool FollowScene(PluginState& state, const std::uint8_t* frame) {
   MaskRebuild& mask = state.Mask;
   if (mask.History.Stale())
-    mask.History.Rebuild(mask.FrameMask, mask.MaskOrigin, mask.VisibleRect, state.Geometry);
+    mask.History.Rebuild(mask.FrameMask, mask.MaskOrigin, mask.VisibleRect, mask.Removal,
+                         state.Geometry);
   if (!mask.History.Ready(state.Geometry)) return false;
   mask.History.Follow(frame, state.Geometry);
   return true;

@@ -38,7 +38,7 @@ void SceneHistory::Clear() {
 }
 
 bool SceneHistory::Rebuild(const ImageBuffer& frameMask, Point maskOrigin, const Rect& visibleRect,
-                           const FrameGeometry& geometry) {
+                           const LogoRemoval& removal, const FrameGeometry& geometry) {
   Clear();
   state_ = State::Failed;
   mode_ = geometry.mode;
@@ -49,7 +49,7 @@ bool SceneHistory::Rebuild(const ImageBuffer& frameMask, Point maskOrigin, const
   const Rect area{maskOrigin.x + visibleRect.left, maskOrigin.y + visibleRect.top,
                   maskOrigin.x + visibleRect.right, maskOrigin.y + visibleRect.bottom};
   if (!PlaceWindow(area) || !Allocate()) return false;
-  MarkHidden(frameMask, maskOrigin, visibleRect);
+  MarkHidden(frameMask, maskOrigin, visibleRect, removal);
   GrowHidden();
   FindSpans();
   MarkFresh();
@@ -84,9 +84,10 @@ bool SceneHistory::Allocate() {
          fresh_.Ensure(padded) != nullptr && spans_.Ensure(2 * h_) != nullptr;
 }
 
-// Hidden: under the mask, and the frame's edge.
+// Hidden: under the mask where the logo's model, if any, is not clear,
+// and the frame's edge.
 void SceneHistory::MarkHidden(const ImageBuffer& frameMask, Point maskOrigin,
-                              const Rect& visibleRect) {
+                              const Rect& visibleRect, const LogoRemoval& removal) {
   std::uint8_t* hidden = hidden_.Data();
   for (std::int32_t j = 0; j < h_; ++j) {
     const std::int32_t y = window_.top + j;
@@ -97,7 +98,8 @@ void SceneHistory::MarkHidden(const ImageBuffer& frameMask, Point maskOrigin,
       const std::int32_t mx = x - maskOrigin.x, my = y - maskOrigin.y;
       bool under = mx >= visibleRect.left && mx < visibleRect.right && my >= visibleRect.top &&
                    my < visibleRect.bottom &&
-                   (*frameMask.PixelAt(frameMask.rect.left + mx, frameMask.rect.top + my) >> 24) != 0;
+                   (*frameMask.PixelAt(frameMask.rect.left + mx, frameMask.rect.top + my) >> 24) != 0 &&
+                   (!removal.Mapped() || removal.ModelAt(mx, my).opacity >= kHiddenOpacity);
       hidden[j * w_ + i] = under || edgeRow || x < kFrameBorder || x >= reachable - kFrameBorder;
     }
   }

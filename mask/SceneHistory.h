@@ -21,6 +21,7 @@
 #include "base/ImageView.h"
 #include "base/Rect.h"
 #include "base/ScratchArray.h"
+#include "mask/LogoRemoval.h"
 #include "mask/RingMotion.h"
 
 namespace kestrimo {
@@ -33,6 +34,10 @@ class SceneHistory {
   // logo's own halo), and the frame's edge rows and columns, which sources
   // often leave dirty.
   static constexpr std::int32_t kHiddenMargin = 2;
+  // Under a mask whose logo has a model, only pixels at least this opaque
+  // (of 255) in the model are hidden: the picture between a logo's letters
+  // is in view, and shows what the letters cover a moment later.
+  static constexpr std::int32_t kHiddenOpacity = 16;
   static constexpr std::int32_t kFrameBorder = 2;
   // The history shows only once the camera has been followed this many
   // frames in a row: the first frames of a shot, where a wrong motion
@@ -52,11 +57,12 @@ class SceneHistory {
 
   // Sizes the window (the area and its ring, inside the frame) and its
   // buffers for the area the mask rebuild left: the frame mask's alpha at
-  // maskOrigin, visibleRect its part inside the frame. False (and the
-  // history then stays empty until the next Clear) when the area is empty,
-  // its ring has too little room or memory is short.
+  // maskOrigin, visibleRect its part inside the frame; removal: the
+  // channel's logo model, when it has one, rebuilt for the same area.
+  // False (and the history then stays empty until the next Clear) when the
+  // area is empty, its ring has too little room or memory is short.
   bool Rebuild(const ImageBuffer& frameMask, Point maskOrigin, const Rect& visibleRect,
-               const FrameGeometry& geometry);
+               const LogoRemoval& removal, const FrameGeometry& geometry);
 
   // Follows the camera to this frame and keeps what it shows. frame: the
   // frame as the host delivered it, before anything is taken out of it.
@@ -79,7 +85,8 @@ class SceneHistory {
 
   bool PlaceWindow(const Rect& area);
   bool Allocate();
-  void MarkHidden(const ImageBuffer& frameMask, Point maskOrigin, const Rect& visibleRect);
+  void MarkHidden(const ImageBuffer& frameMask, Point maskOrigin, const Rect& visibleRect,
+                  const LogoRemoval& removal);
   void GrowHidden();
   void FindSpans();
   void MarkFresh();

@@ -93,7 +93,7 @@ TEST(SceneHistoryTest, ShowsWhatTheLogoHidesWhereTheCameraShowedIt) {
     geometry.SetFrameFormat(kWidth, kHeight, c.mode);
     SceneHistory history;
     history.Clear();
-    ASSERT_TRUE(history.Rebuild(mask, kOrigin, mask.rect, geometry));
+    ASSERT_TRUE(history.Rebuild(mask, kOrigin, mask.rect, LogoRemoval(), geometry));
     Frames frames(c.mode, photo);
     std::int64_t x0 = 40 * 256, y0 = 60 * 256;
     constexpr std::int32_t kFrames = 46;
