@@ -1,6 +1,7 @@
 // The history under a photograph from Debian's archive, moved under a
 // virtual camera behind an opaque logo: a pan shows again what the logo
-// hides (in YUY2 and in bottom-up BGR frames), a still camera never does, a
+// hides (in YUY2 and in bottom-up BGR frames), a still camera never does
+// (but between letters its model tells apart, what is in view), a
 // cut forgets everything, a frame whose motion the ring cannot tell keeps
 // the history, and the work image keeps the fill wherever the history holds
 // nothing.
@@ -26,6 +27,9 @@ constexpr std::int32_t kWidth = 720, kHeight = 576;
 constexpr Point kOrigin{560, 40};
 constexpr std::int32_t kMaskWidth = 100, kMaskHeight = 40;
 
+// A logo of letters: bars 8 pixels wide, 12 apart, under a box-shaped mask.
+bool Letter(std::int32_t x) { return x % 20 < 8; }
+
 // Frames of a photograph seen from (x, y) (photograph pixels, 1/256) at 1:1,
 // an opaque white box over the mask.
 struct Frames {
@@ -49,11 +53,11 @@ struct Frames {
   }
   // scrambled: each quarter about the logo's centre moved its own way, two
   // beyond the ring's reach, four motions that no single one explains.
-  void Draw(std::int64_t x0, std::int64_t y0, bool scrambled = false) {
+  void Draw(std::int64_t x0, std::int64_t y0, bool scrambled, bool letters) {
     for (std::int32_t y = 0; y < kHeight; ++y)
       for (std::int32_t x = 0; x < kWidth; ++x) {
         const bool logo = x >= kOrigin.x && x < kOrigin.x + kMaskWidth && y >= kOrigin.y &&
-                          y < kOrigin.y + kMaskHeight;
+                          y < kOrigin.y + kMaskHeight && (!letters || Letter(x - kOrigin.x));
         const bool left = x < kOrigin.x + kMaskWidth / 2, top = y < kOrigin.y + kMaskHeight / 2;
         const std::int32_t dx = scrambled ? (top ? (left ? 30 : 0) : (left ? -6 : 0)) : 0;
         const std::int32_t dy = scrambled ? (top ? (left ? 0 : 6) : (left ? 0 : -30)) : 0;
@@ -69,6 +73,7 @@ struct Case {
   std::int32_t cutAt;         // the frame that shows another part of the photograph, or -1
   std::int32_t scrambledAt;   // the frame drawn scrambled, or -1
   std::int32_t shownMin, shownMax;  // per mille of the logo's pixels the history holds at the end
+  bool letters = false;       // the logo's letters drawn and modelled, the mask a box
 };
 
 const Case kCases[] = {
@@ -79,6 +84,8 @@ const Case kCases[] = {
     // It and the next frame are told no motion; the history is carried
     // through them by the pan's and shows again on the last.
     {"a frame the ring cannot tell", kFrameModeYuy2, 3 * 256 + 128, 64, -1, 42, 900, 1000},
+    // The picture between the letters, less their margins, is in view.
+    {"still camera, letters", kFrameModeYuy2, 0, 0, -1, -1, 350, 420, true},
 };
 
 TEST(SceneHistoryTest, ShowsWhatTheLogoHidesWhereTheCameraShowedIt) {
@@ -93,13 +100,23 @@ TEST(SceneHistoryTest, ShowsWhatTheLogoHidesWhereTheCameraShowedIt) {
     geometry.SetFrameFormat(kWidth, kHeight, c.mode);
     SceneHistory history;
     history.Clear();
-    ASSERT_TRUE(history.Rebuild(mask, kOrigin, mask.rect, LogoRemoval(), geometry));
+    LogoRemoval removal;
+    if (c.letters) {
+      removal.Model.width = kMaskWidth;
+      removal.Model.height = kMaskHeight;
+      for (std::int32_t y = 0; y < kMaskHeight; ++y)
+        for (std::int32_t x = 0; x < kMaskWidth; ++x)
+          removal.Model.pixels.push_back(Letter(x) ? 0xFFFFFFFFu : 0u);
+      removal.Rebuild({mask, {kMaskWidth, kMaskHeight}, {kMaskWidth, kMaskHeight}, kOrigin, mask.rect},
+                      kWidth, kHeight, c.mode);
+    }
+    ASSERT_TRUE(history.Rebuild(mask, kOrigin, mask.rect, removal, geometry));
     Frames frames(c.mode, photo);
     std::int64_t x0 = 40 * 256, y0 = 60 * 256;
     constexpr std::int32_t kFrames = 46;
     for (std::int32_t f = 0; f < kFrames; ++f, x0 += c.stepX, y0 += c.stepY) {
       if (f == c.cutAt) y0 += 150 * 256;
-      frames.Draw(x0, y0, f == c.scrambledAt);
+      frames.Draw(x0, y0, f == c.scrambledAt, c.letters);
       history.Follow(frames.bytes.data(), geometry);
     }
     x0 -= c.stepX;
