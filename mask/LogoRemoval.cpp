@@ -78,9 +78,7 @@ void LogoRemoval::Load(std::string& fileName) {
   if (!LoadModelPicture(fileName, Model, &outOfMemory) && !outOfMemory) fileName.clear();
 }
 
-// True when the solid part (the pixels at 60 % or more of the highest
-// opacity) has a median opacity under kOpaqueLogo.
-bool LogoRemoval::Subtractable() const {
+std::int32_t LogoRemoval::SolidOpacity() const {
   std::uint32_t highest = 0;
   for (const std::uint32_t p : Model.pixels) highest = std::max(highest, p >> 24);
   std::int64_t counts[256] = {}, solid = 0;
@@ -92,9 +90,15 @@ bool LogoRemoval::Subtractable() const {
   std::int64_t below = 0;
   for (std::int32_t a = 0; a < 256; ++a) {
     below += counts[a];
-    if (below > 0 && 2 * below >= solid) return a < kOpaqueLogo;
+    if (below > 0 && 2 * below >= solid) return a;
   }
-  return false;  // no logo at all
+  return 0;  // no logo at all
+}
+
+// True when the solid part has a median opacity under kOpaqueLogo.
+bool LogoRemoval::Subtractable() const {
+  const std::int32_t solid = SolidOpacity();
+  return solid > 0 && solid < kOpaqueLogo;
 }
 
 // Per model pixel its opacity and its colour in the frame's samples: Y, U, V

@@ -84,6 +84,9 @@ class LogoRemoval {
     std::uint8_t colour[3] = {};
   };
   ModelSample ModelAt(std::int32_t x, std::int32_t y) const;
+  // The median opacity of the model's solid part (its pixels at 60 % or
+  // more of its highest opacity); 0 for a model without a logo.
+  std::int32_t SolidOpacity() const;
   // The frame pixels the model's samples cover (top-down), and the frame
   // column of each row's first sample.
   const Rect& FrameRect() const { return frameRect_; }

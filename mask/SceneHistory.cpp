@@ -89,6 +89,7 @@ bool SceneHistory::Allocate() {
 void SceneHistory::MarkHidden(const ImageBuffer& frameMask, Point maskOrigin,
                               const Rect& visibleRect, const LogoRemoval& removal) {
   std::uint8_t* hidden = hidden_.Data();
+  const std::int32_t solid = removal.Mapped() ? removal.SolidOpacity() : 0;
   for (std::int32_t j = 0; j < h_; ++j) {
     const std::int32_t y = window_.top + j;
     const bool edgeRow = y < kFrameBorder || y >= height_ - kFrameBorder;
@@ -99,7 +100,7 @@ void SceneHistory::MarkHidden(const ImageBuffer& frameMask, Point maskOrigin,
       bool under = mx >= visibleRect.left && mx < visibleRect.right && my >= visibleRect.top &&
                    my < visibleRect.bottom &&
                    (*frameMask.PixelAt(frameMask.rect.left + mx, frameMask.rect.top + my) >> 24) != 0 &&
-                   (!removal.Mapped() || removal.ModelAt(mx, my).opacity >= kHiddenOpacity);
+                   kHiddenShare * removal.ModelAt(mx, my).opacity >= solid;
       hidden[j * w_ + i] = under || edgeRow || x < kFrameBorder || x >= reachable - kFrameBorder;
     }
   }

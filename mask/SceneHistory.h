@@ -34,10 +34,12 @@ class SceneHistory {
   // logo's own halo), and the frame's edge rows and columns, which sources
   // often leave dirty.
   static constexpr std::int32_t kHiddenMargin = 2;
-  // Under a mask whose logo has a model, only pixels at least this opaque
-  // (of 255) in the model are hidden: the picture between a logo's letters
-  // is in view, and shows what the letters cover a moment later.
-  static constexpr std::int32_t kHiddenOpacity = 16;
+  // Under a mask whose logo has a model, only pixels at least this share
+  // (1/4) of the logo's solid opacity are hidden: the picture between a
+  // logo's letters is in view, and shows what the letters cover a moment
+  // later. Fainter model pixels are mostly the estimate's errors along
+  // the scene's edges; a faint shadow a logo casts shows as delivered.
+  static constexpr std::int32_t kHiddenShare = 4;
   static constexpr std::int32_t kFrameBorder = 2;
   // The history shows only once the camera has been followed this many
   // frames in a row: the first frames of a shot, where a wrong motion
