@@ -167,13 +167,23 @@ std::uint8_t SceneHistory::AgeAt(std::int32_t x, std::int32_t y) const {
   return Ages(current_, y - window_.top)[x - window_.left];
 }
 
+// Whether the motion told after frames carried by `carried` goes on from it.
+bool SceneHistory::Resumes(const SceneMotion& told, const SceneMotion& carried) const {
+  const std::int32_t near = std::max(kCoastAgreementAt1080 * height_ / 1080, SceneMotion::kShiftUnit);
+  return std::abs(told.shiftX - carried.shiftX) <= near &&
+         std::abs(told.shiftY - carried.shiftY) <= near &&
+         std::abs(told.zoom - carried.zoom) <= RingMotion::kMaxZoomChange;
+}
+
 void SceneHistory::Follow(const std::uint8_t* frame, const FrameGeometry& geometry) {
   if (!Ready(geometry) || frame == nullptr) return;
   motion_ = ring_.Track(frame, geometry);
   // A frame whose motion the ring cannot tell is carried by the last one it
   // could (a camera's motion changes little from frame to frame) and shows
-  // the fill; more such frames in a row, or a cut, drop the history.
-  bool carried = havePrevious_ && motion_.kind == SceneMotion::Kind::Tracked;
+  // the fill; more such frames in a row, a cut, or a motion told after them
+  // that does not go on from the carried one, drop the history.
+  bool carried = havePrevious_ && motion_.kind == SceneMotion::Kind::Tracked &&
+                 (coasted_ == 0 || Resumes(motion_, carry_));
   if (carried) {
     carry_ = motion_;
     ++followed_;

@@ -7,8 +7,9 @@
 // history, read where that point of the scene lay a frame before. Each
 // history pixel has an age, the frames since its point was last in view; a
 // point never seen, seen too long ago, or after a cut or more than
-// kCoastFrames frames in a row whose motion the ring cannot explain, has
-// none, and the fill shows there.
+// kCoastFrames frames in a row whose motion the ring cannot explain (or
+// fewer, when the motion it tells after them is not the one they were
+// carried by), has none, and the fill shows there.
 //
 // Only past frames are used; the buffers are sized on a rebuild, never per
 // frame; all arithmetic is in integers, so the .so and the DLL agree.
@@ -46,8 +47,14 @@ class SceneHistory {
   // would print the most, keep the fill.
   static constexpr std::int32_t kSteadyFrames = 5;
   // Frames in a row whose motion the ring cannot tell that are carried by
-  // the last motion it told, keeping the history for when it tells again.
+  // the last motion it told, keeping the history for when it tells again;
+  // and how far (1/256 pixel, either way, at 1080 lines and scaled with the
+  // frame's height) the shift told after them may lie from the one they
+  // were carried by. A camera's pan goes on, a little faster or slower; an
+  // object that filled the ring and left it does not, and what was carried
+  // by its motion is then dropped.
   static constexpr std::int32_t kCoastFrames = 5;
+  static constexpr std::int32_t kCoastAgreementAt1080 = 8 * SceneMotion::kShiftUnit;
 
   // Marks the history for a rebuild on the next frame that needs it.
   void Clear();
@@ -93,6 +100,7 @@ class SceneHistory {
   void FindSpans();
   void MarkFresh();
   void Carry(std::int32_t j);
+  bool Resumes(const SceneMotion& told, const SceneMotion& carried) const;
   std::uint32_t* Values(int plane, std::int32_t j) const;
   std::uint8_t* Ages(int plane, std::int32_t j) const;  // from column -1 to width
 

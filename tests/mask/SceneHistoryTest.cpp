@@ -74,6 +74,7 @@ struct Case {
   std::int32_t scrambledAt;   // the frame drawn scrambled, or -1
   std::int32_t shownMin, shownMax;  // per mille of the logo's pixels the history holds at the end
   bool letters = false;       // the logo's letters drawn and modelled, the mask a box
+  std::int32_t turnAt = -1;   // the first frame the camera moves back, or -1
 };
 
 const Case kCases[] = {
@@ -86,6 +87,11 @@ const Case kCases[] = {
     {"a frame the ring cannot tell", kFrameModeYuy2, 3 * 256 + 128, 64, -1, 42, 900, 1000},
     // The picture between the letters, less their margins, is in view.
     {"still camera, letters", kFrameModeYuy2, 0, 0, -1, -1, 350, 420, true},
+    // The pan turns back just after two frames the ring cannot tell, which
+    // were carried on: what they carried is dropped, and little is seen
+    // again in the two frames left.
+    {"a pan that turns back after frames the ring cannot tell", kFrameModeYuy2, 3 * 256 + 128,
+     64, -1, 36, 0, 400, false, 38},
 };
 
 TEST(SceneHistoryTest, ShowsWhatTheLogoHidesWhereTheCameraShowedIt) {
@@ -114,13 +120,15 @@ TEST(SceneHistoryTest, ShowsWhatTheLogoHidesWhereTheCameraShowedIt) {
     Frames frames(c.mode, photo);
     std::int64_t x0 = 40 * 256, y0 = 60 * 256;
     constexpr std::int32_t kFrames = 46;
-    for (std::int32_t f = 0; f < kFrames; ++f, x0 += c.stepX, y0 += c.stepY) {
+    for (std::int32_t f = 0; f < kFrames; ++f) {
       if (f == c.cutAt) y0 += 150 * 256;
       frames.Draw(x0, y0, f == c.scrambledAt, c.letters);
       history.Follow(frames.bytes.data(), geometry);
+      if (f + 1 == kFrames) break;
+      const std::int32_t way = c.turnAt < 0 || f + 1 < c.turnAt ? 1 : -1;
+      x0 += way * c.stepX;
+      y0 += way * c.stepY;
     }
-    x0 -= c.stepX;
-    y0 -= c.stepY;
     // The work image as the fill leaves it, in the frame mode's layout.
     const std::int32_t layout = c.mode == kFrameModeYuy2 ? kLayoutYuv : kLayoutBgrLuma;
     const std::int32_t key = c.mode == kFrameModeYuy2 ? 0 : 1;
