@@ -28,7 +28,8 @@ For every case of a folder written by make-logo-corpus.py that has a logo
      whose mean |Y difference| to the frame before is 4 times the clip's
      median or more, and 10 levels or more.
    Per case and pooled over the cases (pixels added up; the share seen over
-   the cases where it is known).
+   the cases where it is known). The squared error over the logo's pixels
+   of every frame goes into the CSV too, for the comparison per second.
 
 Prints a Markdown table and writes it with a CSV of the same rows into
 --out (the run's --label in every row), each case's settings, mask and model
@@ -43,6 +44,7 @@ same evaluator, say without a --set that switches a feature on), with the
 differences. With --check as well, exits 1 unless, in every case both runs
 measured, this run's PSNR-Y over all the logo's pixels, and over the first
 frames of the shots, is no worse than the other's (by more than 0.05 dB),
+nor over any second of the clip (25 frames in a row; by more than 0.1 dB),
 and where the seen pixels are known, their PSNR-Y is at least --min-gain dB
 above the other's.
 
@@ -72,6 +74,7 @@ from clip_measures import Y4m, feed, frame_rgb, overlap, psnr
 OFF_LEVELS = 24        # a pixel this far off the clean Y or more is "off"
 GROW = 2               # pixels around the logo's mask that do not count as outside it
 SHOT_START = 5         # frames at the start of a shot counted as "after a cut"
+SECOND = 25            # frames of a second, for the comparison per second
 CROP = 24              # frame pixels around the logo's box in the pictures
 CUT_FACTOR, CUT_LEVELS = 4.0, 10.0   # a cut on real footage: mean |dY| this far above usual
 # The tallies: seen pixels, all the logo's, and the logo's split by camera.
@@ -265,6 +268,7 @@ def measure_run(host, settings, case, folder, frames, mask, box, seen, starts, f
     for start in starts:
         after_cut.update(range(start, start + SHOT_START))
     tallies = {k: Tally() for k in PARTS}
+    frame_sse = []
     kept = None
     with open(clip_path, "rb") as clip_file, open(clean_path, "rb") as clean_file:
         clip, clean = Y4m(clip_file, clip_path), Y4m(clean_file, clean_path)
@@ -282,6 +286,7 @@ def measure_run(host, settings, case, folder, frames, mask, box, seen, starts, f
                     - got_clean[0][y0:y1, x0:x1].astype(np.int16))
             logo_diff = diff[logo]
             tallies["logo"].add(logo_diff)
+            frame_sse.append(float(np.sum(logo_diff.astype(np.float64) ** 2)))
             tallies["fixed" if fixed else "shot_start" if index in after_cut
                     else "rest"].add(logo_diff)
             if seen is not None:
@@ -300,7 +305,7 @@ def measure_run(host, settings, case, folder, frames, mask, box, seen, starts, f
     if index < frames:
         raise SystemExit("evaluate-see-through: %s: the plug-in gave %d frames of %d"
                          % (case["name"], index, frames))
-    return tallies, kept
+    return tallies, kept, frame_sse
 
 
 # ---------------------------------------------------------------------------
@@ -370,7 +375,8 @@ def evaluate(case, args, work):
                ("fixed" if fixed else "unknown"), shots=len(starts), shots_from=known_from,
                logo_pixels=int(mask.sum()), detect_exit="", detect_summary="", box_overlap="",
                seen_pct="", seen_off_pct="", seen_psnr_db="", logo_off_pct="", logo_psnr_db="",
-               fixed_psnr_db="", shot_start_psnr_db="", rest_psnr_db="", picture_frame="", settings_keys="")
+               fixed_psnr_db="", shot_start_psnr_db="", rest_psnr_db="", picture_frame="", settings_keys="",
+               frame_sse="")
     seen = None
     if camera:
         seen = seen_masks(camera, mask, box, frames)
@@ -388,7 +394,7 @@ def evaluate(case, args, work):
     with_keys(settings, run_ini, args.set)
     row["settings_keys"] = " ".join("%s=%s" % kv for kv in args.set)
     keep = picture_frame(starts, frames)
-    tallies, kept = measure_run(args.host, run_ini, case, args.corpus, frames, mask, box, seen,
+    tallies, kept, frame_sse = measure_run(args.host, run_ini, case, args.corpus, frames, mask, box, seen,
                                 starts, fixed, keep)
     logo_in_box = mask[box[1]:box[3], box[0]:box[2]]
     if seen is not None:
@@ -396,7 +402,8 @@ def evaluate(case, args, work):
         row["seen_psnr_db"] = tallies["seen"].psnr()
     row.update(logo_off_pct=tallies["logo"].off_pct(), logo_psnr_db=tallies["logo"].psnr(),
                fixed_psnr_db=tallies["fixed"].psnr(), shot_start_psnr_db=tallies["shot_start"].psnr(),
-               rest_psnr_db=tallies["rest"].psnr(), picture_frame=keep)
+               rest_psnr_db=tallies["rest"].psnr(), picture_frame=keep,
+               frame_sse=" ".join("%.0f" % v for v in frame_sse))
     for key, tally in tallies.items():
         row[key + "_sums"] = "%d %.0f %d" % (tally.pixels, tally.sse, tally.off)
     draw_see_through(os.path.join(args.out, name + "-see-through.png"), kept, w, h, box,
@@ -492,6 +499,24 @@ def pooled_from_sums(rows):
                 rest_psnr_db=total["rest"].psnr())
 
 
+def worst_second(row, other):
+    """The least, over every SECOND frames in a row, of this run's PSNR-Y
+    over the logo less the other's (dB); None without both runs' frames."""
+    mine = [float(v) for v in (row.get("frame_sse") or "").split()]
+    theirs = [float(v) for v in (other.get("frame_sse") or "").split()]
+    count = min(len(mine), len(theirs))
+    if count < SECOND:
+        return None
+    worst = math.inf
+    for first in range(count - SECOND + 1):
+        a, b = sum(mine[first:first + SECOND]), sum(theirs[first:first + SECOND])
+        if a > 0 and b > 0:
+            worst = min(worst, 10 * math.log10(b / a))
+        elif a > 0:
+            worst = -math.inf
+    return worst if worst != math.inf else 0.0
+
+
 def compare_table(rows, other_rows):
     """This run beside another, per case both runs measured, with the
     differences (this run minus the other); pooled over those cases."""
@@ -506,6 +531,7 @@ def compare_table(rows, other_rows):
     head = ["case"]
     for _, title, _, _ in COMPARED:
         head += ["%s: %s" % (title, theirs), mine, "change"]
+    head.append("worst second")
     lines = ["| " + " | ".join(head) + " |", "|" + "|".join("---" for _ in head) + "|"]
     for r, other in pairs:
         cells = [r["case"] if r["case"] != "pooled" else "**pooled**"]
@@ -515,6 +541,8 @@ def compare_table(rows, other_rows):
             if a is not None and b is not None and math.isfinite(a) and math.isfinite(b):
                 change = "%+.1f %s" % (b - a, unit)
             cells += [show(other.get(key)), show(r.get(key)), change]
+        worst = worst_second(r, other)
+        cells.append("—" if worst is None else "%+.2f dB" % worst)
         lines.append("| " + " | ".join(cells) + " |")
     return "\n".join(lines)
 
@@ -622,6 +650,9 @@ def check_against(rows, other_rows, min_gain):
             mine, theirs = number(row.get(key)), number(other.get(key))
             if mine is not None and theirs is not None and mine < theirs - 0.05:
                 failures.append("%s: %s %.2f dB against %.2f dB" % (row["case"], key, mine, theirs))
+        worst = worst_second(row, other)
+        if worst is not None and worst < -0.1:
+            failures.append("%s: a second %.2f dB under the other run" % (row["case"], worst))
         mine, theirs = number(row.get("seen_psnr_db")), number(other.get("seen_psnr_db"))
         if mine is not None and theirs is not None and math.isfinite(theirs) \
                 and mine < theirs + min_gain:
